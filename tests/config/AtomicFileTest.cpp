@@ -1,0 +1,57 @@
+#include "config/AtomicFile.h"
+#include "tests/support/TempHome.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace glanix;
+using glanix::test::TempHome;
+
+TEST(AtomicFile, ReplacesKeepingPermissionsAndLeavesNoTemporaryFile)
+{
+    TempHome home;
+    const QString path = home.write("f.txt", "old");
+    ::chmod(QFile::encodeName(path).constData(), 0640);
+    ASSERT_TRUE(writeFileAtomically(path, "new").ok);
+    EXPECT_EQ(home.read("f.txt"), "new");
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"f.txt"}));
+}
+
+TEST(AtomicFile, NeverWritesThroughASymlink)
+{
+    TempHome home;
+    const QString outside = home.write("outside/secret", "keep");
+    home.mkdir("store");
+    const QString link = home.file("store/page.htm");
+    ASSERT_TRUE(QFile::link(outside, link));
+    ASSERT_TRUE(writeFileAtomically(link, "page").ok);
+    EXPECT_EQ(home.read("outside/secret"), "keep");
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(home.read("store/page.htm"), "page");
+}
+
+TEST(AtomicFile, FailureKeepsTheOldFileAndSaysWhy)
+{
+    TempHome home;
+    const QString path = home.write("f.txt", "old");
+    failNextAtomicWrites(1);
+    const WriteResult r = writeFileAtomically(path, "new");
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.error.isEmpty());
+    EXPECT_EQ(home.read("f.txt"), "old");
+    EXPECT_FALSE(writeFileAtomically(home.file("missing/dir/f.txt"), "x").ok);
+}
+
+TEST(AtomicFile, LongTargetNamesStillGetATemporaryFile)
+{
+    TempHome home;
+    const QString name = QString(255, u'a');
+    EXPECT_TRUE(writeFileAtomically(home.file(name), "x").ok);
+    EXPECT_EQ(home.read(name), "x");
+}
