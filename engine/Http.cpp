@@ -97,8 +97,22 @@ T_HTTP::~T_HTTP() = default;
 void T_HTTP::setTarget()
 {
     QString url = URL.trimmed();
-    if (!url.contains(QLatin1String("://")))
+    if (!url.contains(QLatin1String("://"))) {
+        // "host:8000/x" names a port; "mailto:", "javascript:" and the like name a scheme.
+        const qsizetype colon = url.indexOf(u':');
+        const QStringView before = QStringView(url).left(colon);
+        QStringView after = QStringView(url).mid(colon + 1);
+        after = after.left(after.indexOf(u'/') >= 0 ? after.indexOf(u'/') : after.size());
+        bool port = !after.isEmpty();
+        for (QChar c : after)
+            port = port && c.isDigit();
+        bool schemeLike = colon > 0;
+        for (QChar c : before)
+            schemeLike = schemeLike && c.isLetter() && c.unicode() < 0x80;
+        if (SplitURL(url).scheme == QLatin1String("mailto") || (schemeLike && !port))
+            checkedScheme(before.toString());
         url.prepend(QLatin1String("http://"));
+    }
     const UrlParts target = SplitURL(url);
     m_scheme = checkedScheme(target.scheme);
     const QString host = hostForRequest(target.host);
@@ -154,8 +168,9 @@ void T_HTTP::openTunnel()
     }
     const bool ok = status.startsWith(QLatin1String("HTTP/1.")) && status.size() >= 12 && status[9] == u'2';
     if (!ok) {
-        throw EProtocolError(tr("Le proxy %1 refuse le tunnel vers %2 : %3")
-                                 .arg(printableText(Hostname), m_tunnel, status.isEmpty() ? tr("pas de réponse") : status));
+        throw EProtocolError(
+            tr("Le proxy %1 refuse le tunnel vers %2 : %3")
+                .arg(printableText(Hostname), m_tunnel, status.isEmpty() ? tr("pas de réponse") : status));
     }
     startTls(m_tlsHost);
 }
@@ -177,7 +192,8 @@ void T_HTTP::SendRequest(const QString& method, const QString& version)
     SendCommand(QStringLiteral("Accept: */*"));
     SendCommand(QStringLiteral("Host: ") + m_hostHeader);
     if (!Reference.isEmpty())
-        SendCommand(QStringLiteral("Referer: ") + encodeRequestTarget(withoutCredentials(Reference.trimmed())));
+        SendCommand(QStringLiteral("Referer: ")
+                    + encodeRequestTarget(withoutCredentials(Reference.trimmed())));
     if (!Agent.isEmpty())
         SendCommand(QStringLiteral("User-Agent: ") + headerValue(Agent));
     if (NoCache)
@@ -207,7 +223,8 @@ void T_HTTP::applyLocation(const QString& value)
             return;
         const QString bracketed = host.contains(u':') ? u'[' + host + u']' : host;
         m_scheme = scheme;
-        m_hostHeader = newPort == defaultPort(scheme) ? bracketed : bracketed + u':' + QString::number(newPort);
+        m_hostHeader
+            = newPort == defaultPort(scheme) ? bracketed : bracketed + u':' + QString::number(newPort);
         m_tlsHost = bracketed;
         if (Proxy.trimmed().isEmpty()) {
             Hostname = parts.host;
@@ -288,14 +305,16 @@ void T_HTTP::ReadResponseHeaders()
         const qsizetype colon = line.indexOf(u':');
         const QString name = colon > 0 ? line.left(colon).trimmed().toLower() : QString();
         const QString value = colon > 0 ? line.mid(colon + 1).trimmed() : QString();
-        const bool isLocation = name == QLatin1String("location") || name == QLatin1String("content-location");
+        const bool isLocation
+            = name == QLatin1String("location") || name == QLatin1String("content-location");
         trace(printableText(isLocation ? line.left(colon + 1) + u' ' + withoutCredentials(value) : line), 1);
 
         if (!m_statusSeen) {
             // "HTTP/1.x NNN text": anything else is not an HTTP answer.
-            const bool ok = line.startsWith(QLatin1String("HTTP/1.")) && line.size() >= 12 && line[7].isDigit()
-                && line[8] == u' ' && line[9].isDigit() && line[10].isDigit() && line[11].isDigit()
-                && (line.size() == 12 || line[12] == u' ') && line[9] >= u'1' && line[9] <= u'5';
+            const bool ok = line.startsWith(QLatin1String("HTTP/1.")) && line.size() >= 12
+                && line[7].isDigit() && line[8] == u' ' && line[9].isDigit() && line[10].isDigit()
+                && line[11].isDigit() && (line.size() == 12 || line[12] == u' ') && line[9] >= u'1'
+                && line[9] <= u'5';
             if (!ok)
                 throw EProtocolError(tr("Réponse HTTP invalide : %1").arg(printableText(line.left(100))));
             StatusCode = line.mid(9, 3).toInt();
@@ -347,9 +366,11 @@ void T_HTTP::checkBodyEncoding() const
     if (StatusCode < 200 || StatusCode >= 300)
         return;
     if (!m_transferEncoding.isEmpty() && m_transferEncoding != QLatin1String("identity"))
-        throw EProtocolError(tr("Codage de transfert non pris en charge : %1").arg(printableText(m_transferEncoding)));
+        throw EProtocolError(
+            tr("Codage de transfert non pris en charge : %1").arg(printableText(m_transferEncoding)));
     if (!m_contentEncoding.isEmpty() && m_contentEncoding != QLatin1String("identity"))
-        throw EProtocolError(tr("Codage du contenu non pris en charge : %1").arg(printableText(m_contentEncoding)));
+        throw EProtocolError(
+            tr("Codage du contenu non pris en charge : %1").arg(printableText(m_contentEncoding)));
 }
 
 void T_HTTP::readBody(bool reportProgress)
@@ -410,7 +431,8 @@ void T_HTTP::Get()
             const QString expected = QStringLiteral("bytes %1-").arg(Stream.size());
             if (!ContentRange.trimmed().startsWith(expected, Qt::CaseInsensitive)) {
                 Stream.clear();
-                throw EProtocolError(tr("Réponse partielle incohérente : %1").arg(printableText(ContentRange.left(100))));
+                throw EProtocolError(
+                    tr("Réponse partielle incohérente : %1").arg(printableText(ContentRange.left(100))));
             }
         } else {
             Stream.clear();
@@ -459,7 +481,8 @@ bool T_HTTP::GetIfModified(const QString& storedETag, qint64 storedSize, bool he
         Head();
         if (headOnly)
             return false;
-        if (StatusCode >= 300 && StatusCode < 500 && StatusCode != 400 && StatusCode != 401 && StatusCode != 406) {
+        if (StatusCode >= 300 && StatusCode < 500 && StatusCode != 400 && StatusCode != 401
+            && StatusCode != 406) {
             if (StatusCode != 302)
                 return false;
             if (!Location.isEmpty() && Location != URL)
@@ -470,17 +493,21 @@ bool T_HTTP::GetIfModified(const QString& storedETag, qint64 storedSize, bool he
         const bool sameTag = ETag == storedETag && !ETag.isEmpty();
         if ((sameDate || sameTag) && !Stream.isEmpty()) {
             if (ContentLength != 0) {
-                Range = QStringLiteral("bytes=%1-%2/%3").arg(Stream.size()).arg(ContentLength - 1).arg(ContentLength);
+                Range = QStringLiteral("bytes=%1-%2/%3")
+                            .arg(Stream.size())
+                            .arg(ContentLength - 1)
+                            .arg(ContentLength);
             }
             Get();
             return true;
         }
-        const bool changed = (!storedETag.isEmpty() && storedETag != ETag && LastModified == 0) || storedDate == 0
-            || LastModified - 1.0 / 1440 > storedDate;
+        const bool changed = (!storedETag.isEmpty() && storedETag != ETag && LastModified == 0)
+            || storedDate == 0 || LastModified - 1.0 / 1440 > storedDate;
         if (!changed) {
             if (LastModified != 0)
                 return false;
-            if (storedSize > 0 && ContentLength > 0 && storedSize == ContentLength && Stream.size() >= ContentLength)
+            if (storedSize > 0 && ContentLength > 0 && storedSize == ContentLength
+                && Stream.size() >= ContentLength)
                 return false;
         }
         Stream.clear();

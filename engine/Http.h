@@ -6,7 +6,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <memory>
 
@@ -62,6 +61,7 @@ public:
 
     // Largest body kept; a bigger one ends the request with a protocol error.
     void setMaxBodySize(qint64 bytes) { m_maxBodySize = bytes; }
+
     qint64 maxBodySize() const { return m_maxBodySize; }
 
     // HEAD, then a GET when the document changed since `storedDate` (or is being resumed).
@@ -90,10 +90,10 @@ private:
 
     std::shared_ptr<const Clock> m_clock;
     qint64 m_maxBodySize = kDefaultMaxBodySize;
-    QString m_scheme;     // "http" or "https" of the target
+    QString m_scheme; // "http" or "https" of the target
     QString m_hostHeader; // target host, with its port when not the scheme's default
-    QString m_tunnel;     // "host:port" to reach through the proxy's CONNECT
-    QString m_tlsHost;    // name the server's certificate must carry
+    QString m_tunnel; // "host:port" to reach through the proxy's CONNECT
+    QString m_tlsHost; // name the server's certificate must carry
     bool m_statusSeen = false;
     bool m_lengthSeen = false;
     QString m_transferEncoding;

@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QUrl>
-
 #include <array>
 #include <cmath>
 
@@ -14,8 +13,8 @@ namespace glanix {
 namespace {
 
 constexpr qint64 kJulianDayOf18991230 = 2415019;
-constexpr std::array<const char*, 12> kMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr std::array<const char*, 12> kMonths
+    = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 constexpr std::array<const char*, 7> kDays = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
 
 // Characters `from` to `to` of `s`, counted from 1 as the date rules are written.
@@ -49,8 +48,8 @@ std::optional<int> month(QStringView s)
     return std::nullopt;
 }
 
-std::optional<TDateTime> fromFields(QStringView day, QStringView monthName, QStringView year, QStringView hour,
-                                    QStringView minute, QStringView second)
+std::optional<TDateTime> fromFields(QStringView day, QStringView monthName, QStringView year,
+                                    QStringView hour, QStringView minute, QStringView second)
 {
     const auto d = number(day), y = number(year), h = number(hour), mi = number(minute), s = number(second);
     const auto m = month(monthName);
@@ -253,6 +252,7 @@ QString httpStatusText(int status)
         int number;
         const char* text;
     };
+
     static constexpr Entry kTexts[] = {
         {0, QT_TRANSLATE_NOOP("Status", "Non téléchargé")},
         {-1, QT_TRANSLATE_NOOP("Status", "Occupé")},

@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringView>
-
 #include <optional>
 
 // The text side of HTTP: splitting addresses, the three date forms servers send, and the

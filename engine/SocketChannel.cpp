@@ -4,14 +4,12 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-
+#include <arpa/inet.h>
+#include <cerrno>
 #include <openssl/err.h>
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
-
-#include <cerrno>
-#include <arpa/inet.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -65,7 +63,8 @@ void WaitPolicy::wait(int fd, short events) const
         if (r < 0 && errno != EINTR)
             throw ESocketError(errno);
         if (idleTimeoutMs > 0 && waited.elapsed() >= idleTimeoutMs)
-            throw ESocketError(ETIMEDOUT, tr("Pas de réponse du serveur depuis %1 s").arg(idleTimeoutMs / 1000));
+            throw ESocketError(ETIMEDOUT,
+                               tr("Pas de réponse du serveur depuis %1 s").arg(idleTimeoutMs / 1000));
     }
 }
 
@@ -80,7 +79,8 @@ TlsContext::TlsContext(const TlsOptions& options)
     if (options.useSystemStore)
         SSL_CTX_set_default_verify_paths(m_ctx);
     if (!options.extraCaPem.isEmpty()) {
-        BIO* bio = BIO_new_mem_buf(options.extraCaPem.constData(), static_cast<int>(options.extraCaPem.size()));
+        BIO* bio
+            = BIO_new_mem_buf(options.extraCaPem.constData(), static_cast<int>(options.extraCaPem.size()));
         X509_STORE* store = SSL_CTX_get_cert_store(m_ctx);
         while (X509* cert = PEM_read_bio_X509(bio, nullptr, nullptr, nullptr)) {
             X509_STORE_add_cert(store, cert);
@@ -244,7 +244,8 @@ QString certificateErrorText(long verifyResult, const QString& host)
         reason = tr("certificat révoqué");
         break;
     default:
-        reason = tr("certificat invalide (%1)").arg(QString::fromLatin1(X509_verify_cert_error_string(verifyResult)));
+        reason = tr("certificat invalide (%1)")
+                     .arg(QString::fromLatin1(X509_verify_cert_error_string(verifyResult)));
     }
     return tr("Certificat refusé pour %1 : %2").arg(host, reason);
 }

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <atomic>
 #include <memory>
 
@@ -17,7 +16,7 @@ namespace glanix {
 // How long a transfer may wait and who may stop it. Owned by the client's user.
 struct WaitPolicy {
     const std::atomic<bool>* terminate = nullptr; // set by the owner to abandon the transfer
-    int idleTimeoutMs = 0;                         // silence allowed on one wait; 0 = no limit
+    int idleTimeoutMs = 0; // silence allowed on one wait; 0 = no limit
 
     // Waits until `fd` is ready for `events` (poll flags). Throws ETerminated or, after the
     // idle time-out, ESocketError(ETIMEDOUT).
@@ -27,8 +26,8 @@ struct WaitPolicy {
 
 // What a client trusts besides the system's CA store.
 struct TlsOptions {
-    QByteArray extraCaPem;        // PEM certificates to trust as well (tests, private CAs)
-    bool useSystemStore = true;   // the system's CA certificates
+    QByteArray extraCaPem; // PEM certificates to trust as well (tests, private CAs)
+    bool useSystemStore = true; // the system's CA certificates
 };
 
 // One SSL_CTX per configuration, shared by the connections of one client.
@@ -69,6 +68,7 @@ public:
     void send(const char* data, qint64 size) override;
     bool isConnected() const override;
     void startTls(const TlsContext& context, const QString& host) override;
+
     int id() const override { return m_fd; }
 
 private:

@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-
 #include <arpa/inet.h>
 #include <cerrno>
 #include <condition_variable>
@@ -83,8 +82,8 @@ std::vector<Address> resolve(const QByteArray& host, int port, const WaitPolicy&
 
     in_addr a4 {};
     in6_addr a6 {};
-    const bool numeric = inet_pton(AF_INET, host.constData(), &a4) == 1
-        || inet_pton(AF_INET6, host.constData(), &a6) == 1;
+    const bool numeric
+        = inet_pton(AF_INET, host.constData(), &a4) == 1 || inet_pton(AF_INET6, host.constData(), &a6) == 1;
     if (numeric || (!policy.terminate && policy.idleTimeoutMs <= 0)) {
         if (numeric)
             hints.ai_flags |= AI_NUMERICHOST;
@@ -171,14 +170,19 @@ int T_TcpIp::connectTo(const QByteArray& host)
             const int one = 1;
             // Requests leave in one write; waiting for more would only delay them.
             ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-            trace(QStringLiteral("Socket %1 ouverte avec le serveur %2 sur le port %3").arg(fd).arg(a.text).arg(m_port),
+            trace(QStringLiteral("Socket %1 ouverte avec le serveur %2 sur le port %3")
+                      .arg(fd)
+                      .arg(a.text)
+                      .arg(m_port),
                   2);
             return fd;
         }
         if (fd >= 0)
             ::close(fd);
         lastError = error;
-        trace(QStringLiteral("Impossible d'ouvrir une socket sur le port %1 avec le serveur %2").arg(m_port).arg(a.text),
+        trace(QStringLiteral("Impossible d'ouvrir une socket sur le port %1 avec le serveur %2")
+                  .arg(m_port)
+                  .arg(a.text),
               2);
     }
     throw ESocketError(lastError);
@@ -200,7 +204,8 @@ void T_TcpIp::Login()
         if (host.isEmpty())
             throw ETcpIpError(tr("Serveur %1 introuvable").arg(printableText(Hostname)));
         if (m_port <= 0 || m_port > 65535)
-            throw ETcpIpError(tr("Port %1 invalide pour le serveur %2").arg(m_port).arg(printableText(Hostname)));
+            throw ETcpIpError(
+                tr("Port %1 invalide pour le serveur %2").arg(m_port).arg(printableText(Hostname)));
         m_channel = std::make_unique<SocketChannel>(connectTo(host), m_policy);
     }
     m_closed = false;
@@ -253,7 +258,10 @@ qint64 T_TcpIp::ReadData(char* buffer, qint64 maximum)
         count = m_channel->receive(buffer, maximum);
     }
     if (count > 0) {
-        trace(QStringLiteral("Received %1 bytes on socket ID %2").arg(count).arg(m_channel ? m_channel->id() : -1), 2);
+        trace(QStringLiteral("Received %1 bytes on socket ID %2")
+                  .arg(count)
+                  .arg(m_channel ? m_channel->id() : -1),
+              2);
     } else {
         m_closed = true;
     }

@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -39,18 +38,26 @@ public:
     bool LoggedIn = false;
 
     int port() const { return m_port; }
+
     void setPort(int port) { m_port = port; }
+
     // The address connected to last, as text ("127.0.0.1", "::1").
     const QString& address() const { return m_address; }
+
     // Whether the next Login negotiates TLS (https).
     bool secure() const { return m_secure; }
+
     void setSecure(bool on) { m_secure = on; }
 
     void setTerminateFlag(const std::atomic<bool>* flag) { m_policy.terminate = flag; }
+
     // Longest silence of the server on one wait; 0 (the default) waits for the terminate flag.
     void setIdleTimeout(int milliseconds) { m_policy.idleTimeoutMs = milliseconds; }
+
     const WaitPolicy& waitPolicy() const { return m_policy; }
+
     void setTlsOptions(TlsOptions options);
+
     const TlsOptions& tlsOptions() const { return m_tlsOptions; }
 
     // Opens the connection to Hostname:port, trying each address the name resolves to.
@@ -75,6 +82,7 @@ protected:
     // Negotiates TLS over the open connection for `host`.
     void startTls(const QString& host);
     void flushCommands();
+
     ByteChannel* channel() const { return m_channel.get(); }
 
 private:
@@ -89,7 +97,7 @@ private:
     WaitPolicy m_policy;
     TlsOptions m_tlsOptions;
     std::unique_ptr<TlsContext> m_tls;
-    QByteArray m_pending;   // commands not yet sent
+    QByteArray m_pending; // commands not yet sent
     QByteArray m_readAhead; // received, not yet consumed
     qsizetype m_readPos = 0;
 };

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <stdexcept>
 
 // The failures of the HTTP client. Inside a download they become negative statuses (a
@@ -46,6 +45,7 @@ public:
     }
 
     quint16 status() const { return m_status; }
+
     const QString& protocol() const { return m_protocol; }
 
 private:
