@@ -1,9 +1,9 @@
 #include "app/cli/Cli.h"
 
+#include "app/cli/GetCommand.h"
 #include "config/Home.h"
 
 #include <QCoreApplication>
-
 #include <cstdio>
 
 namespace glanix::cli {
@@ -13,6 +13,10 @@ namespace {
 const std::vector<CommandInfo>& commands()
 {
     static const std::vector<CommandInfo> list = {
+        {"get",
+         "get URL [--proxy HOTE:PORT] [--since DATE] [--etag TAG] [--size N] [--head] [--out FICHIER] "
+         "[--ca FICHIER.pem] [--verbose]",
+         runGet},
     };
     return list;
 }

@@ -3,7 +3,6 @@
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
-
 #include <functional>
 
 // The headless front door: `glanix-cli [--home DIR] COMMAND ARGS...`. Each command is one
@@ -14,7 +13,7 @@ namespace glanix::cli {
 // Exit codes shared by every command.
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1; // the command ran and failed
-constexpr int kExitUsage = 2;   // bad usage or bad input
+constexpr int kExitUsage = 2; // bad usage or bad input
 
 struct Context {
     QStringList args;
