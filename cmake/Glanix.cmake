@@ -10,6 +10,13 @@ if(GLANIX_SANITIZE)
   target_link_options(glanix_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+if(GLANIX_FUZZ)
+  # Every library gets coverage feedback for the fuzzers; only fuzz targets link libFuzzer.
+  target_compile_options(glanix_options INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  target_link_options(glanix_options INTERFACE -fsanitize=address,undefined)
+endif()
+
 # glanix_library(NAME SOURCES ... LIBS ...): one static library of a layer.
 function(glanix_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
