@@ -10,7 +10,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -95,7 +94,8 @@ int main(int argc, char** argv)
         if (!curl.isEmpty())
             curlTimes.push_back(runTool(curl, {"-s", "--http1.0", "-K", curlConfig.fileName()}));
         if (!wget.isEmpty())
-            wgetTimes.push_back(runTool(wget, {"-q", "--no-http-keep-alive", "-O", "/dev/null", "-i", wgetList.fileName()}));
+            wgetTimes.push_back(
+                runTool(wget, {"-q", "--no-http-keep-alive", "-O", "/dev/null", "-i", wgetList.fileName()}));
     }
     const auto report = [count](const char* name, const std::vector<double>& times) {
         const double m = median(times);

@@ -42,6 +42,53 @@ bool isAddressLiteral(const QByteArray& host)
     return inet_pton(AF_INET, host.constData(), &a4) == 1 || inet_pton(AF_INET6, host.constData(), &a6) == 1;
 }
 
+// OpenSSL's own socket BIO writes with write(), which raises SIGPIPE on a connection the
+// server has reset and would end the whole program; this one sends with MSG_NOSIGNAL.
+int bioWrite(BIO* bio, const char* data, int length)
+{
+    const int fd = static_cast<int>(reinterpret_cast<intptr_t>(BIO_get_data(bio)));
+    BIO_clear_retry_flags(bio);
+    const ssize_t n = ::send(fd, data, static_cast<size_t>(length), MSG_NOSIGNAL);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+        BIO_set_retry_write(bio);
+    return static_cast<int>(n);
+}
+
+int bioRead(BIO* bio, char* data, int length)
+{
+    const int fd = static_cast<int>(reinterpret_cast<intptr_t>(BIO_get_data(bio)));
+    BIO_clear_retry_flags(bio);
+    const ssize_t n = ::recv(fd, data, static_cast<size_t>(length), 0);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+        BIO_set_retry_read(bio);
+    return static_cast<int>(n);
+}
+
+long bioControl(BIO*, int command, long, void*)
+{
+    return command == BIO_CTRL_FLUSH ? 1 : 0;
+}
+
+int bioCreate(BIO* bio)
+{
+    BIO_set_init(bio, 1);
+    return 1;
+}
+
+const BIO_METHOD* noSignalSocketMethod()
+{
+    // Built once and never changed afterwards, so every thread may share it.
+    static const BIO_METHOD* method = [] {
+        BIO_METHOD* m = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "glanix socket");
+        BIO_meth_set_write(m, bioWrite);
+        BIO_meth_set_read(m, bioRead);
+        BIO_meth_set_ctrl(m, bioControl);
+        BIO_meth_set_create(m, bioCreate);
+        return m;
+    }();
+    return method;
+}
+
 } // namespace
 
 void WaitPolicy::checkTerminate() const
@@ -184,7 +231,9 @@ void SocketChannel::startTls(const TlsContext& context, const QString& host)
     m_ssl = SSL_new(context.get());
     if (!m_ssl)
         throw EProtocolError(tr("Échec de la négociation TLS avec %1 : %2").arg(host, lastSslError()));
-    SSL_set_fd(m_ssl, m_fd);
+    BIO* bio = BIO_new(noSignalSocketMethod());
+    BIO_set_data(bio, reinterpret_cast<void*>(static_cast<intptr_t>(m_fd)));
+    SSL_set_bio(m_ssl, bio, bio);
     const QByteArray name = host.toLatin1();
     X509_VERIFY_PARAM* param = SSL_get0_param(m_ssl);
     X509_VERIFY_PARAM_set_hostflags(param, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);

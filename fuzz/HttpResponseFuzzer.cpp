@@ -23,9 +23,12 @@ public:
         return static_cast<qint64>(n);
     }
 
-    void send(const char*, qint64) override {}
+    void send(const char*, qint64) override { }
+
     bool isConnected() const override { return true; }
-    void startTls(const glanix::TlsContext&, const QString&) override {}
+
+    void startTls(const glanix::TlsContext&, const QString&) override { }
+
     int id() const override { return 3; }
 
 private:
@@ -46,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool resume = data[1] & 1;
     glanix::T_HTTP http;
     http.URL = QStringLiteral("http://fuzz.invalid/x");
-    http.setMaxBodySize(1 << 20);
+    http.setMaxBodySize(64 + (data[1] >> 1)); // small enough for the cap to be reached
     http.OnTrace = [](glanix::T_TcpIp&, const QString& line, int) { (void)line.size(); };
     try {
         http.setTarget();

@@ -13,7 +13,8 @@ void require(bool condition)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QString address = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const QString address
+        = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const glanix::UrlParts parts = glanix::SplitURL(address);
     require(!parts.host.contains(u'/') && !parts.path.isNull());
     require(!parts.host.contains(u'@') && !parts.host.contains(u'?') && !parts.host.contains(u'#'));

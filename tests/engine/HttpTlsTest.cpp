@@ -1,7 +1,12 @@
 // https, the proxy tunnel and IPv6.
 #include "tests/engine/HttpTestSupport.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace glanix;
 using namespace glanix::test;
@@ -129,4 +134,38 @@ TEST(HttpIpv6, LiteralAddressesAndLocalhost)
         ASSERT_TRUE(s.http.GetIfModified({}, 0, false, 0)) << s.http.StatusText.toStdString();
         EXPECT_EQ(s.http.Stream, "secure ipv6");
     }
+}
+
+TEST(HttpTls, ServerThatResetsTheConnectionIsAFailureNotASignal)
+{
+    // A listener that resets every connection at once: writes after that must not raise
+    // SIGPIPE, which would end the whole program.
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ASSERT_EQ(::listen(listener, 8), 0);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    std::thread resetter([listener] {
+        for (int i = 0; i < 2; ++i) {
+            const int fd = ::accept(listener, nullptr, nullptr);
+            if (fd < 0)
+                return;
+            const linger abort {1, 0};
+            ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+            ::close(fd);
+        }
+    });
+    const QString url = u"https://127.0.0.1:"_qs + QString::number(ntohs(address.sin_port)) + u"/"_qs;
+    for (int i = 0; i < 2; ++i) {
+        TracedClient c(url);
+        trustTestCa(c);
+        EXPECT_FALSE(c.http.GetIfModified({}, 0, false, 0));
+        EXPECT_LT(c.http.StatusCode, 0);
+    }
+    ::shutdown(listener, SHUT_RDWR);
+    resetter.join();
+    ::close(listener);
 }
