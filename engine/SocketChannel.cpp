@@ -111,7 +111,7 @@ void WaitPolicy::wait(int fd, short events) const
             throw ESocketError(errno);
         if (idleTimeoutMs > 0 && waited.elapsed() >= idleTimeoutMs)
             throw ESocketError(ETIMEDOUT,
-                               tr("Pas de réponse du serveur depuis %1 s").arg(idleTimeoutMs / 1000));
+                               tr("Pas de réponse du serveur depuis %1 s").arg((idleTimeoutMs + 999) / 1000));
     }
 }
 
