@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+// Helpers for tests that drive real widgets on the offscreen platform.
+namespace glanix::test {
+
+// Shows a top-level widget and waits until it has the keyboard, so focus moves like a user's.
+inline bool showActive(QWidget* window)
+{
+    window->show();
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+    return QTest::qWaitForWindowActive(window);
+}
+
+// Replaces the text of a field as a user would and leaves the field with Tab.
+inline void typeAndLeave(QWidget* field, const QString& text)
+{
+    field->setFocus(Qt::TabFocusReason);
+    if (auto* spin = qobject_cast<QAbstractSpinBox*>(field))
+        spin->selectAll();
+    else if (auto* edit = qobject_cast<QLineEdit*>(field))
+        edit->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(field, Qt::Key_Delete);
+    else
+        QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Tab);
+}
+
+// Clicks a button where its label starts: check boxes and radio buttons stretched across a
+// layout only answer on their indicator and text.
+inline void click(QAbstractButton* button)
+{
+    const QPoint at(std::min(8, button->width() / 2), button->height() / 2);
+    QTest::mouseClick(button, Qt::LeftButton, {}, at);
+}
+
+// Runs `action` on the modal dialog that the next call opens, then lets the call go on.
+// A dialog that never opens fails the test instead of hanging it.
+inline void whenModal(std::function<void(QWidget*)> action, int timeoutMs = 5000)
+{
+    auto waited = std::make_shared<int>(0);
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [=] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            action(modal);
+            return;
+        }
+        *waited += 20;
+        if (*waited > timeoutMs) {
+            ADD_FAILURE() << "no modal dialog opened";
+            return;
+        }
+        QTimer::singleShot(20, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+// Writes the widget's picture when GLANIX_SCREENSHOTS names a folder, so people can look.
+inline void screenshot(QWidget* widget, const QString& name)
+{
+    const QString dir = qEnvironmentVariable("GLANIX_SCREENSHOTS");
+    if (dir.isEmpty())
+        return;
+    QDir().mkpath(dir);
+    widget->grab().save(dir + u'/' + name + QStringLiteral(".png"));
+}
+
+} // namespace glanix::test
