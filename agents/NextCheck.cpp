@@ -1,5 +1,9 @@
 #include "agents/NextCheck.h"
 
+#include "config/Env.h"
+#include "store/ElementStore.h"
+#include "store/TElement.h"
+
 #include <QCoreApplication>
 
 #include <cmath>
@@ -47,6 +51,16 @@ QString nextCheckText(TDateTime next, TDateTime now)
     if (remaining > 0.001)
         return tr("dans ") + durationText(remaining);
     return tr("dès que possible");
+}
+
+TDateTime nextCheckTime(const TElement& e)
+{
+    return nextCheckTime(e.LastModified, e.BeforeLastModified, e.LastVerified);
+}
+
+QString nextCheckText(const TElement& e)
+{
+    return nextCheckText(nextCheckTime(e), e.store().env().now());
 }
 
 QString durationText(double days)

@@ -9,12 +9,18 @@
 // dialog and the information page; the scheduler uses the same time.
 namespace glanix {
 
+class TElement;
+
 constexpr double kMaxCheckPeriodDays = 30;
 
 TDateTime nextCheckTime(TDateTime lastModified, TDateTime beforeLastModified, TDateTime lastVerified);
 
 // "dans 2 jours", or "dès que possible" once the time has come.
 QString nextCheckText(TDateTime next, TDateTime now);
+
+// The same for an element, "now" coming from its store's clock.
+TDateTime nextCheckTime(const TElement& element);
+QString nextCheckText(const TElement& element);
 
 // "1 heure", "5 heures", "1 jour", "12 jours", "7 mois".
 QString durationText(double days);
