@@ -2,6 +2,7 @@
 
 #include "agents/AddressOptions.h"
 #include "store/Addresses.h"
+#include "store/TElement.h"
 #include "ui/NumberEdit.h"
 #include "ui/OptionWidgets.h"
 
@@ -29,6 +30,11 @@ WizardRefreshPage::WizardRefreshPage(QWidget* parent)
 double WizardRefreshPage::frequency() const
 {
     return frequencyCode(m_choice->policy().value_or(RefreshPolicy {}));
+}
+
+void WizardRefreshPage::applyTo(TElement& element) const
+{
+    element.SetFrequency(frequency());
 }
 
 WizardDepthPage::WizardDepthPage(QWidget* parent)
@@ -76,6 +82,13 @@ QString WizardDepthPage::linksStart(const QString& address) const
     return m_sameServer->isChecked() ? ServerPart(address) : QString();
 }
 
+void WizardDepthPage::applyTo(TElement& element) const
+{
+    element.SetDownLoadImages(downLoadImages());
+    element.SetDownLoadLinksDepth(depth());
+    element.SetDownLoadLinksStart(linksStart(element.GetURL()));
+}
+
 WizardMasksPage::WizardMasksPage(QWidget* parent)
     : QWidget(parent)
     , m_box(new MaskTypesBox(this))
@@ -98,6 +111,16 @@ QString WizardMasksPage::excludeMask() const
 {
     m_box->normalise();
     return m_box->masks().value_or(std::pair<QString, QString> {}).second;
+}
+
+} // namespace glanix
+
+namespace glanix {
+
+void WizardMasksPage::applyTo(TElement& element) const
+{
+    element.SetIncludeMask(includeMask());
+    element.SetExcludeMask(excludeMask());
 }
 
 } // namespace glanix

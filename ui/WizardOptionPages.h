@@ -11,6 +11,7 @@ class QRadioButton;
 namespace glanix {
 
 class MaskTypesBox;
+class TElement;
 class NumberEdit;
 class RefreshChoice;
 
@@ -21,6 +22,7 @@ public:
     explicit WizardRefreshPage(QWidget* parent = nullptr);
 
     double frequency() const; // the `Frequency` code
+    void applyTo(TElement& element) const;
     RefreshChoice* choice() const { return m_choice; }
 
 private:
@@ -38,6 +40,8 @@ public:
     // The server part of the new address with "Sur le même serveur", else empty.
     QString linksStart(const QString& address) const;
     bool skipsMasksPage() const { return depth() == 0; }
+    // Images, depth and link prefix, the prefix from the element's address.
+    void applyTo(TElement& element) const;
 
 private:
     NumberEdit* m_depth;
@@ -54,6 +58,7 @@ public:
 
     QString includeMask() const;
     QString excludeMask() const;
+    void applyTo(TElement& element) const;
     MaskTypesBox* box() const { return m_box; }
 
 private:

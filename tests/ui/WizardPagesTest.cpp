@@ -1,3 +1,4 @@
+#include "tests/agents/ElementFixture.h"
 #include "tests/support/GuiTest.h"
 #include "ui/NumberEdit.h"
 #include "ui/OptionWidgets.h"
@@ -125,6 +126,29 @@ TEST(WizardPages, DefaultsAndWhatTheyWrite)
     click(masks.box()->typeBox(MaskSet::Programs));
     EXPECT_EQ(masks.excludeMask(), "*.exe");
     EXPECT_EQ(masks.includeMask(), "");
+}
+
+using WizardPagesOnElements = ElementFixture;
+
+TEST_F(WizardPagesOnElements, NewAddressTakesThePagesChoices)
+{
+    TElement* site = add(agent, kindAddress, "Nouveau site ", "http://www.site.fr/a/index.html");
+    WizardRefreshPage refresh;
+    click(refresh.findChild<QRadioButton*>("once"));
+    WizardDepthPage depth;
+    typeAndLeave(depth.findChild<NumberEdit*>("depth"), "2");
+    WizardMasksPage masks;
+    click(masks.box()->findChild<QRadioButton*>("onlyTypes"));
+    click(masks.box()->typeBox(MaskSet::HtmlText));
+
+    refresh.applyTo(*site);
+    depth.applyTo(*site);
+    masks.applyTo(*site);
+    EXPECT_EQ(site->GetFrequency(), -3);
+    EXPECT_EQ(site->GetDownLoadLinksDepth(), 2);
+    EXPECT_EQ(site->GetDownLoadLinksStart(), "http://www.site.fr");
+    EXPECT_EQ(site->GetIncludeMask(), "*.txt *.shtm* *.htm*");
+    EXPECT_EQ(site->GetExcludeMask(), "");
 }
 
 } // namespace
