@@ -1,7 +1,6 @@
 #include "agents/AddressOptions.h"
 
 #include <QRegularExpression>
-
 #include <algorithm>
 #include <cmath>
 

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <array>
 
 // The per-address option rules that need neither a widget nor an element: file-type masks,
@@ -52,9 +51,9 @@ enum class RefreshMode { Systematic, Automatic, Once, Scheduled };
 
 struct RefreshPolicy {
     RefreshMode mode = RefreshMode::Systematic;
-    bool onlyIfRead = true;          // with Automatic
-    int daysAfterModification = 1;   // with Scheduled, 1..999
-    int period = 0;                  // with Scheduled, 0..99
+    bool onlyIfRead = true; // with Automatic
+    int daysAfterModification = 1; // with Scheduled, 1..999
+    int period = 0; // with Scheduled, 0..99
 
     bool operator==(const RefreshPolicy&) const = default;
 };

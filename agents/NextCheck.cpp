@@ -5,7 +5,6 @@
 #include "store/TElement.h"
 
 #include <QCoreApplication>
-
 #include <cmath>
 
 namespace glanix {
@@ -31,7 +30,8 @@ TDateTime nextCheckTime(TDateTime lastModified, TDateTime beforeLastModified, TD
 {
     double interval = 0;
     if (lastModified > 0)
-        interval = beforeLastModified > 0 ? (lastModified - beforeLastModified) * 0.66 : lastVerified - lastModified;
+        interval = beforeLastModified > 0 ? (lastModified - beforeLastModified) * 0.66
+                                          : lastVerified - lastModified;
     if (interval < kHour)
         interval = kHour;
     TDateTime next = lastModified + interval;

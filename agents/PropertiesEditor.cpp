@@ -115,7 +115,8 @@ bool PropertiesEditor::showsAddress() const
 
 bool PropertiesEditor::offersDepthTab() const
 {
-    return !isEmpty() && std::all_of(m_elements.begin(), m_elements.end(), [](TElement* e) { return allowsDepthTab(*e); });
+    return !isEmpty()
+        && std::all_of(m_elements.begin(), m_elements.end(), [](TElement* e) { return allowsDepthTab(*e); });
 }
 
 bool PropertiesEditor::offersImages() const
@@ -171,7 +172,8 @@ void PropertiesEditor::save(const ElementOptions& chosen, PropertiesFollowUp* fo
     for (TElement* e : m_elements) {
         apply(normalised, *e);
         if (!e->Save())
-            e->store().env().logError(QStringLiteral("Pb dans l'enregistrement des propriétés de ") + e->GetName());
+            e->store().env().logError(QStringLiteral("Pb dans l'enregistrement des propriétés de ")
+                                      + e->GetName());
     }
 
     for (TElement* e : m_elements) {

@@ -4,7 +4,6 @@
 #include "config/DateTime.h"
 
 #include <QString>
-
 #include <optional>
 #include <vector>
 
@@ -42,12 +41,16 @@ struct ElementOptions {
 class PropertiesFollowUp {
 public:
     virtual ~PropertiesFollowUp() = default;
+
     // Page analysis of the stored copy, which makes the image and link children.
-    virtual void analysePage(TElement& /*page*/) {}
-    virtual void queueImages(TElement& /*page*/) {}
-    virtual void queueLinks(TElement& /*page*/) {}
+    virtual void analysePage(TElement& /*page*/) { }
+
+    virtual void queueImages(TElement& /*page*/) { }
+
+    virtual void queueLinks(TElement& /*page*/) { }
+
     // An information view that shows the element shows it again.
-    virtual void refreshInformationView(TElement& /*element*/) {}
+    virtual void refreshInformationView(TElement& /*element*/) { }
 };
 
 class PropertiesEditor {
@@ -59,17 +62,20 @@ public:
     static bool hasProperties(const TElement& element);
 
     bool isEmpty() const { return m_elements.empty(); }
+
     bool grouped() const { return m_elements.size() > 1; }
+
     const std::vector<TElement*>& elements() const { return m_elements; }
+
     TElement& first() const { return *m_elements.front(); }
 
     const ElementOptions& shown() const { return m_shown; }
 
     // Which controls the first element has.
-    bool showsAddress() const;        // URL, user, password, depth, link prefix
-    bool offersDepthTab() const;      // every element allows it
-    bool offersImages() const;        // "Récupérer les images"
-    bool showsNextCheck() const;      // automatic mode applies to addresses, pages, images
+    bool showsAddress() const; // URL, user, password, depth, link prefix
+    bool offersDepthTab() const; // every element allows it
+    bool offersImages() const; // "Récupérer les images"
+    bool showsNextCheck() const; // automatic mode applies to addresses, pages, images
     QString nextCheckText(TDateTime now) const;
 
     // The URL field once left: scheme added.

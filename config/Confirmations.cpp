@@ -33,7 +33,8 @@ bool askConfirmation(Env& env, UserPrompt& prompt, const QString& message, const
         ini.writeBool(kSection, name, !dontAskAgain);
         const WriteResult result = ini.save();
         if (!result.ok)
-            env.logError(QStringLiteral("Pb dans l'enregistrement de la confirmation %1 : %2").arg(name, result.error));
+            env.logError(QStringLiteral("Pb dans l'enregistrement de la confirmation %1 : %2")
+                             .arg(name, result.error));
     });
 }
 

@@ -1,7 +1,6 @@
 #include "config/GeneralOptions.h"
 
 #include <QCoreApplication>
-
 #include <array>
 #include <cmath>
 

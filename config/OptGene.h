@@ -35,7 +35,7 @@ struct TOptGene {
     QString ConnectEntry;
     bool ConnectByModem = true;
     double DoNotHangUpBefore = 3.0 / 1440; // days
-    double HangUpAfter = 0.125;            // days
+    double HangUpAfter = 0.125; // days
     QString Proxy;
     QString UserName;
     QString UserMail;

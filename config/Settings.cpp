@@ -5,7 +5,6 @@
 #include "config/TextCodec.h"
 
 #include <QFile>
-
 #include <algorithm>
 #include <type_traits>
 #include <variant>
@@ -23,7 +22,7 @@ constexpr QStringView kToolbars = u"Toolbars";
 using Field = std::variant<int TOptGene::*, bool TOptGene::*, double TOptGene::*, QString TOptGene::*>;
 
 enum KeyFlag : unsigned {
-    Saved = 1,  // written at shutdown
+    Saved = 1, // written at shutdown
     Dialog = 2, // written when the general options dialog closes with OK
 };
 
@@ -183,8 +182,8 @@ MainWindowState Settings::loadSettings(const DisplayInfo& display)
         const QString path = ini.readString(kOpenedWindows, QStringLiteral("ShortCut%1").arg(i));
         if (path.isEmpty())
             break;
-        state.openedWindows << OpenedWindow {ini.readInteger(kOpenedWindows, QStringLiteral("WindowType%1").arg(i), 4),
-                                             path};
+        state.openedWindows << OpenedWindow {
+            ini.readInteger(kOpenedWindows, QStringLiteral("WindowType%1").arg(i), 4), path};
     }
     state.firstWindowMaximized = ini.readBool(kOpenedWindows, u"Maximized", false);
     return state;

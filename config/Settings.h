@@ -7,7 +7,6 @@
 #include <QList>
 #include <QRect>
 #include <QStringList>
-
 #include <functional>
 
 // Owns `Opt`, the one TOptGene of the running program, and moves it to and from Glanix.ini:
@@ -21,7 +20,7 @@ namespace glanix {
 // One entry of section OpenedWindows.
 struct OpenedWindow {
     int WindowType = 4; // 1 document, 2 image, 3 list, 4 information view
-    QString ShortCut;   // tree path of the element shown
+    QString ShortCut; // tree path of the element shown
 
     bool operator==(const OpenedWindow&) const = default;
 };
@@ -31,7 +30,7 @@ struct MainWindowState {
     QRect geometry; // in the normal state
     bool maximized = false;
     bool minimized = false; // only meaningful when saving
-    int split = 0;          // width of the tree panel
+    int split = 0; // width of the tree panel
     // A hidden tree panel has no width to measure: its last width is kept when `split` is 0.
     bool treePanelVisible = true;
     QStringList history; // entries of the address box, in order
@@ -52,7 +51,9 @@ public:
     explicit Settings(Env& env);
 
     Env& env() const { return m_env; }
+
     TOptGene& Opt() { return m_opt; }
+
     const TOptGene& Opt() const { return m_opt; }
 
     // Reads History.dat, General/Starting (and writes it back as 1 at once), then the window

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <functional>
 
 // Every question and message Glanix puts to the user goes through one UserPrompt, handed to
@@ -30,10 +29,14 @@ public:
     // The confirmation dialog: "&Oui", "&Annuler" and the box "Ne plus poser cette question à
     // l'avenir". `dontAskAgainChanged` is called every time the box is ticked or unticked.
     // Returns whether the user chose yes.
-    virtual bool confirm(const QString& text, const std::function<void(bool dontAskAgain)>& dontAskAgainChanged) = 0;
+    virtual bool confirm(const QString& text,
+                         const std::function<void(bool dontAskAgain)>& dontAskAgainChanged)
+        = 0;
 
     void inform(const QString& text) { ask(Icon::Information, text, Ok, Ok); }
+
     void warn(const QString& text) { ask(Icon::Warning, text, Ok, Ok); }
+
     bool yesNo(const QString& text, Button defaultButton = Yes)
     {
         return ask(Icon::Question, text, Yes | No, defaultButton) == Yes;

@@ -16,7 +16,8 @@ void saveOrLog(Env& env, IniFile& ini)
 {
     const WriteResult result = ini.save();
     if (!result.ok)
-        env.logError(QStringLiteral("Pb dans l'enregistrement de la position d'une vue : %1").arg(result.error));
+        env.logError(
+            QStringLiteral("Pb dans l'enregistrement de la position d'une vue : %1").arg(result.error));
 }
 
 } // namespace

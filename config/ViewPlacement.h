@@ -18,7 +18,7 @@ QString viewPlacementSection(ViewKind kind, int rank);
 
 struct ViewPlacement {
     bool inside = true; // lives inside the main window, else floats
-    QRect geometry;     // for the current `inside`
+    QRect geometry; // for the current `inside`
     // Information views: which blocks of the page are shown.
     bool showState = true;
     bool showProps = true;

@@ -15,7 +15,9 @@ public:
     explicit ColorPanel(QWidget* parent = nullptr);
 
     TColor color() const { return m_color; }
+
     void setColor(TColor color);
+
     // The chooser's title.
     void setTitle(const QString& title) { m_title = title; }
 

@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
-
 #include <map>
 
 namespace glanix {
@@ -34,7 +33,8 @@ QMessageBox::Icon boxIcon(UserPrompt::Icon icon)
 
 } // namespace
 
-UserPrompt::Button MessageBoxPrompt::ask(Icon icon, const QString& text, unsigned buttons, Button defaultButton)
+UserPrompt::Button MessageBoxPrompt::ask(Icon icon, const QString& text, unsigned buttons,
+                                         Button defaultButton)
 {
     QMessageBox box(boxIcon(icon), QStringLiteral("Glanix"), text, QMessageBox::NoButton, m_parent);
     // Texts of the "\r"-separated messages inherited from the old program.

@@ -10,7 +10,8 @@ bool NetworkManagerProbe::isAvailable()
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected() || !bus.interface())
         return false;
-    const QDBusReply<bool> reply = bus.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.NetworkManager"));
+    const QDBusReply<bool> reply
+        = bus.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.NetworkManager"));
     return reply.isValid() && reply.value();
 }
 

@@ -2,7 +2,6 @@
 
 #include <QLineEdit>
 #include <QRegularExpression>
-
 #include <algorithm>
 
 namespace glanix {

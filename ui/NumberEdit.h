@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QSpinBox>
-
 #include <optional>
 
 // A number field that takes whatever digits are typed and brings the value back into its
@@ -16,7 +15,9 @@ public:
     NumberEdit(int minimum, int maximum, QWidget* parent = nullptr);
 
     void setAllowEmpty(bool allow);
+
     bool allowEmpty() const { return m_allowEmpty; }
+
     bool isEmpty() const;
     void clearValue(); // empty when allowed, else the minimum
     std::optional<int> number() const;

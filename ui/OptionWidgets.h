@@ -3,7 +3,6 @@
 #include "agents/AddressOptions.h"
 
 #include <QWidget>
-
 #include <array>
 #include <optional>
 
@@ -37,7 +36,9 @@ public:
     void setScheduledCaption(const QString& caption);
     // "Prochaine vérification " and the text; an empty text hides the label.
     void setNextCheckText(const QString& text);
+
     QLabel* nextCheckLabel() const { return m_nextCheck; }
+
     // The radio now selected, to give it the focus.
     QRadioButton* selectedRadio() const;
 
@@ -80,6 +81,7 @@ public:
     std::optional<std::pair<QString, QString>> masks() const;
 
     QCheckBox* typeBox(MaskSet set) const { return m_types[static_cast<size_t>(set)]; }
+
     QLineEdit* textField() const { return m_text; }
 
 private:

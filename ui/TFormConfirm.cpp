@@ -10,7 +10,8 @@
 
 namespace glanix {
 
-TFormConfirm::TFormConfirm(const QString& message, std::function<void(bool)> dontAskAgainChanged, QWidget* parent)
+TFormConfirm::TFormConfirm(const QString& message, std::function<void(bool)> dontAskAgainChanged,
+                           QWidget* parent)
     : QDialog(parent)
     , m_dontAsk(new QCheckBox(tr("Ne plus poser cette question à l'avenir"), this))
 {

@@ -60,9 +60,10 @@ QString chooseProgram(QWidget* parent, const QString& current)
     dialog.setProxyModel(new ExecutableFilter(&dialog));
     const QFileInfo info(current);
     dialog.setDirectory(!current.isEmpty() && info.absoluteDir().exists() ? info.absolutePath()
-                                                                           : QStringLiteral("/usr/bin"));
-    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
-                                                                                  : QString();
+                                                                          : QStringLiteral("/usr/bin"));
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+        ? dialog.selectedFiles().first()
+        : QString();
 }
 
 QHBoxLayout* row(std::initializer_list<QWidget*> widgets, bool stretch = true)
@@ -149,8 +150,10 @@ QWidget* TFormOptionsGenerales::buildConnectionTab()
     modeLayout->addWidget(m_keepReady);
     connect(m_byModem, &QRadioButton::clicked, this, &TFormOptionsGenerales::chooseModem);
     connect(m_byNetwork, &QRadioButton::toggled, this, &TFormOptionsGenerales::updateModemFields);
-    for (auto [box, field] : {std::pair {m_hangUpBeforeBox, m_hangUpBefore}, std::pair {m_hangUpAfterBox, m_hangUpAfter}}) {
-        connect(field, &NumberEdit::editingFinished, box, [box, field] { box->setChecked(field->value() > 0); });
+    for (auto [box, field] :
+         {std::pair {m_hangUpBeforeBox, m_hangUpBefore}, std::pair {m_hangUpAfterBox, m_hangUpAfter}}) {
+        connect(field, &NumberEdit::editingFinished, box,
+                [box, field] { box->setChecked(field->value() > 0); });
     }
 
     auto* proxy = new QGroupBox(tr("Accès par un proxy"), page);
@@ -160,7 +163,8 @@ QWidget* TFormOptionsGenerales::buildConnectionTab()
     m_proxyPort = named(new QLineEdit(proxy), "proxyPort");
     m_proxyPort->setMaxLength(10);
     m_proxyPort->setPlaceholderText(QStringLiteral("8080"));
-    m_proxyPort->setMaximumWidth(m_proxyPort->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 16);
+    m_proxyPort->setMaximumWidth(m_proxyPort->fontMetrics().horizontalAdvance(QStringLiteral("0000000"))
+                                 + 16);
     auto* proxyLayout = new QHBoxLayout(proxy);
     proxyLayout->addWidget(m_proxyBox);
     proxyLayout->addWidget(m_proxyAddress, 1);
@@ -176,7 +180,8 @@ QWidget* TFormOptionsGenerales::buildConnectionTab()
     m_bandwidth->setTickPosition(QSlider::TicksBelow);
     m_bandwidth->setValue(kBandwidthPositions - 1);
     m_bandwidthLabel = named(new QLabel(bandwidth), "bandwidthLabel");
-    m_bandwidthLabel->setMinimumWidth(m_bandwidthLabel->fontMetrics().horizontalAdvance(QStringLiteral("100 Ko/s")) + 8);
+    m_bandwidthLabel->setMinimumWidth(
+        m_bandwidthLabel->fontMetrics().horizontalAdvance(QStringLiteral("100 Ko/s")) + 8);
     auto* bandwidthLayout = new QHBoxLayout(bandwidth);
     bandwidthLayout->addWidget(m_bandwidth, 1);
     bandwidthLayout->addWidget(m_bandwidthLabel);
@@ -203,16 +208,16 @@ QWidget* TFormOptionsGenerales::buildDownloadTab()
     numbers->addRow(tr("Délai supplémentaire par téléchargement en cours :"),
                     row({m_timeOutByPage, new QLabel(tr("secondes"), page)}));
 
-    m_downLoadFromSelection = named(
-        new QCheckBox(tr("Chercher les téléchargements à partir de l'élément sélectionné"), page),
-        "downLoadFromSelection");
+    m_downLoadFromSelection
+        = named(new QCheckBox(tr("Chercher les téléchargements à partir de l'élément sélectionné"), page),
+                "downLoadFromSelection");
     m_priorityToChilds = named(
         new QCheckBox(tr("Télécharger d'abord les images et les liens des pages déjà chargées"), page),
         "priorityToChilds");
-    m_saveCommsForImg = named(new QCheckBox(tr("Conserver le détail des communications pour les images"), page),
-                              "saveCommsForImg");
-    m_doNotCheckDiskSpace = named(new QCheckBox(tr("Ne pas vérifier l'espace disque disponible"), page),
-                                  "doNotCheckDiskSpace");
+    m_saveCommsForImg = named(
+        new QCheckBox(tr("Conserver le détail des communications pour les images"), page), "saveCommsForImg");
+    m_doNotCheckDiskSpace
+        = named(new QCheckBox(tr("Ne pas vérifier l'espace disque disponible"), page), "doNotCheckDiskSpace");
 
     auto* counter = new QGroupBox(tr("Total téléchargé"), page);
     m_total = named(new QLineEdit(counter), "total");
@@ -300,15 +305,16 @@ QWidget* TFormOptionsGenerales::buildMiscTab()
     m_externalEditor->setPlaceholderText(tr("l'éditeur de texte par défaut"));
     m_favoritesFolder = named(new QLineEdit(page), "favoritesFolder");
     m_favoritesFolder->setPlaceholderText(tr("aucun"));
-    m_askAllConfirmations = named(new QPushButton(tr("Demander toutes les confirmations"), page),
-                                  "askAllConfirmations");
+    m_askAllConfirmations
+        = named(new QPushButton(tr("Demander toutes les confirmations"), page), "askAllConfirmations");
     connect(m_askAllConfirmations, &QPushButton::clicked, this, [this] {
         resetConfirmations(m_settings.env());
         m_askAllConfirmations->setEnabled(false);
     });
 
     auto* form = new QFormLayout;
-    form->addRow(tr("Un document est lu après :"), row({m_readTime, new QLabel(tr("secondes d'affichage"), page)}));
+    form->addRow(tr("Un document est lu après :"),
+                 row({m_readTime, new QLabel(tr("secondes d'affichage"), page)}));
     form->addRow(tr("Navigateur externe :"), programField(m_externalBrowser, false));
     form->addRow(tr("Éditeur externe :"), programField(m_externalEditor, false));
     form->addRow(tr("Dossier des favoris du navigateur :"), programField(m_favoritesFolder, true));
@@ -326,9 +332,10 @@ QWidget* TFormOptionsGenerales::buildProfileTab()
     auto* page = new QWidget;
     m_userName = named(new QLineEdit(page), "userName");
     m_userMail = named(new QLineEdit(page), "userMail");
-    auto* note = new QLabel(tr("Ces renseignements servent à remplir les formulaires envoyés depuis les pages "
-                               "enregistrées."),
-                            page);
+    auto* note
+        = new QLabel(tr("Ces renseignements servent à remplir les formulaires envoyés depuis les pages "
+                        "enregistrées."),
+                     page);
     note->setWordWrap(true);
     auto* form = new QFormLayout;
     form->addRow(tr("Nom :"), m_userName);
@@ -391,7 +398,8 @@ void TFormOptionsGenerales::storeToOpt()
     o.DoNotHangUpBefore = m_hangUpBeforeBox->isChecked() ? daysFromMinutes(m_hangUpBefore->value()) : 0;
     o.HangUpAfter = m_hangUpAfterBox->isChecked() ? daysFromMinutes(m_hangUpAfter->value()) : 0;
     o.KeepReady = m_keepReady->isChecked();
-    o.Proxy = composeProxy(m_proxyBox->isChecked(), m_proxyAddress->text(), normalisePort(m_proxyPort->text()));
+    o.Proxy
+        = composeProxy(m_proxyBox->isChecked(), m_proxyAddress->text(), normalisePort(m_proxyPort->text()));
     o.BandWithLimit = bandwidthForPosition(m_bandwidth->value());
 
     o.NbMaxDownLoads = m_nbMaxDownLoads->value();
@@ -441,8 +449,9 @@ void TFormOptionsGenerales::chooseModem()
             m_settings.Opt().ConnectByModem = true;
             emit modemModeChosen();
         } else {
-            m_prompt.inform(tr("Connexion par modem impossible,\rGlanix ne trouve pas le service d'accès réseau à "
-                               "distance"));
+            m_prompt.inform(
+                tr("Connexion par modem impossible,\rGlanix ne trouve pas le service d'accès réseau à "
+                   "distance"));
             m_byNetwork->setChecked(true);
         }
     }
@@ -452,7 +461,8 @@ void TFormOptionsGenerales::chooseModem()
 void TFormOptionsGenerales::updateModemFields()
 {
     const bool modem = m_byModem->isChecked();
-    for (QWidget* w : std::initializer_list<QWidget*> {m_hangUpBeforeBox, m_hangUpBefore, m_hangUpAfterBox, m_hangUpAfter})
+    for (QWidget* w :
+         std::initializer_list<QWidget*> {m_hangUpBeforeBox, m_hangUpBefore, m_hangUpAfterBox, m_hangUpAfter})
         w->setEnabled(modem);
 }
 

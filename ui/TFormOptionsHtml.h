@@ -20,7 +20,9 @@ public:
     explicit TFormOptionsHtml(TOptGene& opt, QWidget* parent = nullptr);
 
     QString fontName() const { return m_fontName; }
+
     int fontSize() const { return m_fontSize; }
+
     void setFont(const QString& name, int size);
 
 public slots:

@@ -205,7 +205,8 @@ QWidget* TFormOptionsURL::buildDepthTab()
     layout->addWidget(types);
     layout->addStretch(1);
 
-    connect(m_sameServer, &QRadioButton::clicked, this, [this] { linksStartChosen(LinksStartChoice::SameServer); });
+    connect(m_sameServer, &QRadioButton::clicked, this,
+            [this] { linksStartChosen(LinksStartChoice::SameServer); });
     connect(m_sameDirectory, &QRadioButton::clicked, this,
             [this] { linksStartChosen(LinksStartChoice::SameDirectory); });
     connect(m_linksStart, &QLineEdit::textEdited, this, &TFormOptionsURL::linksStartEdited);
@@ -290,7 +291,9 @@ void TFormOptionsURL::load()
 
 void TFormOptionsURL::showTab(Tab tab)
 {
-    QWidget* page = tab == TabRefresh ? m_refreshPage : tab == TabDepth && m_depthTab ? m_depthPage : m_paramsPage;
+    QWidget* page = tab == TabRefresh   ? m_refreshPage
+        : tab == TabDepth && m_depthTab ? m_depthPage
+                                        : m_paramsPage;
     m_tabs->setCurrentWidget(page);
     if (page == m_paramsPage)
         (m_editor.showsAddress() && !m_editor.grouped() ? m_url : m_name)->setFocus();
@@ -351,7 +354,8 @@ void TFormOptionsURL::updateNextCheck()
     const std::optional<RefreshPolicy> policy = m_refresh->policy();
     const bool show = m_editor.showsNextCheck() && !m_name->text().trimmed().isEmpty() && policy
         && policy->mode == RefreshMode::Automatic;
-    m_refresh->setNextCheckText(show ? m_editor.nextCheckText(m_editor.first().store().env().now()) : QString());
+    m_refresh->setNextCheckText(show ? m_editor.nextCheckText(m_editor.first().store().env().now())
+                                     : QString());
 }
 
 ElementOptions TFormOptionsURL::chosenOptions()
@@ -377,9 +381,9 @@ ElementOptions TFormOptionsURL::chosenOptions()
     o.refresh = m_refresh->policy();
     o.depth = m_depth->number();
     o.linksStart = m_linksStart->text();
-    o.linksStartChoice = m_sameServer->isChecked()      ? LinksStartChoice::SameServer
-                       : m_sameDirectory->isChecked() ? LinksStartChoice::SameDirectory
-                                                      : LinksStartChoice::None;
+    o.linksStartChoice = m_sameServer->isChecked() ? LinksStartChoice::SameServer
+        : m_sameDirectory->isChecked()             ? LinksStartChoice::SameDirectory
+                                                   : LinksStartChoice::None;
     if (const auto masks = m_masks->masks()) {
         o.maskMode = m_masks->mode() == MaskTypesBox::Mode::Only ? MaskMode::Only : MaskMode::AllBut;
         o.maskText = o.maskMode == MaskMode::Only ? masks->first : masks->second;

@@ -3,7 +3,6 @@
 #include "agents/PropertiesEditor.h"
 
 #include <QDialog>
-
 #include <vector>
 
 class QCheckBox;
@@ -37,7 +36,9 @@ public:
     void setElementIcon(const QIcon& icon);
 
     const PropertiesEditor& editor() const { return m_editor; }
+
     QTabWidget* tabs() const { return m_tabs; }
+
     Tab currentTab() const;
     // What the controls hold now, as saving would take it.
     ElementOptions chosenOptions();

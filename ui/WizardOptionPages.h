@@ -23,6 +23,7 @@ public:
 
     double frequency() const; // the `Frequency` code
     void applyTo(TElement& element) const;
+
     RefreshChoice* choice() const { return m_choice; }
 
 private:
@@ -39,7 +40,9 @@ public:
     bool downLoadImages() const;
     // The server part of the new address with "Sur le même serveur", else empty.
     QString linksStart(const QString& address) const;
+
     bool skipsMasksPage() const { return depth() == 0; }
+
     // Images, depth and link prefix, the prefix from the element's address.
     void applyTo(TElement& element) const;
 
@@ -59,6 +62,7 @@ public:
     QString includeMask() const;
     QString excludeMask() const;
     void applyTo(TElement& element) const;
+
     MaskTypesBox* box() const { return m_box; }
 
 private:

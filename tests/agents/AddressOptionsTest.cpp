@@ -1,4 +1,5 @@
 #include "agents/AddressOptions.h"
+
 #include "agents/NextCheck.h"
 #include "tests/support/QtPrinters.h"
 

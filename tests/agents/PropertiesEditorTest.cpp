@@ -1,5 +1,6 @@
-#include "agents/NextCheck.h"
 #include "agents/PropertiesEditor.h"
+
+#include "agents/NextCheck.h"
 #include "config/IniFile.h"
 #include "tests/agents/ElementFixture.h"
 
@@ -12,9 +13,13 @@ namespace {
 
 struct RecordingFollowUp final : PropertiesFollowUp {
     QStringList calls;
+
     void analysePage(TElement& e) override { calls << "analyse " + e.GetName(); }
+
     void queueImages(TElement& e) override { calls << "images " + e.GetName(); }
+
     void queueLinks(TElement& e) override { calls << "links " + e.GetName(); }
+
     void refreshInformationView(TElement& e) override { calls << "view " + e.GetName(); }
 };
 

@@ -1,4 +1,5 @@
 #include "config/Confirmations.h"
+
 #include "config/GeneralOptions.h"
 #include "config/IniFile.h"
 #include "config/ViewPlacement.h"

@@ -1,6 +1,7 @@
+#include "config/Settings.h"
+
 #include "config/IniFile.h"
 #include "config/Numbers.h"
-#include "config/Settings.h"
 #include "tests/support/TempHome.h"
 
 #include <gtest/gtest.h>
@@ -69,8 +70,9 @@ TEST_F(SettingsTest, AStartThatNeverCompletedIsSeenByTheNextOne)
 
 TEST_F(SettingsTest, FloorsAndUnparsableValues)
 {
-    home.write("Glanix.ini", "[General]\nNbMaxDownLoads=0\nSplit=40\nTimeOut=abc\nHangUpAfter=1e\n"
-                             "HighLightColor=0x0000FF\nWidth=800\n");
+    home.write("Glanix.ini",
+               "[General]\nNbMaxDownLoads=0\nSplit=40\nTimeOut=abc\nHangUpAfter=1e\n"
+               "HighLightColor=0x0000FF\nWidth=800\n");
     const MainWindowState state = settings.loadSettings(display());
     EXPECT_EQ(settings.Opt().NbMaxDownLoads, 1);
     EXPECT_EQ(state.split, 100);
@@ -111,8 +113,9 @@ TEST_F(SettingsTest, DefaultFontIsTheFirstInstalled)
 
 TEST_F(SettingsTest, MaximizedWindowKeepsItsPreviousGeometryAndUnknownKeysSurvive)
 {
-    home.write("Glanix.ini", "; hand note\n[General]\nLeft=5\nTop=6\nWidth=700\nHeight=500\nMystery=42\n"
-                             "[Glanix]\nVersions=3\n[Export]\nDepth=2\n[Somebody]\nx=y\n");
+    home.write("Glanix.ini",
+               "; hand note\n[General]\nLeft=5\nTop=6\nWidth=700\nHeight=500\nMystery=42\n"
+               "[Glanix]\nVersions=3\n[Export]\nDepth=2\n[Somebody]\nx=y\n");
     MainWindowState state = settings.loadSettings(display());
     state.maximized = true;
     state.geometry = QRect(0, 0, 1920, 1080);
@@ -172,10 +175,13 @@ TEST_F(SettingsTest, RealsWrittenUnderACommaLocaleReadUnderAPointLocale)
     setDecimalSeparator(u',');
     settings.saveSettings({}, {});
     setDecimalSeparator(u'.');
+
     struct Restore {
         QChar sep;
+
         ~Restore() { setDecimalSeparator(sep); }
     } restore {before};
+
     EXPECT_EQ(ini(u"General", u"HangUpAfter"), "0,5");
 
     Settings again(home.env());

@@ -13,6 +13,7 @@ public:
     }
 
     void setAvailable(bool available) { m_available = available; }
+
     int probes() const { return m_probes; }
 
     bool isAvailable() override

@@ -8,10 +8,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
-
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 
 // Helpers for tests that drive real widgets on the offscreen platform.
 namespace glanix::test {

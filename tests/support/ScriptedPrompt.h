@@ -3,10 +3,8 @@
 #include "config/UserPrompt.h"
 
 #include <QStringList>
-
-#include <gtest/gtest.h>
-
 #include <deque>
+#include <gtest/gtest.h>
 #include <optional>
 
 // Answers the questions of the code under test from a script. A question nobody scripted is a
@@ -29,6 +27,7 @@ public:
     };
 
     void setNextAnswer(Button button) { m_answers.push_back(Answer {button, true, std::nullopt}); }
+
     // `tick` set: the "don't ask again" box is ticked (true) or unticked (false) before answering.
     void setNextConfirm(bool yes, std::optional<bool> tick = std::nullopt)
     {
@@ -36,6 +35,7 @@ public:
     }
 
     const std::vector<Question>& questions() const { return m_questions; }
+
     QStringList texts() const
     {
         QStringList out;
@@ -43,7 +43,9 @@ public:
             out << q.text;
         return out;
     }
+
     bool allAnswered() const { return m_answers.empty(); }
+
     void clear()
     {
         m_questions.clear();
@@ -83,6 +85,7 @@ private:
         bool yes;
         std::optional<bool> tick;
     };
+
     std::deque<Answer> m_answers;
     std::vector<Question> m_questions;
 };

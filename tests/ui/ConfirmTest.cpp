@@ -8,7 +8,6 @@
 #include <QCheckBox>
 #include <QMessageBox>
 #include <QPushButton>
-
 #include <gtest/gtest.h>
 
 using namespace glanix;
@@ -86,8 +85,8 @@ TEST(MessageBoxPrompt, AnswersTheButtonClickedAndEscapeCancels)
               UserPrompt::No);
 
     whenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
-    EXPECT_EQ(prompt.ask(UserPrompt::Icon::Warning, "?", UserPrompt::Yes | UserPrompt::No | UserPrompt::Cancel,
-                         UserPrompt::Yes),
+    EXPECT_EQ(prompt.ask(UserPrompt::Icon::Warning, "?",
+                         UserPrompt::Yes | UserPrompt::No | UserPrompt::Cancel, UserPrompt::Yes),
               UserPrompt::Cancel);
 }
 

@@ -15,7 +15,6 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTabWidget>
-
 #include <gtest/gtest.h>
 
 using namespace glanix;
@@ -35,12 +34,14 @@ struct OptionsGeneralesTest : ::testing::Test {
         dialog = std::make_unique<TFormOptionsGenerales>(settings, prompt, remoteAccess);
         ASSERT_TRUE(showActive(dialog.get()));
     }
+
     template<class W> W* child(const char* name)
     {
         W* w = dialog->findChild<W*>(QLatin1String(name));
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
+
     void showTabOf(QWidget* w)
     {
         for (int i = 0; i < dialog->tabs()->count(); ++i) {
@@ -48,15 +49,22 @@ struct OptionsGeneralesTest : ::testing::Test {
                 dialog->tabs()->setCurrentIndex(i);
         }
     }
+
     void type(const char* name, const QString& text)
     {
         auto* w = child<QWidget>(name);
         showTabOf(w);
         typeAndLeave(w, text);
     }
+
     void ok() { QTest::mouseClick(child<QPushButton>("ok"), Qt::LeftButton); }
+
     void cancel() { QTest::mouseClick(child<QPushButton>("cancel"), Qt::LeftButton); }
-    QString ini(QStringView key) { return IniFile(home.file("Glanix.ini")).readString(u"General", key, "<absent>"); }
+
+    QString ini(QStringView key)
+    {
+        return IniFile(home.file("Glanix.ini")).readString(u"General", key, "<absent>");
+    }
 };
 
 TEST_F(OptionsGeneralesTest, ProxyIsSplitIntoItsFieldsAndComposedOnOk)
@@ -70,6 +78,7 @@ TEST_F(OptionsGeneralesTest, ProxyIsSplitIntoItsFieldsAndComposedOnOk)
         {"jean:secret@cache.example.org:3128", "jean:secret@cache.example.org", "3128"},
         {"cache.example.org", "cache.example.org", ""},
     };
+
     for (const Case& c : cases) {
         settings.Opt().Proxy = c.stored;
         open();
@@ -157,8 +166,9 @@ TEST_F(OptionsGeneralesTest, ModemNeedsTheConnectionServiceAndCancelUndoesIt)
     EXPECT_FALSE(child<NumberEdit>("hangUpBefore")->isEnabled());
     prompt.setNextAnswer(UserPrompt::Ok);
     click(child<QRadioButton>("byModem"));
-    EXPECT_EQ(prompt.texts(), QStringList({"Connexion par modem impossible,\rGlanix ne trouve pas le service "
-                                           "d'accès réseau à distance"}));
+    EXPECT_EQ(prompt.texts(),
+              QStringList({"Connexion par modem impossible,\rGlanix ne trouve pas le service "
+                           "d'accès réseau à distance"}));
     EXPECT_TRUE(child<QRadioButton>("byNetwork")->isChecked());
     EXPECT_FALSE(settings.Opt().ConnectByModem);
     cancel();

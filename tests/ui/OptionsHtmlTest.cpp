@@ -6,7 +6,6 @@
 
 #include <QPushButton>
 #include <QSignalSpy>
-
 #include <gtest/gtest.h>
 
 using namespace glanix;

@@ -12,7 +12,6 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTabWidget>
-
 #include <gtest/gtest.h>
 
 using namespace glanix;
@@ -29,12 +28,14 @@ struct OptionsURLTest : ElementFixture {
         dialog = std::make_unique<TFormOptionsURL>(std::move(elements), opt);
         ASSERT_TRUE(showActive(dialog.get()));
     }
+
     template<class W> W* child(const char* name)
     {
         W* w = dialog->findChild<W*>(QLatin1String(name));
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
+
     void showTab(TFormOptionsURL::Tab tab)
     {
         for (int i = 0; i < dialog->tabs()->count(); ++i) {
@@ -44,7 +45,9 @@ struct OptionsURLTest : ElementFixture {
         }
         ADD_FAILURE() << "no tab " << tab;
     }
+
     void ok() { QTest::mouseClick(child<QPushButton>("ok"), Qt::LeftButton); }
+
     void cancel() { QTest::mouseClick(child<QPushButton>("cancel"), Qt::LeftButton); }
 };
 

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-
 #include <gtest/gtest.h>
 
 using namespace glanix;
