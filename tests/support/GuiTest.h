@@ -50,21 +50,21 @@ inline void click(QAbstractButton* button)
 // A dialog that never opens fails the test instead of hanging it.
 inline void whenModal(std::function<void(QWidget*)> action, int timeoutMs = 5000)
 {
-    auto waited = std::make_shared<int>(0);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [=] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            action(modal);
-            return;
+    struct Poll {
+        std::function<void(QWidget*)> action;
+        int left;
+        void operator()() const
+        {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                action(modal);
+            } else if (left <= 0) {
+                ADD_FAILURE() << "no modal dialog opened";
+            } else {
+                QTimer::singleShot(20, Poll {action, left - 20});
+            }
         }
-        *waited += 20;
-        if (*waited > timeoutMs) {
-            ADD_FAILURE() << "no modal dialog opened";
-            return;
-        }
-        QTimer::singleShot(20, *poll);
     };
-    QTimer::singleShot(0, *poll);
+    QTimer::singleShot(0, Poll {std::move(action), timeoutMs});
 }
 
 // Writes the widget's picture when GLANIX_SCREENSHOTS names a folder, so people can look.
