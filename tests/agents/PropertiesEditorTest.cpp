@@ -163,6 +163,20 @@ TEST_F(PropertiesEditorTest, GroupedPropertiesLeaveWhatDiffersAlone)
     EXPECT_TRUE(followUp.calls.isEmpty());
 }
 
+TEST_F(PropertiesEditorTest, DefaultsAreSavedInGlanixIniAndReachNewAddresses)
+{
+    PropertiesEditor root({store.RootElement()});
+    ElementOptions o = root.shown();
+    o.versions = 5;
+    o.refresh = RefreshPolicy {RefreshMode::Once};
+    root.save(o);
+    IniFile ini(home.file("Glanix.ini"));
+    EXPECT_EQ(ini.readString(u"Glanix", u"Versions"), "5");
+    EXPECT_EQ(ini.readString(u"Glanix", u"Frequency"), "-3");
+    TElement* site = add(agent, kindAddress, "Site", "http://www.site.fr/");
+    EXPECT_EQ(PropertiesEditor({site}).shown().versions, 5);
+}
+
 TEST_F(PropertiesEditorTest, NextCheckOfAnElementUsesTheStoreClock)
 {
     TElement* site = add(agent, kindAddress, "Site", "http://www.site.fr/");
