@@ -91,6 +91,7 @@ void TElement::Load()
         return;
     IniFile ini(path);
     loadFields(ini);
+    ImageIndex = -1;
     if (isAddressOrPage()) {
         for (const QString& section : ini.sections()) {
             if (isImageSection(section))
@@ -117,6 +118,9 @@ void TElement::Load()
         m_ext->MasksDefined = true;
         m_ext->Position = 0;
     }
+    // Whatever the tree showed before the fields were read is out of date.
+    if (m_node)
+        m_node->notifyChanged();
 }
 
 void TElement::loadFields(IniFile& ini)
@@ -331,8 +335,16 @@ void TElement::SaveImages()
 
 void TElement::LoadChildren(int levels)
 {
-    if (!m_ext || m_ext->LoadedDepth >= levels || m_ext->LoadedDepth >= 200 || !m_node)
+    if (!m_ext || m_ext->LoadedDepth >= levels || m_ext->LoadedDepth >= 200 || !m_node || m_loading)
         return;
+    m_loading = true;
+
+    struct Done {
+        bool& flag;
+
+        ~Done() { flag = false; }
+    } done {m_loading};
+
     if (m_ext->LoadedDepth < 0 && Kind != kindRoot) {
         struct Entry {
             QString name;
