@@ -4,6 +4,7 @@
 #include "config/OptGene.h"
 #include "store/ElementStore.h"
 #include "store/TElement.h"
+#include "ui/ElementIcons.h"
 #include "ui/NumberEdit.h"
 #include "ui/OptionWidgets.h"
 
@@ -213,14 +214,6 @@ QWidget* TFormOptionsURL::buildDepthTab()
     return page;
 }
 
-void TFormOptionsURL::setElementIcon(const QIcon& icon)
-{
-    if (m_editor.grouped() || icon.isNull())
-        return;
-    m_icon->setPixmap(icon.pixmap(16, 16));
-    m_icon->show();
-}
-
 void TFormOptionsURL::load()
 {
     const ElementOptions& o = m_editor.shown();
@@ -283,6 +276,13 @@ void TFormOptionsURL::load()
     auto* depthForm = m_depthPage->findChild<QFormLayout*>(QStringLiteral("depthForm"));
     for (int row = 0; row < depthForm->rowCount(); ++row)
         depthForm->setRowVisible(row, address);
+
+    if (!grouped) {
+        TElement& e = m_editor.first();
+        const ElementIcons icons(e.store().knownTypes());
+        m_icon->setPixmap(icons.icon(e.GetImageIndex(), markNone).pixmap(16, 16));
+        m_icon->show();
+    }
 
     updateNextCheck();
     const Tab remembered = static_cast<Tab>(m_opt.OptionsURLTab);

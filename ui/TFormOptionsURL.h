@@ -6,7 +6,6 @@
 #include <vector>
 
 class QCheckBox;
-class QIcon;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
@@ -31,9 +30,6 @@ public:
 
     TFormOptionsURL(std::vector<TElement*> elements, TOptGene& opt, PropertiesFollowUp* followUp = nullptr,
                     QWidget* parent = nullptr);
-
-    // The element's tree icon, shown beside its name (single element only).
-    void setElementIcon(const QIcon& icon);
 
     const PropertiesEditor& editor() const { return m_editor; }
 

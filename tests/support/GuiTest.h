@@ -53,6 +53,7 @@ inline void whenModal(std::function<void(QWidget*)> action, int timeoutMs = 5000
     struct Poll {
         std::function<void(QWidget*)> action;
         int left;
+
         void operator()() const
         {
             if (QWidget* modal = QApplication::activeModalWidget()) {
@@ -64,6 +65,7 @@ inline void whenModal(std::function<void(QWidget*)> action, int timeoutMs = 5000
             }
         }
     };
+
     QTimer::singleShot(0, Poll {std::move(action), timeoutMs});
 }
 

@@ -126,6 +126,7 @@ TEST_F(OptionsURLTest, NextCheckLabelInAutomaticModeOnly)
     site->BeforeLastModified = now - 3;
     site->LastVerified = now - 1;
     site->SetFrequency(0);
+    home.write(site->GetSavePath(), "<html></html>"); // a copy that is missing would be fetched again
     open({site});
     auto* label = child<QLabel>("nextCheck");
     showTab(TFormOptionsURL::TabRefresh);
