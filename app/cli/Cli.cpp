@@ -1,5 +1,6 @@
 #include "app/cli/Cli.h"
 
+#include "app/cli/AgentCommands.h"
 #include "app/cli/GetCommand.h"
 #include "agents/AgentFile.h"
 #include "agents/TreeListing.h"
@@ -27,7 +28,7 @@ int treeCommand(Context& ctx)
     store.setSeeImages(ini.readBool(u"General", u"SeeImages", true));
     store.setFavoritesFolder(ini.readString(u"General", u"FavoritesFolder"));
     QString error;
-    TElement* agent = openAgent(store, agentFilePath(ctx.home, ctx.args.first()), &error);
+    TElement* agent = openAgent(store, agentFilePath(ctx.home, ctx.args.first()), {}, &error);
     if (!agent) {
         ctx.err << error << '\n';
         return kExitUsage;
@@ -45,6 +46,11 @@ const std::vector<CommandInfo>& commands()
          "[--ca FICHIER.pem] [--verbose]",
          runGet},
         {"tree", "tree AGENT        l'arborescence complète d'un agent (AGENT.gnx ou chemin)", treeCommand},
+        {"new-agent", "new-agent NOM [--dir DOSSIER]   crée un agent (un dossier d'adresses)", runNewAgent},
+        {"add",
+         "add AGENT URL [--name NOM] [--folder CHEMIN] [--depth N] [--images 0|1] [--same-server] "
+         "[--frequency CODE]   ajoute une adresse",
+         runAdd},
     };
     return list;
 }

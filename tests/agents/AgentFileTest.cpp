@@ -97,7 +97,7 @@ TEST_F(AgentFileTest, FoldersOfTheAgentFile)
     EXPECT_FALSE(readAgentFolders(home.file("nodl.gnx"), {}, f, &error));
     EXPECT_EQ(error, QString::fromUtf8("Le sous-répertoire \"DL\" de l'agent nodl.gnx est introuvable."));
 
-    EXPECT_EQ(openAgent(store, home.file("missing.gnx"), &error), nullptr);
+    EXPECT_EQ(openAgent(store, home.file("missing.gnx"), {}, &error), nullptr);
     EXPECT_EQ(error, "Agent missing.gnx introuvable");
     EXPECT_EQ(store.tree().topLevelCount(), 0);
     EXPECT_TRUE(store.openAgents().isEmpty());
