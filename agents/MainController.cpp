@@ -211,11 +211,11 @@ void MainController::reopenViewWindows()
     m_port->selectNode(last ? last->Node() : m_store->tree().firstNode());
 }
 
-bool MainController::canClose()
+bool MainController::canClose(bool ask)
 {
     if (m_startupRunning)
         return false;
-    if (m_downloads->cycleInProgress()
+    if (ask && m_downloads->cycleInProgress()
         && !m_prompt->yesNo(tr("Des téléchargements sont en cours. Voulez-vous les interrompre ?"),
                             UserPrompt::No))
         return false;
@@ -234,7 +234,7 @@ void MainController::shutdown()
 
     if (!port.treePanelVisible())
         port.showTreePanel();
-    MainWindowState state = port.windowState();
+    MainWindowState state = port.captureWindowState();
     state.openedAgents.clear();
     for (const QString& file : std::as_const(m_store->openAgents()))
         state.openedAgents << agentName(file);
@@ -261,6 +261,30 @@ void MainController::shutdown()
         m_env->logError(QStringLiteral("ThreadsRunning = %1\rOpt.ListWindows.Count = %2")
                             .arg(m_downloads->threadsRunning())
                             .arg(m_views->count()));
+}
+
+void MainController::setSeeImages(bool on)
+{
+    Opt().SeeImages = on;
+    m_store->setSeeImages(on);
+    if (!on && m_port) {
+        // The selection leaves the nodes that are about to go.
+        TreeNode* selected = m_port->selectedNode();
+        TreeNode* kept = selected;
+        while (kept && kept->element()
+               && (kept->element()->Kind == kindImage || kept->element()->Kind == kindImageGroup))
+            kept = kept->parent();
+        if (kept != selected)
+            m_port->selectNode(kept);
+    }
+    for (TElement* e = m_store->ElementsWithExt().first(); e; e = ElementList::next(e)) {
+        if (!e->isAddressOrPage() || !e->Node())
+            continue;
+        if (on)
+            e->BuildImageNodes();
+        else
+            e->RemoveImageGroup();
+    }
 }
 
 TreeNode* MainController::selectedNode() const

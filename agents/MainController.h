@@ -89,10 +89,14 @@ public:
     void firstShow();
     // The start-up sequence; runs once.
     void startup();
-    // The close query: false keeps the window open.
-    bool canClose();
+    // The close query: false keeps the window open. Without `ask` (the system asked the
+    // program to end) running downloads are interrupted without a question.
+    bool canClose(bool ask = true);
     // Everything saved and freed; the window goes next.
     void shutdown();
+
+    // "Voir les images dans l'arborescence": image nodes built or removed in every page.
+    void setSeeImages(bool on);
 
     // The tree-path of an element back to its element, expanding the nodes passed.
     TElement* findByTreePath(const QString& path);

@@ -35,7 +35,7 @@ public:
     // (geometry, tree panel width, address history; the rest is filled in by the caller).
     virtual DisplayInfo displayInfo() const = 0;
     virtual void applyWindowState(const MainWindowState& state) = 0;
-    virtual MainWindowState windowState() const = 0;
+    virtual MainWindowState captureWindowState() const = 0;
     virtual bool treePanelVisible() const = 0;
     virtual void showTreePanel() = 0;
 

@@ -77,6 +77,11 @@ bool WizardDepthPage::downLoadImages() const
     return m_images->isChecked();
 }
 
+bool WizardDepthPage::sameServer() const
+{
+    return m_sameServer->isChecked();
+}
+
 QString WizardDepthPage::linksStart(const QString& address) const
 {
     return m_sameServer->isChecked() ? ServerPart(address) : QString();

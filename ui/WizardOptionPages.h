@@ -43,6 +43,9 @@ public:
 
     bool skipsMasksPage() const { return depth() == 0; }
 
+    // "Sur le même serveur" rather than "Suivre tous les liens".
+    bool sameServer() const;
+
     // Images, depth and link prefix, the prefix from the element's address.
     void applyTo(TElement& element) const;
 

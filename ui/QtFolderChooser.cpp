@@ -1,0 +1,15 @@
+#include "ui/QtFolderChooser.h"
+
+#include <QFileDialog>
+
+namespace glanix {
+
+QString QtFolderChooser::chooseFolder(const QString& title, const QString& start)
+{
+    // A window title holds one line.
+    QString caption = title;
+    caption.replace(u'\r', u' ').replace(u'\n', u' ');
+    return QFileDialog::getExistingDirectory(m_parent, caption.simplified(), start);
+}
+
+} // namespace glanix
