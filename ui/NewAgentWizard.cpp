@@ -48,6 +48,8 @@ NewAgentWizard::NewAgentWizard(const NewAgentWizardSetup& setup, UserPrompt& pro
     connect(m_previous, &QPushButton::clicked, this, &NewAgentWizard::previous);
     connect(m_next, &QPushButton::clicked, this, &NewAgentWizard::next);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_depth, &WizardDepthPage::depthChanged, this,
+            [this] { m_next->setText(isLast(currentPage()) ? tr("Terminer") : tr("Suivant  >")); });
 
     auto* line = new QFrame(this);
     line->setFrameShape(QFrame::HLine);

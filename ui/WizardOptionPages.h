@@ -49,6 +49,10 @@ public:
     // Images, depth and link prefix, the prefix from the element's address.
     void applyTo(TElement& element) const;
 
+signals:
+    // The depth typed so far (the masks page is offered above 0).
+    void depthChanged(int depth);
+
 private:
     NumberEdit* m_depth;
     QCheckBox* m_images;
