@@ -40,7 +40,8 @@ private:
     QStringList m_titles;
 };
 
-// View windows as a list of (kind, element); opening appends, closing removes.
+// View windows as a list of (kind, element), most recently activated first: a window opened
+// goes to the front.
 class FakeViews final : public ViewWindows {
 public:
     struct Window {
@@ -67,7 +68,7 @@ public:
     {
         if (refuseToOpen)
             return false;
-        windows.push_back({type, element});
+        windows.insert(windows.begin(), {type, element});
         return true;
     }
 

@@ -244,7 +244,7 @@ TEST_F(MainWindowTest, ClosingAnAgentTakesItOutOfEveryList)
     for (TElement* e : c.navigation().PreviousList())
         EXPECT_EQ(e->GetAgent()->GetName(), "Archives");
     ASSERT_EQ(views.count(), 2); // the view of "Café du coin" is closed
-    EXPECT_EQ(views.element(1), other);
+    EXPECT_EQ(views.element(0), other);
     EXPECT_EQ(views.rowsRemovedFor.size(), 1u);
     EXPECT_EQ(c.store().openAgents(), QStringList({home.file("Archives.gnx")}));
 
