@@ -66,8 +66,8 @@ QStringList AgentCommands::closedAgents() const
 
 QString AgentCommands::savedInHint(const QString& name) const
 {
-    const QString dl = agentDownloadFolder(agentFilePath(m_store.env().home(), name), m_store.favoritesFolder(),
-                                           m_store.env());
+    const QString dl = agentDownloadFolder(agentFilePath(m_store.env().home(), name),
+                                           m_store.favoritesFolder(), m_store.env());
     QString folder = dl;
     while (folder.size() > 1 && folder.endsWith(u'/'))
         folder.chop(1);

@@ -206,8 +206,7 @@ bool checkAgentFolders(const QString& agentFile, Env& env, const QString& favori
                 if (QFileInfo(bareFolder(chosen)).fileName() == QLatin1String("DL")) {
                     d = withOneSlash(chosen);
                 } else {
-                    tell(dialogs,
-                         tr("Le chemin que vous avez indiqué\rne contient pas le répertoire \"DL\""),
+                    tell(dialogs, tr("Le chemin que vous avez indiqué\rne contient pas le répertoire \"DL\""),
                          error);
                     d.clear();
                 }
@@ -271,7 +270,8 @@ TElement* findOpenAgent(const ElementStore& store, const QString& name)
     return nullptr;
 }
 
-TElement* openAgent(ElementStore& store, const QString& agentFile, const AgentDialogs& dialogs, QString* error)
+TElement* openAgent(ElementStore& store, const QString& agentFile, const AgentDialogs& dialogs,
+                    QString* error)
 {
     const QString path = QFileInfo(agentFile).absoluteFilePath();
     const QString name = agentName(path);

@@ -40,7 +40,8 @@ QString agentName(const QString& agentFile);
 // The shortcut folder the agent file names ("favorites" in any case is the browser's
 // favourites folder), with a trailing "/". A missing agent file shows "Agent NAME.gnx
 // introuvable" when there is a prompt, and gives "".
-QString agentChildsFolder(const QString& agentFile, const QString& favoritesFolder, UserPrompt* prompt = nullptr);
+QString agentChildsFolder(const QString& agentFile, const QString& favoritesFolder,
+                          UserPrompt* prompt = nullptr);
 
 // The download folder the agent file names, with a trailing "/". An older agent file without
 // one takes it from the GlanixDefault.ini of its shortcut folder, and keeps it.

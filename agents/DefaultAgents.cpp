@@ -145,7 +145,8 @@ TElement* createDefaultAgents(ElementStore& store, const AgentDialogs& dialogs)
             continue;
         opened->Save();
         TreeNode* select = opened->Node();
-        for (TreeNode* n = opened->Node()->firstChild(); n && opened->Node()->isAncestorOf(n); n = n->next()) {
+        for (TreeNode* n = opened->Node()->firstChild(); n && opened->Node()->isAncestorOf(n);
+             n = n->next()) {
             if (n->text() == QLatin1String("Glanix")) {
                 select = n;
                 break;
@@ -178,8 +179,8 @@ bool writeDesktopEntry(const QString& applicationsDir, const QStringList& comman
                          "Terminal=false\n"
                          "Categories=Network;WebBrowser;\n"
                          "StartupNotify=true\n");
-    const WriteResult r = writeFileAtomically(QDir(applicationsDir).filePath(QStringLiteral("glanix.desktop")),
-                                              text.toUtf8());
+    const WriteResult r = writeFileAtomically(
+        QDir(applicationsDir).filePath(QStringLiteral("glanix.desktop")), text.toUtf8());
     if (!r.ok)
         env.logError(r.error);
     return r.ok;

@@ -67,7 +67,8 @@ QString agentNameError(const QString& home, const QString& name)
     if (trimmed.isEmpty())
         return tr("Vous n'avez pas renseigné le nom de l'agent");
     // The name is the agent file's name: it must stay one file in the home.
-    if (!IsSafeFileName(trimmed + QStringLiteral(".gnx")) || trimmed.contains(u'\\') || trimmed.startsWith(u'.'))
+    if (!IsSafeFileName(trimmed + QStringLiteral(".gnx")) || trimmed.contains(u'\\')
+        || trimmed.startsWith(u'.'))
         return tr("Ce nom ne peut pas servir de nom de fichier");
     if (QFileInfo::exists(agentFilePath(home, trimmed)))
         return tr("Un agent portant ce nom existe déjà");
@@ -135,8 +136,9 @@ TElement* createAgent(ElementStore& store, const NewAgentChoice& choice, Setting
     const QString name = choice.name.trimmed();
     const QString folder = withoutSlash(choice.folder);
     const QString dl = folder + QStringLiteral("/DL/");
-    const QString favs = choice.start == AgentStart::Favorites ? withSlash(withoutSlash(choice.favoritesFolder))
-                                                               : folder + QStringLiteral("/Favs/");
+    const QString favs = choice.start == AgentStart::Favorites
+        ? withSlash(withoutSlash(choice.favoritesFolder))
+        : folder + QStringLiteral("/Favs/");
     // Both folders exist from the start, so that the agent opens again without questions.
     if (!makeFolder(dl, error) || !makeFolder(favs, error))
         return nullptr;

@@ -1,9 +1,9 @@
 #include "config/TerminationSignals.h"
 
 #include <QSocketNotifier>
-
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -13,6 +13,17 @@ namespace {
 
 // Written by the signal handler, which may touch nothing else.
 int g_pipe[2] = {-1, -1};
+
+void setHandler(void (*handler)(int))
+{
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
 
 extern "C" void onTerminationSignal(int signal)
 {
@@ -29,12 +40,8 @@ TerminationSignals::TerminationSignals(QObject* parent)
 {
     if (g_pipe[0] >= 0 || ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
-    struct sigaction action {};
-    action.sa_handler = onTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
+
+    setHandler(onTerminationSignal);
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::readPipe);
 }
@@ -43,11 +50,8 @@ TerminationSignals::~TerminationSignals()
 {
     if (!m_notifier)
         return;
-    struct sigaction action {};
-    action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
+
+    setHandler(SIG_DFL);
     delete m_notifier;
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);

@@ -16,6 +16,7 @@ public:
     GlanixApplication(int& argc, char** argv);
 
     using ExceptionHandler = std::function<void(const QString& message)>;
+
     // An empty handler shows exceptions in a message box.
     void setExceptionHandler(ExceptionHandler handler) { m_handler = std::move(handler); }
 

@@ -97,10 +97,12 @@ MainActions buildMainActions(QMainWindow* window)
     QMenu* upkeep = file->addMenu(tr("&Maintenance"));
     a.listerAdressesIdentiques
         = b.pending(upkeep, "MenuListerAdressesIdentiques", tr("Lister les adresses identiques"));
-    a.effacerImagesInutiles = b.pending(upkeep, "MenuEffacerImagesInutiles", tr("Effacer les images inutiles..."));
+    a.effacerImagesInutiles
+        = b.pending(upkeep, "MenuEffacerImagesInutiles", tr("Effacer les images inutiles..."));
     a.verifierTousLesElements
         = b.pending(upkeep, "MenuVerifierTousLesElements", tr("Vérifier tous les éléments"));
-    a.reprendreLesTitles = b.pending(upkeep, "MenuReprendreLesTitles", tr("Reprendre les titles (provisoire)"));
+    a.reprendreLesTitles
+        = b.pending(upkeep, "MenuReprendreLesTitles", tr("Reprendre les titles (provisoire)"));
     a.effacerFichiersOrphelins
         = b.pending(upkeep, "MenuEffacerFichiersOrphelins", tr("Effacer les fichiers orphelins..."));
     a.test = b.pending(upkeep, "MenuTest", tr("Test"));
@@ -122,14 +124,16 @@ MainActions buildMainActions(QMainWindow* window)
     a.rafraichir = b.pending(edit, "MenuRafraichir", tr("Ra&fraîchir"), Qt::SHIFT | Qt::Key_F5);
     edit->addSeparator();
     a.copier = b.pending(edit, "MenuCopier", tr("Copier"), Qt::CTRL | Qt::Key_C);
-    a.copierURL = b.pending(edit, "MenuCopierURL", tr("Copier l'&URL dans le presse-papiers"), Qt::CTRL | Qt::Key_B);
-    a.toutSelectionner = b.pending(edit, "MenuToutSelectionner", tr("&Tout sélectionner"), Qt::CTRL | Qt::Key_A);
+    a.copierURL
+        = b.pending(edit, "MenuCopierURL", tr("Copier l'&URL dans le presse-papiers"), Qt::CTRL | Qt::Key_B);
+    a.toutSelectionner
+        = b.pending(edit, "MenuToutSelectionner", tr("&Tout sélectionner"), Qt::CTRL | Qt::Key_A);
     a.chercher = b.pending(edit, "MenuChercher", tr("C&hercher..."), Qt::Key_F3);
     a.chercher->setIcon(b.icon("edit-find", QStyle::SP_FileDialogContentsView));
     edit->addSeparator();
     a.editerNotes = b.pending(edit, "MenuEditerNotes", tr("Editer les &notes"), Qt::CTRL | Qt::Key_N);
-    a.recupererImages
-        = b.pending(edit, "MenuRecupererImages", tr("Récupérer les &images de la page"), Qt::CTRL | Qt::Key_L);
+    a.recupererImages = b.pending(edit, "MenuRecupererImages", tr("Récupérer les &images de la page"),
+                                  Qt::CTRL | Qt::Key_L);
     a.recupererLiens = b.pending(edit, "MenuRecupererLiens", tr("Récupérer tous les &liens de la page"));
     edit->addSeparator();
     a.proprietes = b.make(edit, "MenuProprietes", tr("&Propriétés"), Qt::ALT | Qt::Key_Return);
@@ -164,9 +168,10 @@ MainActions buildMainActions(QMainWindow* window)
     a.nouvelleVueImage = b.pending(newView, "MenuNouvelleVueImage", tr("Image"));
     view->addSeparator();
     a.modeComparaison = b.check(view, "MenuModeComparaison", tr("Mode &comparaison"), Qt::Key_F10);
-    a.voirImages = b.check(view, "MenuVoirLesImagesDansArborescence", tr("Voir les &images dans l'arborescence"),
-                           Qt::CTRL | Qt::Key_I);
-    a.cacherArborescence = b.check(view, "MenuCacherArborescence", tr("Cacher l'&arborescence"), Qt::CTRL | Qt::Key_H);
+    a.voirImages = b.check(view, "MenuVoirLesImagesDansArborescence",
+                           tr("Voir les &images dans l'arborescence"), Qt::CTRL | Qt::Key_I);
+    a.cacherArborescence
+        = b.check(view, "MenuCacherArborescence", tr("Cacher l'&arborescence"), Qt::CTRL | Qt::Key_H);
     a.informationsServeur = b.check(view, "MenuInformationsServeur", tr("Informations &serveur"));
     a.toolBarsMenu = view->addMenu(tr("&Barres d'outils"));
     view->addSeparator();
@@ -183,10 +188,10 @@ MainActions buildMainActions(QMainWindow* window)
     go->addSeparator();
     a.prochaineAdresseNonLue
         = b.pending(go, "MenuProchaineAdresseNonLue", tr("&Prochaine adresse non lue"), Qt::CTRL | Qt::Key_W);
-    a.prochaineAdresseJamaisLue
-        = b.pending(go, "MenuProchaineAdresseJamaisLue", tr("Prochaine adresse &jamais lue"), Qt::CTRL | Qt::Key_X);
-    a.prochainePageNonLue
-        = b.pending(nullptr, "ButtonProchainePageNonLue", tr("Prochaine page non lue"), Qt::CTRL | Qt::Key_Return);
+    a.prochaineAdresseJamaisLue = b.pending(go, "MenuProchaineAdresseJamaisLue",
+                                            tr("Prochaine adresse &jamais lue"), Qt::CTRL | Qt::Key_X);
+    a.prochainePageNonLue = b.pending(nullptr, "ButtonProchainePageNonLue", tr("Prochaine page non lue"),
+                                      Qt::CTRL | Qt::Key_Return);
     a.precedent->setIcon(b.icon("go-previous", QStyle::SP_ArrowBack));
     a.suivant->setIcon(b.icon("go-next", QStyle::SP_ArrowForward));
     a.auDessus->setIcon(b.icon("go-up", QStyle::SP_ArrowUp));
@@ -211,8 +216,8 @@ MainActions buildMainActions(QMainWindow* window)
         = b.make(connection, "MenuConnexionRaccrocherMaintenant", tr("Raccrocher maintenant"));
     a.raccrocherQuandTermine = b.check(connection, "MenuConnexionRaccrocherQuandTermine",
                                        tr("&Raccrocher lorsque Glanix a terminé"));
-    a.resterEnVeille
-        = b.check(connection, "MenuConnexionResterEnVeille", tr("Rester en &veille lorsque Glanix a terminé"));
+    a.resterEnVeille = b.check(connection, "MenuConnexionResterEnVeille",
+                               tr("Rester en &veille lorsque Glanix a terminé"));
     a.engine = {a.connecter, a.terminer, a.arreterDeLancer, a.interrompreTous, a.raccrocherMaintenant};
     a.connectionPopup = new QMenu(window);
     a.connectionPopup->setObjectName(QStringLiteral("PopupMenuConnexion"));
@@ -232,11 +237,13 @@ MainActions buildMainActions(QMainWindow* window)
     // --- Fenêtres ------------------------------------------------------------------------------
     QMenu* windows = a.windowMenu = bar->addMenu(tr("Fe&nêtres"));
     windows->setObjectName(QStringLiteral("MenuFenetres"));
-    a.mosaiqueHorizontale = b.make(windows, "MenuMosaiqueHorizontale", tr("Mosaïque &horizontale"), Qt::CTRL | Qt::Key_G);
+    a.mosaiqueHorizontale
+        = b.make(windows, "MenuMosaiqueHorizontale", tr("Mosaïque &horizontale"), Qt::CTRL | Qt::Key_G);
     a.mosaiqueVerticale = b.make(windows, "MenuMosaiqueVerticale", tr("Mosaïque &verticale"));
     a.cascade = b.make(windows, "MenuCascade", tr("&Cascade"));
     windows->addSeparator();
-    a.fermerToutesLesFenetres = b.make(windows, "MenuFermerToutesLesFenetres", tr("&Fermer toutes les fenêtres"));
+    a.fermerToutesLesFenetres
+        = b.make(windows, "MenuFermerToutesLesFenetres", tr("&Fermer toutes les fenêtres"));
 
     // --- ? -------------------------------------------------------------------------------------
     QMenu* help = a.helpMenu = bar->addMenu(tr("&?"));

@@ -6,13 +6,12 @@
 #include "ui/TFormNouvelAgent.h"
 #include "ui/WizardOptionPages.h"
 
-#include <QLineEdit>
-
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -28,14 +27,16 @@ NewAgentWizard::NewAgentWizard(const NewAgentWizardSetup& setup, UserPrompt& pro
 {
     setObjectName(QStringLiteral("NewAgentWizard"));
     const bool netscapeFree = !QFileInfo::exists(agentFilePath(setup.home, QStringLiteral("Netscape")));
-    m_start = new TFormNouvelAgent1(netscapeFree, setup.bookmarkFile, addressFromClipboard(setup.clipboardText),
-                                    setup.favoritesFolder, folders, m_pages);
+    m_start
+        = new TFormNouvelAgent1(netscapeFree, setup.bookmarkFile, addressFromClipboard(setup.clipboardText),
+                                setup.favoritesFolder, folders, m_pages);
     m_name = new TFormNouvelAgent2(proposeAgentName(setup.home), m_pages);
     m_folder = new TFormNouvelAgent3(folders, m_pages);
     m_refresh = new TFormNouvelAgent4(m_pages);
     m_depth = new WizardDepthPage(m_pages);
     m_masks = new WizardMasksPage(m_pages);
-    for (QWidget* page : std::initializer_list<QWidget*> {m_start, m_name, m_folder, m_refresh, m_depth, m_masks})
+    for (QWidget* page :
+         std::initializer_list<QWidget*> {m_start, m_name, m_folder, m_refresh, m_depth, m_masks})
         m_pages->addWidget(page);
 
     m_previous = new QPushButton(tr("<  Précédent"), this);
@@ -128,7 +129,8 @@ bool NewAgentWizard::leave(Page page)
                 return false;
             }
             m_start->setAddress(*address);
-        } else if (m_start->start() == AgentStart::Favorites && !QFileInfo(m_start->favoritesFolder()).isDir()) {
+        } else if (m_start->start() == AgentStart::Favorites
+                   && !QFileInfo(m_start->favoritesFolder()).isDir()) {
             m_prompt.warn(tr("Le dossier des favoris %1 est introuvable").arg(m_start->favoritesFolder()));
             return false;
         }

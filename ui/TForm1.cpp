@@ -7,6 +7,7 @@
 #include "config/UserPrompt.h"
 #include "engine/DownloadControl.h"
 #include "store/TElement.h"
+#include "ui/AddressBox.h"
 #include "ui/ElementIcons.h"
 #include "ui/ElementTreeModel.h"
 #include "ui/GlanixApplication.h"
@@ -19,10 +20,8 @@
 #include "ui/TFormOptionsHtml.h"
 #include "ui/TFormOptionsURL.h"
 #include "ui/TFormOuvrirAgents.h"
-#include "ui/AddressBox.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -32,17 +31,18 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenuBar>
-#include <QToolBar>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace glanix {
 
@@ -218,10 +218,12 @@ void TForm1::connectActions()
         m_controller->setSeeImages(on);
         updateCommands();
     });
-    connect(a.modeComparaison, &QAction::toggled, this, [this](bool on) { m_controller->Opt().Compare = on; });
+    connect(a.modeComparaison, &QAction::toggled, this,
+            [this](bool on) { m_controller->Opt().Compare = on; });
     connect(a.raccrocherQuandTermine, &QAction::toggled, this,
             [this](bool on) { m_controller->Opt().HangUpWhenFinished = on; });
-    connect(a.resterEnVeille, &QAction::toggled, this, [this](bool on) { m_controller->Opt().KeepReady = on; });
+    connect(a.resterEnVeille, &QAction::toggled, this,
+            [this](bool on) { m_controller->Opt().KeepReady = on; });
     connect(a.cacherArborescence, &QAction::toggled, this, [this](bool hide) {
         m_tree->setVisible(!hide);
         if (!hide)
@@ -377,7 +379,8 @@ void TForm1::openAgentDialog()
         m_controller->prompt().inform(tr("Tous les agents existants sont ouverts"));
         return;
     }
-    TFormOuvrirAgents dialog(names, [&agents](const QString& name) { return agents.savedInHint(name); }, this);
+    TFormOuvrirAgents dialog(
+        names, [&agents](const QString& name) { return agents.savedInHint(name); }, this);
     connect(&dialog, &TFormOuvrirAgents::helpRequested, this, &TForm1::helpRequested);
     if (dialog.exec() == QDialog::Accepted)
         agents.openSeveral(dialog.selectedNames());

@@ -115,8 +115,9 @@ TFormNouvelAgent1::TFormNouvelAgent1(bool netscapeFree, const QString& bookmarkF
     connect(starts, &QButtonGroup::buttonToggled, this, [this] { updateEnabled(); });
     connect(parts, &QButtonGroup::buttonToggled, this, [this] { updateEnabled(); });
     connect(m_bookmarkBrowse, &QToolButton::clicked, this, [this] {
-        const QString file = QFileDialog::getOpenFileName(this, tr("Fichier BookMark"), m_bookmarkField->text(),
-                                                          tr("Signets (*.html *.htm);;Tous types (*)"));
+        const QString file
+            = QFileDialog::getOpenFileName(this, tr("Fichier BookMark"), m_bookmarkField->text(),
+                                           tr("Signets (*.html *.htm);;Tous types (*)"));
         if (!file.isEmpty())
             m_bookmarkField->setText(file);
     });
@@ -211,8 +212,8 @@ TFormNouvelAgent3::TFormNouvelAgent3(FolderChooser& folders, QWidget* parent)
     row->addWidget(m_folder, 1);
     row->addWidget(browse);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(
-        heading(tr("Indiquez le chemin où sera sauvegardé le contenu de l'agent que vous allez créer :"), this));
+    layout->addWidget(heading(
+        tr("Indiquez le chemin où sera sauvegardé le contenu de l'agent que vous allez créer :"), this));
     layout->addSpacing(6);
     layout->addLayout(row);
     layout->addStretch(1);

@@ -1,9 +1,9 @@
 #include "app/cli/Cli.h"
 
-#include "app/cli/AgentCommands.h"
-#include "app/cli/GetCommand.h"
 #include "agents/AgentFile.h"
 #include "agents/TreeListing.h"
+#include "app/cli/AgentCommands.h"
+#include "app/cli/GetCommand.h"
 #include "config/Env.h"
 #include "config/Home.h"
 #include "config/IniFile.h"

@@ -1,9 +1,9 @@
 #include "agents/AgentFile.h"
 
 #include "agents/TreeListing.h"
+#include "config/IniFile.h"
 #include "store/ElementStore.h"
 #include "store/TElement.h"
-#include "config/IniFile.h"
 #include "tests/support/AgentBuilder.h"
 #include "tests/support/MainFakes.h"
 #include "tests/support/ScriptedPrompt.h"
@@ -159,14 +159,16 @@ TEST_F(FolderCheckTest, TheUserIsAskedWhereAFolderWentAndADownloadFolderMustBeNa
     folders.setNextFolder(home.file("B/Stock/dl"));
     prompt.setNextAnswer(UserPrompt::Ok);
     EXPECT_EQ(openAgent(store, home.file("b.gnx"), dialogs()), nullptr);
-    EXPECT_EQ(prompt.texts(),
-              QStringList({"Le sous-répertoire \"Favs\" de l'agent b.gnx est introuvable.\r\rVeuillez indiquer "
-                           "son chemin",
-                           "Le sous-répertoire \"DL\" de l'agent b.gnx est introuvable.\r\rVeuillez indiquer son "
-                           "chemin",
-                           "Le chemin que vous avez indiqué\rne contient pas le répertoire \"DL\""}));
-    EXPECT_EQ(folders.titles(), QStringList({"Indiquez l'emplacement du répertoire \"Favs\"\rde l'agent b.gnx",
-                                             "Indiquez l'emplacement du répertoire \"DL\"\r de l'agent b.gnx"}));
+    EXPECT_EQ(
+        prompt.texts(),
+        QStringList({"Le sous-répertoire \"Favs\" de l'agent b.gnx est introuvable.\r\rVeuillez indiquer "
+                     "son chemin",
+                     "Le sous-répertoire \"DL\" de l'agent b.gnx est introuvable.\r\rVeuillez indiquer son "
+                     "chemin",
+                     "Le chemin que vous avez indiqué\rne contient pas le répertoire \"DL\""}));
+    EXPECT_EQ(folders.titles(),
+              QStringList({"Indiquez l'emplacement du répertoire \"Favs\"\rde l'agent b.gnx",
+                           "Indiquez l'emplacement du répertoire \"DL\"\r de l'agent b.gnx"}));
     EXPECT_EQ(key("b.gnx", "DirChilds"), home.file("B/Raccourcis/")); // kept for next time
     EXPECT_EQ(store.tree().topLevelCount(), 0);
 
@@ -190,8 +192,9 @@ TEST_F(FolderCheckTest, TheUserIsAskedWhereAFolderWentAndADownloadFolderMustBeNa
 TEST_F(FolderCheckTest, IdenticalFoldersAreRefusedAndForgotten)
 {
     home.mkdir("C/Tout");
-    home.write("c.gnx", ("[Glanix]\nDirChilds=" + home.file("C/Tout") + "\nSaveFileName=" + home.file("C/Tout/"))
-                            .toUtf8());
+    home.write(
+        "c.gnx",
+        ("[Glanix]\nDirChilds=" + home.file("C/Tout") + "\nSaveFileName=" + home.file("C/Tout/")).toUtf8());
     prompt.setNextAnswer(UserPrompt::Ok);
     EXPECT_EQ(openAgent(store, home.file("c.gnx"), dialogs()), nullptr);
     EXPECT_EQ(prompt.texts().last(),

@@ -85,7 +85,7 @@ struct MainControllerTest : ::testing::Test {
     {
         MainServices s;
         s.home = home.path();
-        s.clock = std::shared_ptr<Clock>(&home.clock(), [](Clock*) { });
+        s.clock = std::shared_ptr<Clock>(&home.clock(), [](Clock*) {});
         s.prompt = &prompt;
         s.folders = &folders;
         s.remoteAccess = &remoteAccess;
@@ -112,7 +112,8 @@ struct MainControllerTest : ::testing::Test {
 
     QString ini(const char* section, const char* key) const
     {
-        return IniFile(home.file("Glanix.ini")).readString(QString::fromLatin1(section), QString::fromLatin1(key));
+        return IniFile(home.file("Glanix.ini"))
+            .readString(QString::fromLatin1(section), QString::fromLatin1(key));
     }
 
     QStringList agents() const
@@ -227,7 +228,8 @@ TEST_F(MainControllerTest, StartArgumentConnectionModeAndUpdateNotice)
     remoteAccess.setAvailable(false);
     prompt.setNextAnswer(UserPrompt::Ok);
     run({"start"});
-    EXPECT_TRUE(prompt.texts().value(0).startsWith("Vous avez peut-être eu un message indiquant qu'une librairie DLL"));
+    EXPECT_TRUE(prompt.texts().value(0).startsWith(
+        "Vous avez peut-être eu un message indiquant qu'une librairie DLL"));
     EXPECT_FALSE(c->Opt().ConnectByModem);
     EXPECT_TRUE(c->Opt().HangUpWhenFinished);
     EXPECT_EQ(downloads.starts, 1);
@@ -265,7 +267,8 @@ TEST_F(MainControllerTest, ShutdownSavesFreesAndCleans)
     EXPECT_FALSE(home.exists("Compared.html"));
     EXPECT_EQ(downloads.shutdowns, 1);
     EXPECT_GT(downloads.destroyed.size(), destroyedBefore); // every element is freed
-    EXPECT_NE(std::find(downloads.destroyed.begin(), downloads.destroyed.end(), base), downloads.destroyed.end());
+    EXPECT_NE(std::find(downloads.destroyed.begin(), downloads.destroyed.end(), base),
+              downloads.destroyed.end());
     EXPECT_FALSE(home.exists("Erreurs.log")); // "Reste 3" goes nowhere outside debug mode
 }
 

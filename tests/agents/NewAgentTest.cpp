@@ -254,7 +254,8 @@ TEST_F(NewAgentTest, TheDefaultAgentsAndTheDesktopEntry)
     EXPECT_EQ(host.selected->text(), "Glanix");
 
     const QString apps = home.path() + "share/applications";
-    ASSERT_TRUE(writeDesktopEntry(apps, {"/opt/Mes programmes/glanix", "--home", "/home/u/100%"}, home.env()));
+    ASSERT_TRUE(
+        writeDesktopEntry(apps, {"/opt/Mes programmes/glanix", "--home", "/home/u/100%"}, home.env()));
     const QString entry = QString::fromUtf8(home.read(apps + "/glanix.desktop"));
     EXPECT_TRUE(entry.startsWith("[Desktop Entry]\n"));
     EXPECT_TRUE(entry.contains("\nExec=\"/opt/Mes programmes/glanix\" --home /home/u/100%% %f\n"));

@@ -6,9 +6,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <gtest/gtest.h>
-
 #include <csignal>
+#include <gtest/gtest.h>
 
 using namespace glanix;
 using namespace glanix::test;
@@ -51,7 +50,8 @@ struct GlanixProcess : ::testing::Test {
 
     QString ini(const char* section, const char* key) const
     {
-        return IniFile(home.file("Glanix.ini")).readString(QString::fromLatin1(section), QString::fromLatin1(key));
+        return IniFile(home.file("Glanix.ini"))
+            .readString(QString::fromLatin1(section), QString::fromLatin1(key));
     }
 };
 

@@ -33,7 +33,7 @@ struct MainWindowFixture : ::testing::Test {
     {
         MainServices s;
         s.home = home.path();
-        s.clock = std::shared_ptr<Clock>(&home.clock(), [](Clock*) { });
+        s.clock = std::shared_ptr<Clock>(&home.clock(), [](Clock*) {});
         s.prompt = &prompt;
         s.folders = &folders;
         s.remoteAccess = &remoteAccess;

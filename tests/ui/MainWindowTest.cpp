@@ -1,8 +1,7 @@
-#include "tests/ui/MainWindowFixture.h"
-
 #include "config/IniFile.h"
 #include "store/TElement.h"
 #include "tests/support/AgentBuilder.h"
+#include "tests/ui/MainWindowFixture.h"
 #include "ui/AddressBox.h"
 #include "ui/StatusBars.h"
 
@@ -33,7 +32,9 @@ TEST_F(MainWindowTest, FirstStartShowsTheBaseAgentAndEveryMenu)
     QStringList menus;
     for (QAction* a : window->menuBar()->actions())
         menus << a->text();
-    EXPECT_EQ(menus, QStringList({"&Fichier", "&Edition", "&Vues", "&Connexion", "&Préférences", "Fe&nêtres", "&?"}));
+    EXPECT_EQ(
+        menus,
+        QStringList({"&Fichier", "&Edition", "&Vues", "&Connexion", "&Préférences", "Fe&nêtres", "&?"}));
 
     // Shortcuts of the menus, some of which a menu designer could not express.
     const std::pair<const char*, QKeySequence> keys[] = {
@@ -76,8 +77,8 @@ TEST_F(MainWindowTest, FirstStartShowsTheBaseAgentAndEveryMenu)
     EXPECT_TRUE(action("MenuConnexionResterEnVeille")->isChecked());
 
     // Bars and panels a user finds at once.
-    for (const char* name : {"ToolBarVues", "ToolBarArborescence", "ToolBarNavigation", "ToolBarConnexion",
-                             "ToolBarAdresse"})
+    for (const char* name :
+         {"ToolBarVues", "ToolBarArborescence", "ToolBarNavigation", "ToolBarConnexion", "ToolBarAdresse"})
         EXPECT_TRUE(window->findChild<QToolBar*>(QLatin1String(name))->isVisible()) << name;
     EXPECT_TRUE(window->statusBarGlobal()->isVisible());
     EXPECT_FALSE(window->statusBarComm()->isVisible());
@@ -98,8 +99,9 @@ TEST_F(MainWindowTest, FirstStartShowsTheBaseAgentAndEveryMenu)
 TEST_F(MainWindowTest, QuittingSavesTheWindowTheMenusAndTheHistory)
 {
     AgentBuilder::sample(home.path(), "Veille");
-    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n[General]\nSplit=40\nWidth=900\nHeight=600\n"
-                             "Left=20\nTop=30\n");
+    home.write("Glanix.ini",
+               "[OpenedAgents]\nAgent1=Veille\n[General]\nSplit=40\nWidth=900\nHeight=600\n"
+               "Left=20\nTop=30\n");
     home.write("History.dat", "http://a.example/\r\nVeille\r\n");
     start();
     EXPECT_EQ(window->splitter()->sizes().value(0), 100); // raised to 100

@@ -1,3 +1,5 @@
+#include "ui/NewAgentWizard.h"
+
 #include "config/IniFile.h"
 #include "store/TElement.h"
 #include "tests/support/AgentBuilder.h"
@@ -6,7 +8,6 @@
 #include "tests/support/ScriptedPrompt.h"
 #include "tests/support/TempHome.h"
 #include "tests/ui/MainWindowFixture.h"
-#include "ui/NewAgentWizard.h"
 #include "ui/NumberEdit.h"
 #include "ui/TFormNouvelAgent.h"
 #include "ui/WizardOptionPages.h"
@@ -31,7 +32,8 @@ struct NewAgentWizardTest : ::testing::Test {
     void open(const QString& clipboard = {}, const QString& favorites = {})
     {
         wizard = std::make_unique<NewAgentWizard>(
-            NewAgentWizardSetup {home.path(), QStringLiteral("/nowhere/bookmarks.html"), favorites, clipboard},
+            NewAgentWizardSetup {home.path(), QStringLiteral("/nowhere/bookmarks.html"), favorites,
+                                 clipboard},
             prompt, folders);
         ASSERT_TRUE(showActive(wizard.get()));
     }
@@ -163,7 +165,8 @@ TEST_F(NewAgentWizardTest, FolderPageRefusesTheInsideOfAnAgentAndAsksAboutAnAgen
     QTest::mouseClick(wizard->folderPage()->findChild<QToolButton*>("folderBrowse"), Qt::LeftButton);
     prompt.setNextAnswer(UserPrompt::Ok);
     next();
-    EXPECT_TRUE(prompt.texts().last().startsWith("Ce répertoire est déjà un sous-répertoire d'un agent existant."));
+    EXPECT_TRUE(
+        prompt.texts().last().startsWith("Ce répertoire est déjà un sous-répertoire d'un agent existant."));
     EXPECT_EQ(wizard->currentPage(), NewAgentWizard::Folder);
 
     typeAndLeave(wizard->folderPage()->folderField(), home.path() + "Veille/");
