@@ -107,6 +107,8 @@ TForm1::~TForm1()
         app->setExceptionHandler({});
     if (m_busy)
         QApplication::restoreOverrideCursor();
+    // Hiding the children at the end of ~QWidget must not call back into what is gone by then.
+    disconnect(m_infoPanel, nullptr, this, nullptr);
     // The view and the model refer to the store, which goes before the child widgets do.
     delete m_tree;
     m_tree = nullptr;
@@ -138,14 +140,22 @@ void TForm1::buildCentralArea()
     m_split->setStretchFactor(0, 0);
     m_split->setStretchFactor(1, 1);
 
-    m_statusComm = new StatusBarComm(central);
-    m_statusComm->hide();
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_split, 1);
-    layout->addWidget(m_statusComm);
     setCentralWidget(central);
+
+    // Just above the global status bar, below any docked panel.
+    m_commBar = new QToolBar(tr("Téléchargements"), this);
+    m_commBar->setObjectName(QStringLiteral("BarreCommunication"));
+    m_commBar->setMovable(false);
+    m_commBar->setFloatable(false);
+    m_commBar->toggleViewAction()->setVisible(false);
+    m_statusComm = new StatusBarComm(m_commBar);
+    m_commBar->addWidget(m_statusComm);
+    addToolBar(Qt::BottomToolBarArea, m_commBar);
+    m_commBar->hide();
 
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this, &TForm1::currentChanged);
     connect(m_tree, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -268,6 +278,16 @@ void TForm1::tileViews(Qt::Orientation orientation)
     }
 }
 
+void TForm1::setCommBarVisible(bool visible)
+{
+    m_commBar->setVisible(visible);
+}
+
+bool TForm1::commBarVisible() const
+{
+    return m_commBar->isVisibleTo(this);
+}
+
 // --- Lifecycle ---------------------------------------------------------------------------------
 
 void TForm1::setVisible(bool visible)
@@ -305,7 +325,7 @@ void TForm1::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    m_statusComm->hide();
+    setCommBarVisible(false);
     m_shutDown = true;
     m_controller->shutdown();
     event->accept();
@@ -345,7 +365,7 @@ void TForm1::currentChanged()
 
 void TForm1::showCurrentInfo()
 {
-    if (m_infoPanel->isHidden())
+    if (!m_controller || m_infoPanel->isHidden())
         return;
     TElement* e = m_controller->currentElement();
     m_infoLabel->setText(e ? e->GetServerInfo() : QString());
@@ -549,6 +569,8 @@ void TForm1::restoreToolbars(const QByteArray& state)
         bar->setVisible(true);
     menuBar()->setVisible(true);
     m_statusGlobal->setVisible(true);
+    // Shown by the engine during a download cycle only.
+    setCommBarVisible(false);
     m_actions.informationsServeur->setChecked(!m_infoPanel->isHidden());
 }
 

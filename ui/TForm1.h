@@ -12,6 +12,7 @@ class QDockWidget;
 class QLabel;
 class QMdiArea;
 class QSplitter;
+class QToolBar;
 class QTreeView;
 
 // The main window: the tree of open agents on the left of the split bar (`Split`), the view
@@ -57,6 +58,10 @@ public:
     StatusBarGlobal* statusBarGlobal() const { return m_statusGlobal; }
 
     StatusBarComm* statusBarComm() const { return m_statusComm; }
+
+    // The download bar (StatusBarComm) is shown during a download cycle only.
+    void setCommBarVisible(bool visible);
+    bool commBarVisible() const;
 
     QDockWidget* infoPanel() const { return m_infoPanel; }
 
@@ -128,6 +133,7 @@ private:
     QLabel* m_infoLabel = nullptr;
     StatusBarGlobal* m_statusGlobal = nullptr;
     StatusBarComm* m_statusComm = nullptr;
+    QToolBar* m_commBar = nullptr;
     QMenu* m_treeMenu = nullptr;
     MainActions m_actions {};
     MainToolBars m_toolBars {};

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QDockWidget>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
@@ -81,7 +82,7 @@ TEST_F(MainWindowTest, FirstStartShowsTheBaseAgentAndEveryMenu)
          {"ToolBarVues", "ToolBarArborescence", "ToolBarNavigation", "ToolBarConnexion", "ToolBarAdresse"})
         EXPECT_TRUE(window->findChild<QToolBar*>(QLatin1String(name))->isVisible()) << name;
     EXPECT_TRUE(window->statusBarGlobal()->isVisible());
-    EXPECT_FALSE(window->statusBarComm()->isVisible());
+    EXPECT_FALSE(window->commBarVisible());
     EXPECT_EQ(window->statusBarComm()->panelText(StatusBarComm::Counters), "Nouveaux et modifiés");
     // Icons are drawn on every tool button.
     for (QToolBar* bar : window->findChildren<QToolBar*>()) {
@@ -164,6 +165,16 @@ TEST_F(MainWindowTest, ImagesInTheTreeFollowTheirMenuEntry)
     type(Qt::Key_I, Qt::ControlModifier);
     EXPECT_EQ(journal->Node()->firstChild()->text(), "Images");
     EXPECT_EQ(journal->Node()->firstChild()->childCount(), 2);
+
+    // The information panel tells what the server said about the current element.
+    journal->GetMessages() << "<-  HTTP/1.0 200 OK" << "<-  Server: exemple/1.0";
+    ASSERT_EQ(c.currentElement(), journal);
+    action("MenuInformationsServeur")->trigger();
+    EXPECT_TRUE(window->infoPanel()->isVisible());
+    EXPECT_EQ(window->infoLabel()->text(), "Server: exemple/1.0");
+    window->setCommBarVisible(true);
+    window->treeView()->expandAll();
+    screenshot(window.get(), QStringLiteral("main-window-agent"));
 }
 
 TEST_F(MainWindowTest, PropertiesOpenOnTheCurrentElementAndGiveTheFocusBack)
@@ -202,6 +213,7 @@ TEST_F(MainWindowTest, OpeningAgentsFromTheDialog)
         for (int i = 0; i < list->count(); ++i)
             listed << list->item(i)->text();
         hint = list->item(0)->toolTip();
+        screenshot(dialog, QStringLiteral("ouvrir-agents"));
         list->clearSelection();
         list->item(0)->setSelected(true);
         list->item(2)->setSelected(true);
