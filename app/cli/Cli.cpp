@@ -1,7 +1,12 @@
 #include "app/cli/Cli.h"
 
 #include "app/cli/GetCommand.h"
+#include "agents/AgentFile.h"
+#include "agents/TreeListing.h"
+#include "config/Env.h"
 #include "config/Home.h"
+#include "config/IniFile.h"
+#include "store/ElementStore.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -10,6 +15,28 @@ namespace glanix::cli {
 
 namespace {
 
+int treeCommand(Context& ctx)
+{
+    if (ctx.args.size() != 1) {
+        ctx.err << "Usage : glanix-cli tree AGENT\n";
+        return kExitUsage;
+    }
+    Env env(ctx.home);
+    ElementStore store(env);
+    const IniFile ini(env.iniFileName());
+    store.setSeeImages(ini.readBool(u"General", u"SeeImages", true));
+    store.setFavoritesFolder(ini.readString(u"General", u"FavoritesFolder"));
+    QString error;
+    TElement* agent = openAgent(store, agentFilePath(ctx.home, ctx.args.first()), &error);
+    if (!agent) {
+        ctx.err << error << '\n';
+        return kExitUsage;
+    }
+    for (const QString& line : listAgentTree(agent))
+        ctx.out << line << '\n';
+    return kExitOk;
+}
+
 const std::vector<CommandInfo>& commands()
 {
     static const std::vector<CommandInfo> list = {
@@ -17,6 +44,7 @@ const std::vector<CommandInfo>& commands()
          "get URL [--proxy HOTE:PORT] [--since DATE] [--etag TAG] [--size N] [--head] [--out FICHIER] "
          "[--ca FICHIER.pem] [--verbose]",
          runGet},
+        {"tree", "tree AGENT        l'arborescence complète d'un agent (AGENT.gnx ou chemin)", treeCommand},
     };
     return list;
 }
