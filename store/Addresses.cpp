@@ -1,0 +1,185 @@
+#include "store/Addresses.h"
+
+namespace glanix {
+
+namespace {
+
+bool isSchemeChar(QChar ch, bool first)
+{
+    const char16_t u = ch.unicode();
+    const bool alpha = (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z');
+    if (first)
+        return alpha;
+    return alpha || (u >= '0' && u <= '9') || u == '+' || u == '-' || u == '.';
+}
+
+// Length of "scheme" in "scheme:..." (0 when the text does not start with a scheme).
+qsizetype schemeLength(QStringView s)
+{
+    qsizetype i = 0;
+    while (i < s.size() && isSchemeChar(s[i], i == 0))
+        ++i;
+    return i > 0 && i < s.size() && s[i] == u':' ? i : 0;
+}
+
+bool startsWithCi(QStringView s, QStringView prefix)
+{
+    return s.startsWith(prefix, Qt::CaseInsensitive);
+}
+
+QString cutAt(const QString& s, QChar ch)
+{
+    const qsizetype i = s.indexOf(ch);
+    return i < 0 ? s : s.left(i);
+}
+
+// Browsers drop tabs and line breaks anywhere in an address and blanks around it; they must
+// never reach a request line or a file name.
+QString cleanLink(const QString& link)
+{
+    QString out;
+    out.reserve(link.size());
+    for (QChar ch : link) {
+        if (ch != u'\t' && ch != u'\r' && ch != u'\n' && ch != QChar(0))
+            out += ch;
+    }
+    return out.trimmed();
+}
+
+} // namespace
+
+qsizetype hostStart(QStringView url)
+{
+    const qsizetype scheme = schemeLength(url);
+    if (scheme > 0 && url.sliced(scheme).startsWith(u"://"))
+        return scheme + 3;
+    return 7;
+}
+
+QString ServerPart(const QString& url)
+{
+    const qsizetype start = hostStart(url);
+    for (qsizetype i = start + 1; i < url.size(); ++i) {
+        const QChar ch = url[i];
+        if (ch == u'/' || ch == u'?' || ch == u'#')
+            return url.left(i);
+    }
+    return url;
+}
+
+QString DirectoryPart(const QString& address)
+{
+    if (address.isEmpty())
+        return {};
+    // A folder has no query or fragment; a "/" inside them says nothing about the path.
+    QString url = address;
+    for (QChar stop : {u'?', u'#'}) {
+        const qsizetype i = url.indexOf(stop, hostStart(url));
+        if (i >= 0)
+            url.truncate(i);
+    }
+    const qsizetype start = hostStart(url);
+    bool folder = true;
+    if (url.indexOf(u'/', start + 2) >= 0) {
+        const QStringView last = QStringView(url).sliced(url.lastIndexOf(u'/') + 1);
+        folder = !last.contains(u'.');
+    }
+    if (folder && !url.endsWith(u'/'))
+        url += u'/';
+    const qsizetype slash = url.lastIndexOf(u'/');
+    if (slash >= start + 3)
+        return url.left(slash + 1);
+    return url.left(start + 3);
+}
+
+QString ResolveURL(const QString& baseAddress, const QString& rawLink)
+{
+    QString base = cutAt(cutAt(baseAddress, u'?'), u'#');
+    QString link = cleanLink(rawLink);
+
+    if (startsWithCi(link, u"ftp://") || startsWithCi(link, u"file://") || startsWithCi(link, u"news://"))
+        return link;
+    if (link.startsWith(u'#'))
+        return base;
+
+    const qsizetype start = hostStart(base);
+    if (base.indexOf(u'/', start) < 0)
+        base += u'/';
+
+    // mailto:, javascript:, data: and the like name nothing to fetch. "www.host:80/x" is a
+    // host, not a scheme, hence the dot test.
+    const qsizetype scheme = schemeLength(link);
+    if (scheme > 0) {
+        const QStringView name = QStringView(link).first(scheme);
+        const bool web = name.compare(u"http", Qt::CaseInsensitive) == 0
+            || name.compare(u"https", Qt::CaseInsensitive) == 0;
+        if (!web && !name.contains(u'.'))
+            return {};
+    }
+
+    while (link.startsWith(u"../")) {
+        const QString folder = base.left(base.lastIndexOf(u'/') + 1);
+        if (folder.size() > start + 1)
+            base = folder;
+        if (base.endsWith(u'/') && base.size() > start)
+            base.chop(1);
+        while (!base.isEmpty() && !base.endsWith(u'/') && base.indexOf(u'/', start) >= 0)
+            base.chop(1);
+        link.remove(0, 3);
+    }
+    if (link.startsWith(u"./"))
+        link.remove(0, 2);
+
+    // A last segment without a dot names a folder: http://host/dir + p.gif is dir/p.gif.
+    const qsizetype lastSlash = base.lastIndexOf(u'/');
+    if (lastSlash >= start && !QStringView(base).sliced(lastSlash + 1).contains(u'.'))
+        base += base.endsWith(u'/') ? QStringLiteral("x") : QStringLiteral("/x");
+
+    QString result;
+    if (startsWithCi(link, u"http:") || startsWithCi(link, u"https:")) {
+        result = link;
+    } else if (link.startsWith(u"//")) {
+        const qsizetype baseScheme = schemeLength(base);
+        result = (baseScheme > 0 ? base.left(baseScheme) : QStringLiteral("http")) + u':' + link;
+    } else if (link.startsWith(u'/')) {
+        if (schemeLength(base) > 0) {
+            const qsizetype hostEnd = base.indexOf(u'/', start);
+            result = (hostEnd < 0 ? base : base.left(hostEnd)) + link;
+        } else {
+            result = QStringLiteral("http://") + base.left(base.indexOf(u'/')) + link;
+        }
+    } else {
+        if (!base.endsWith(u'/') && base.indexOf(u'/', start) < 0)
+            base += u'/';
+        if (startsWithCi(link, u"www.") && link.contains(u'/'))
+            result = QStringLiteral("http://") + link;
+        else
+            result = base.left(base.lastIndexOf(u'/') + 1) + link;
+    }
+    result = cutAt(result, u'#');
+
+    // A redirector carrying another address ("go?u=http://other/p") resolves to that address.
+    qsizetype carried = -1;
+    for (QStringView scheme : {QStringView(u"http://"), QStringView(u"https://")}) {
+        const qsizetype i = result.indexOf(scheme, 9, Qt::CaseInsensitive);
+        if (i >= 0 && (carried < 0 || i < carried))
+            carried = i;
+    }
+    if (carried > 0)
+        result.remove(0, carried);
+    return result;
+}
+
+QString FirstWord(const QString& text)
+{
+    const qsizetype i = text.indexOf(u' ');
+    return i < 0 ? text : text.left(i);
+}
+
+QString AfterFirstWord(const QString& text)
+{
+    const qsizetype i = text.indexOf(u' ');
+    return i < 0 ? QString() : text.mid(i + 1);
+}
+
+} // namespace glanix

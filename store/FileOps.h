@@ -1,0 +1,54 @@
+#pragma once
+
+#include "config/DateTime.h"
+
+#include <QByteArrayView>
+#include <QString>
+
+// The file and folder helpers of the element store. Paths use "/", folder paths may end with
+// one. None of them writes through a symbolic link: renames and deletions act on the link
+// itself, and a move never replaces an existing file.
+namespace glanix {
+
+class Env;
+
+// Creates the folder with every missing parent; failures go to the error log.
+void CreeRepIfNotExists(const QString& folder, Env* log = nullptr);
+
+// Moves a file or a folder. Never replaces what exists at `destination`. Across file systems
+// a folder's content is moved into a new folder and the old one removed.
+bool MoveFileOrDir(const QString& source, const QString& destination);
+
+// Deletes the folder and its content (links are removed, never followed).
+bool DeleteTree(const QString& folder);
+
+// Removes the folder (one trailing "/" allowed) when it is empty.
+bool RemoveDirIfEmpty(const QString& folder);
+
+bool DirectoryExists(const QString& folder);
+qint64 FileSizeOf(const QString& path); // -1 when missing
+TDateTime FileDateOf(const QString& path); // -1 when missing
+bool SetFileDate(const QString& path, TDateTime date);
+
+// True unless the file exists with exactly these bytes.
+bool StreamDiffers(QByteArrayView content, const QString& path);
+
+// Compares text skipping tags, blanks and line breaks on both sides; false when the file is
+// missing.
+bool SameTextIgnoringTags(QByteArrayView content, const QString& path);
+
+// Makes room for a new stored copy at `path`: old versions move up one number ("p (2).htm"
+// becomes "p (3).htm"), those past `keep` are deleted, and the current file becomes version
+// 2 when `keep` > 0.
+void ShiftVersions(const QString& path, int keep, Env* log = nullptr);
+
+// A path the file system would refuse: a component over 255 bytes or the whole over 4095.
+bool PathTooLong(const QString& path);
+
+// The path with every existing part resolved (links followed), the rest appended as it is.
+QString resolvedPath(const QString& path);
+
+// True when `path`, links resolved, lies inside `folder` (links resolved as well).
+bool isInsideFolder(const QString& path, const QString& folder);
+
+} // namespace glanix
