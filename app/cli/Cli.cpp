@@ -1,5 +1,7 @@
 #include "app/cli/Cli.h"
 
+#include "app/cli/PageCommands.h"
+
 #include "config/Home.h"
 
 #include <QCoreApplication>
@@ -13,6 +15,9 @@ namespace {
 const std::vector<CommandInfo>& commands()
 {
     static const std::vector<CommandInfo> list = {
+        {"analyse", "analyse FICHIER [--url ADRESSE]   titre, base, rafraîchissement, cadres, liens et images d'une page",
+         analyseCommand},
+        {"compare", "compare ANCIEN NOUVEAU [--out FICHIER]   marque ce qui a changé (Compared.html)", compareCommand},
     };
     return list;
 }
