@@ -170,6 +170,23 @@ QString ResolveURL(const QString& baseAddress, const QString& rawLink)
     return result;
 }
 
+bool sameAddress(QStringView a, QStringView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char16_t x = a[i].unicode();
+        char16_t y = b[i].unicode();
+        if (x >= 'A' && x <= 'Z')
+            x += 32;
+        if (y >= 'A' && y <= 'Z')
+            y += 32;
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
 QString FirstWord(const QString& text)
 {
     const qsizetype i = text.indexOf(u' ');

@@ -24,6 +24,9 @@ QString DirectoryPart(const QString& url);
 QString FirstWord(const QString& text);
 QString AfterFirstWord(const QString& text);
 
+// Addresses are equal ignoring the case of ASCII letters only.
+bool sameAddress(QStringView a, QStringView b);
+
 // Index at which the host begins: after "scheme://", else 7 as for "http://".
 qsizetype hostStart(QStringView url);
 

@@ -142,6 +142,20 @@ bool DeleteTree(const QString& folder)
     return QDir(path).removeRecursively();
 }
 
+bool RemoveFile(const QString& path)
+{
+    struct stat st { };
+
+    if (path.isEmpty() || !lstatPath(path, st) || S_ISDIR(st.st_mode))
+        return false;
+    return ::unlink(QFile::encodeName(path).constData()) == 0;
+}
+
+bool PathExists(const QString& path)
+{
+    return !path.isEmpty() && existsNoFollow(path);
+}
+
 bool RemoveDirIfEmpty(const QString& folder)
 {
     const QString path = withoutTrailingSlash(folder);

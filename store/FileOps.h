@@ -22,6 +22,12 @@ bool MoveFileOrDir(const QString& source, const QString& destination);
 // Deletes the folder and its content (links are removed, never followed).
 bool DeleteTree(const QString& folder);
 
+// Removes a file (a link itself, never its target); false when nothing was removed.
+bool RemoveFile(const QString& path);
+
+// True when something (a file, a folder, a link, even a dangling one) is at `path`.
+bool PathExists(const QString& path);
+
 // Removes the folder (one trailing "/" allowed) when it is empty.
 bool RemoveDirIfEmpty(const QString& folder);
 

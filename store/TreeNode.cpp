@@ -1,0 +1,221 @@
+#include "store/TreeNode.h"
+
+#include "store/TElement.h"
+
+namespace glanix {
+
+TreeNode::TreeNode(ElementTree* tree, TreeNode* parent, QString text, TElement* element, bool owns)
+    : m_tree(tree)
+    , m_parent(parent)
+    , m_element(element)
+    , m_text(std::move(text))
+    , m_ownsElement(owns)
+{
+    if (m_element)
+        m_element->m_node = this;
+}
+
+TreeNode::~TreeNode()
+{
+    // Children first: an image's node must go before its page frees the image.
+    while (!m_children.empty())
+        m_children.pop_back();
+    releaseElement();
+}
+
+void TreeNode::releaseElement()
+{
+    TElement* element = m_element;
+    m_element = nullptr;
+    if (!element)
+        return;
+    if (element->m_node == this)
+        element->m_node = nullptr;
+    if (m_ownsElement)
+        delete element;
+}
+
+TreeObserver* TreeNode::observer() const
+{
+    return m_tree ? m_tree->observer() : nullptr;
+}
+
+void TreeNode::setText(const QString& text)
+{
+    if (m_text == text)
+        return;
+    m_text = text;
+    notifyChanged();
+}
+
+void TreeNode::setStateMark(int mark)
+{
+    if (m_stateMark == mark)
+        return;
+    m_stateMark = static_cast<qint8>(mark);
+    notifyChanged();
+}
+
+void TreeNode::setBold(bool bold)
+{
+    if (m_bold == bold)
+        return;
+    m_bold = bold;
+    notifyChanged();
+}
+
+void TreeNode::notifyChanged()
+{
+    if (TreeObserver* o = observer(); o && m_parent)
+        o->nodeChanged(this);
+}
+
+TreeNode* TreeNode::parent() const
+{
+    return m_parent && m_parent->m_parent ? m_parent : nullptr;
+}
+
+bool TreeNode::isTopLevel() const
+{
+    return m_parent && !m_parent->m_parent;
+}
+
+TreeNode* TreeNode::child(int row) const
+{
+    return row >= 0 && row < childCount() ? m_children[static_cast<size_t>(row)].get() : nullptr;
+}
+
+TreeNode* TreeNode::nextSibling() const
+{
+    return m_parent ? m_parent->child(m_row + 1) : nullptr;
+}
+
+TreeNode* TreeNode::prevSibling() const
+{
+    return m_parent ? m_parent->child(m_row - 1) : nullptr;
+}
+
+TreeNode* TreeNode::next() const
+{
+    if (hasChildren())
+        return firstChild();
+    for (const TreeNode* n = this; n && n->m_parent; n = n->m_parent) {
+        if (TreeNode* s = n->nextSibling())
+            return s;
+    }
+    return nullptr;
+}
+
+TreeNode* TreeNode::previous() const
+{
+    TreeNode* p = prevSibling();
+    if (!p)
+        return parent();
+    while (p->hasChildren())
+        p = p->lastChild();
+    return p;
+}
+
+int TreeNode::level() const
+{
+    int depth = -1;
+    for (const TreeNode* n = this; n->m_parent; n = n->m_parent)
+        ++depth;
+    return depth;
+}
+
+bool TreeNode::isAncestorOf(const TreeNode* node) const
+{
+    for (const TreeNode* n = node ? node->m_parent : nullptr; n; n = n->m_parent) {
+        if (n == this)
+            return true;
+    }
+    return false;
+}
+
+void TreeNode::renumberFrom(int row)
+{
+    for (int i = row; i < childCount(); ++i)
+        m_children[static_cast<size_t>(i)]->m_row = i;
+}
+
+TreeNode* TreeNode::addChild(const QString& text, TElement* element, bool ownsElement)
+{
+    return insertChild(childCount(), text, element, ownsElement);
+}
+
+TreeNode* TreeNode::insertChild(int row, const QString& text, TElement* element, bool ownsElement)
+{
+    row = std::clamp(row, 0, childCount());
+    TreeObserver* o = observer();
+    if (o)
+        o->nodesAboutToBeInserted(this, row, row);
+    std::unique_ptr<TreeNode> node(new TreeNode(m_tree, this, text, element, ownsElement));
+    TreeNode* raw = node.get();
+    m_children.insert(m_children.begin() + row, std::move(node));
+    renumberFrom(row);
+    if (o)
+        o->nodesInserted(this, row, row);
+    return raw;
+}
+
+void TreeNode::deleteNode()
+{
+    TreeNode* parent = m_parent;
+    if (!parent)
+        return;
+    const int row = m_row;
+    TreeObserver* o = observer();
+    if (o)
+        o->nodesAboutToBeRemoved(parent, row, row);
+    std::unique_ptr<TreeNode> self = std::move(parent->m_children[static_cast<size_t>(row)]);
+    parent->m_children.erase(parent->m_children.begin() + row);
+    parent->renumberFrom(row);
+    self.reset();
+    if (o)
+        o->nodesRemoved(parent, row, row);
+}
+
+bool TreeNode::moveTo(TreeNode* newParent, int row)
+{
+    if (!newParent || !m_parent || newParent == this || isAncestorOf(newParent)
+        || newParent->m_tree != m_tree)
+        return false;
+    TreeNode* oldParent = m_parent;
+    const int oldRow = m_row;
+    int destination = row < 0 || row > newParent->childCount() ? newParent->childCount() : row;
+    if (oldParent == newParent && (destination == oldRow || destination == oldRow + 1))
+        return true;
+    TreeObserver* o = observer();
+    if (o)
+        o->nodeAboutToBeMoved(oldParent, oldRow, newParent, destination);
+    std::unique_ptr<TreeNode> self = std::move(oldParent->m_children[static_cast<size_t>(oldRow)]);
+    oldParent->m_children.erase(oldParent->m_children.begin() + oldRow);
+    oldParent->renumberFrom(oldRow);
+    const int insertAt = oldParent == newParent && destination > oldRow ? destination - 1 : destination;
+    self->m_parent = newParent;
+    newParent->m_children.insert(newParent->m_children.begin() + insertAt, std::move(self));
+    newParent->renumberFrom(insertAt);
+    if (o)
+        o->nodeMoved(oldParent, oldRow, newParent, destination);
+    return true;
+}
+
+ElementTree::ElementTree()
+    : m_root(new TreeNode(this, nullptr, QString(), nullptr, false))
+{
+}
+
+ElementTree::~ElementTree()
+{
+    m_observer = nullptr;
+    clear();
+}
+
+void ElementTree::clear()
+{
+    while (m_root->hasChildren())
+        m_root->lastChild()->deleteNode();
+}
+
+} // namespace glanix
