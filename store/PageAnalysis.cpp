@@ -1,11 +1,18 @@
 #include "store/PageAnalysis.h"
 
+#include "config/Env.h"
 #include "store/Addresses.h"
+#include "store/ElementStore.h"
+#include "store/FileMasks.h"
 #include "store/FileNames.h"
+#include "store/FileOps.h"
 #include "store/HtmlText.h"
 #include "store/PageEncoding.h"
 #include "store/PageScanner.h"
+#include "store/TElement.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSet>
 
 namespace glanix {
@@ -23,8 +30,12 @@ QString asciiLower(QString s)
 
 class Recorder {
 public:
-    // Returns false when the address is already in the list (letter case ignored).
-    bool firstTime(const QString& address) { return !seen.contains(asciiLower(address)); }
+    // False when the address is already in the list (letter case ignored) or the list is full.
+    bool firstTime(const QString& address)
+    {
+        return seen.size() < kMaxAddressesPerKind && !seen.contains(asciiLower(address));
+    }
+
     void record(QStringList& list, const QString& address, const QString& fileName)
     {
         seen.insert(asciiLower(address));
@@ -34,6 +45,36 @@ public:
 private:
     QSet<QString> seen;
 };
+
+QString folderOf(const QString& path)
+{
+    return QFileInfo(path).path();
+}
+
+// A kindPage child under the page, provisionally named, saved at once.
+TElement* newPageChild(TElement& page, const QString& fileName, const QString& address)
+{
+    auto* child = new TElement(page.store());
+    child->SetHasExt(true);
+    child->Kind = kindPage;
+    child->SetParent(&page);
+    QString name = NameFromFileName(fileName).trimmed() + u' ';
+    if (name == u" ")
+        name = QStringLiteral("NoName ");
+    child->SetName(UniqueSiblingName(name, nullptr, page.Node()));
+    child->SetURL(address);
+    child->SetDownLoadLinksStart(page.GetDownLoadLinksStart());
+    CreeRepIfNotExists(folderOf(child->GetIniFileName()), &page.store().env());
+    page.Node()->addChild(child->GetName(), child);
+    return child;
+}
+
+void logCapped(TElement& page, const char* what, qsizetype skipped)
+{
+    page.store().env().logError(QStringLiteral("Trop de %1 dans %2 : %3 ignorés")
+                                    .arg(QLatin1String(what), page.GetURL())
+                                    .arg(skipped));
+}
 
 } // namespace
 
@@ -57,6 +98,7 @@ PageFindings analyseContent(const QByteArray& content, const QString& pageUrl, Q
         const QString address = ResolveURL(from, decoder.decode(a.value)).replace(u' ', QStringLiteral("%20"));
         if (address.isEmpty())
             continue;
+
         switch (a.kind) {
         case ScannedAddress::Kind::Link: {
             if (address.left(6).compare(u"mailto", Qt::CaseInsensitive) == 0 || !links.firstTime(address))
@@ -77,6 +119,124 @@ PageFindings analyseContent(const QByteArray& content, const QString& pageUrl, Q
         }
     }
     return f;
+}
+
+QString AnalysePage(TElement& page, const QByteArray* content, QByteArrayView headerCharset)
+{
+    TExt* ext = page.Ext();
+    if (!ext || ext->Analysed)
+        return {};
+    ext->Analysed = true;
+    ext->FrameLinks.clear();
+    ext->PageLinks.clear();
+    ext->ImageLinks.clear();
+    if (!page.IsHtml())
+        return {};
+    QByteArray stored;
+    if (!content) {
+        QFile file(page.GetSavePath());
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        stored = file.readAll();
+        content = &stored;
+    }
+    const QByteArray charset = headerCharset.isEmpty() ? charsetParameter(page.ContentType.toLatin1())
+                                                       : headerCharset.toByteArray();
+    PageFindings f = analyseContent(*content, page.GetURL(), charset);
+    ext->FrameLinks = std::move(f.FrameLinks);
+    ext->PageLinks = std::move(f.PageLinks);
+    ext->ImageLinks = std::move(f.ImageLinks);
+
+    if (page.GetName().endsWith(u' ') && !f.title.isEmpty()) {
+        // The check is made on the name the page would really get: a sibling bearing it
+        // keeps the provisional name rather than a "~1" variant of the title.
+        const QString name = CleanName(f.title).trimmed();
+        const TreeNode* parentNode = page.Parent() ? page.Parent()->Node() : nullptr;
+        if (!name.isEmpty() && UniqueSiblingName(name, page.Node(), parentNode) == name)
+            page.SetName(name);
+    }
+    return f.refresh;
+}
+
+void CreateFramePages(TElement& page)
+{
+    if (!page.HasExt() || !page.Node())
+        return;
+    AnalysePage(page);
+    const QStringList frames = page.Ext()->FrameLinks;
+    int made = 0;
+    for (qsizetype i = 0; i < frames.size(); ++i) {
+        const QString address = FirstWord(frames[i]);
+        if (page.FindElementByURL(address))
+            continue; // also a frame that loads its own page
+        if (made++ == kMaxChildrenPerCall) {
+            logCapped(page, "cadres", frames.size() - i);
+            break;
+        }
+        TElement* child = newPageChild(page, AfterFirstWord(frames[i]), address);
+        // A frame belongs to its page and does not use up a level of depth.
+        child->SetDownLoadLinksDepth(page.GetDownLoadLinksDepth());
+        child->Save();
+    }
+}
+
+void CreateImageChildren(TElement& page)
+{
+    if (!page.HasExt())
+        return;
+    AnalysePage(page);
+    const QStringList images = page.Ext()->ImageLinks;
+    int made = 0;
+    for (qsizetype i = 0; i < images.size(); ++i) {
+        const QString address = FirstWord(images[i]);
+        // The page's own images count as near it: a page analysed again gets no duplicates.
+        if (page.FindImageByURL(address) || page.FindLocal(address))
+            continue;
+        if (made++ == kMaxChildrenPerCall) {
+            logCapped(page, "images", images.size() - i);
+            break;
+        }
+        auto image = std::make_unique<TElement>(page.store());
+        image->SetHasExt(false);
+        image->Kind = kindImage;
+        image->SetParent(&page);
+        image->SetName(NoDuplicateImgName(AfterFirstWord(images[i]), page));
+        image->SetURL(address);
+        CreeRepIfNotExists(folderOf(page.GetIniFileName()), &page.store().env());
+        page.addImage(std::move(image));
+    }
+    page.SaveImages();
+    if (!images.isEmpty() && page.store().seeImages())
+        page.BuildImageNodes();
+}
+
+void CreateLinkedPages(TElement& page)
+{
+    if (!page.HasExt() || !page.Node())
+        return;
+    const QStringList include = maskList(page.GetIncludeMask());
+    const QStringList exclude = maskList(page.GetExcludeMask());
+    AnalysePage(page);
+    const QStringList links = page.Ext()->PageLinks;
+    const QString start = page.GetDownLoadLinksStart();
+    int made = 0;
+    for (qsizetype i = 0; i < links.size(); ++i) {
+        const QString address = FirstWord(links[i]);
+        const QString fileName = AfterFirstWord(links[i]);
+        const QString lowered = fileName.toLower();
+        if (!include.isEmpty() && !MatchesAnyMask(include, lowered))
+            continue;
+        if (!exclude.isEmpty() && MatchesAnyMask(exclude, lowered))
+            continue;
+        if (!address.startsWith(start) || page.FindElementByURL(address))
+            continue;
+        if (made++ == kMaxChildrenPerCall) {
+            logCapped(page, "liens", links.size() - i);
+            break;
+        }
+        // Its depth stays unset: it answers the page's depth minus one.
+        newPageChild(page, fileName, address)->Save();
+    }
 }
 
 } // namespace glanix
