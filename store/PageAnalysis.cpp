@@ -28,22 +28,32 @@ QString asciiLower(QString s)
     return s;
 }
 
+// One list of addresses, each recorded once, letter case ignored, up to the cap.
 class Recorder {
 public:
-    // False when the address is already in the list (letter case ignored) or the list is full.
-    bool firstTime(const QString& address)
+    explicit Recorder(QStringList& list)
+        : m_list(list)
     {
-        return seen.size() < kMaxAddressesPerKind && !seen.contains(asciiLower(address));
     }
 
-    void record(QStringList& list, const QString& address, const QString& fileName)
+    // Lowers the address once for the two steps below.
+    bool seen(const QString& address)
     {
-        seen.insert(asciiLower(address));
-        list.append(address + u' ' + fileName);
+        m_key = asciiLower(address);
+        return m_seen.size() >= kMaxAddressesPerKind || m_seen.contains(m_key);
+    }
+
+    // Records the address last asked about.
+    void record(const QString& address, const QString& fileName)
+    {
+        m_seen.insert(m_key);
+        m_list.append(address + u' ' + fileName);
     }
 
 private:
-    QSet<QString> seen;
+    QStringList& m_list;
+    QSet<QString> m_seen;
+    QString m_key;
 };
 
 QString folderOf(const QString& path)
@@ -91,30 +101,40 @@ PageFindings analyseContent(const QByteArray& content, const QString& pageUrl, Q
     if (!scan.base.isEmpty())
         f.base = ResolveURL(pageUrl, decoder.decode(scan.base));
 
-    Recorder frames, links, images;
+    Recorder frames(f.FrameLinks), links(f.PageLinks), images(f.ImageLinks);
+    // The same value against the same base is the same address: repeats (an image used
+    // twenty times) are dropped before the costly resolution.
+    QSet<QByteArray> rawSeen[3][2];
     for (const ScannedAddress& a : scan.addresses) {
+        QSet<QByteArray>& raw = rawSeen[static_cast<int>(a.kind)][a.afterBase ? 1 : 0];
+        const qsizetype before = raw.size();
+        raw.insert(a.value);
+        if (raw.size() == before)
+            continue;
         const QString& from = a.afterBase && !f.base.isEmpty() ? f.base : pageUrl;
-        // A blank would split the "address file-name" line in the wrong place.
-        const QString address = ResolveURL(from, decoder.decode(a.value)).replace(u' ', QStringLiteral("%20"));
+        QString address = ResolveURL(from, decoder.decode(a.value));
         if (address.isEmpty())
             continue;
-
+        // A blank would split the "address file-name" line in the wrong place.
+        if (address.contains(u' '))
+            address.replace(u' ', QStringLiteral("%20"));
         switch (a.kind) {
         case ScannedAddress::Kind::Link: {
-            if (address.left(6).compare(u"mailto", Qt::CaseInsensitive) == 0 || !links.firstTime(address))
+            // Only a link that has a file name joins the list of those seen.
+            if (address.left(6).compare(u"mailto", Qt::CaseInsensitive) == 0 || links.seen(address))
                 break;
             const QString fileName = UrlToFileName(address);
             if (!fileName.isEmpty())
-                links.record(f.PageLinks, address, fileName);
+                links.record(address, fileName);
             break;
         }
         case ScannedAddress::Kind::Image:
-            if (images.firstTime(address))
-                images.record(f.ImageLinks, address, UrlToFileName(address));
+            if (!images.seen(address))
+                images.record(address, UrlToFileName(address));
             break;
         case ScannedAddress::Kind::Frame:
-            if (frames.firstTime(address))
-                frames.record(f.FrameLinks, address, UrlToFileName(address));
+            if (!frames.seen(address))
+                frames.record(address, UrlToFileName(address));
             break;
         }
     }

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace glanix {
 
@@ -63,13 +64,15 @@ private:
         return at;
     }
 
-    qsizetype find(QByteArrayView needle, qsizetype from = 0)
+    // Tags are short: a plain first-character search beats a general substring search.
+    qsizetype find(std::string_view needle, qsizetype from = 0)
     {
-        m_r.bytesExamined += m_tag.size();
-        return QByteArrayView(m_tag).indexOf(needle, from);
+        m_r.bytesExamined += static_cast<qint64>(m_tag.size());
+        const size_t at = std::string_view(m_tag).find(needle, static_cast<size_t>(from));
+        return at == std::string_view::npos ? -1 : static_cast<qsizetype>(at);
     }
 
-    bool has(QByteArrayView needle) { return find(needle) >= 0; }
+    bool has(std::string_view needle) { return find(needle) >= 0; }
 
     void add(ScannedAddress::Kind kind, qsizetype eq)
     {
@@ -139,6 +142,9 @@ private:
             }
         }
 
+        // Every address follows an "=": a tag without one (most closing tags) records nothing.
+        if (std::memchr(m_tag.data(), '=', m_tag.size()) == nullptr)
+            return;
         if (const qsizetype href = find("href"); href >= 0) {
             add(ScannedAddress::Kind::Link, find("=", href));
             return;
@@ -147,7 +153,7 @@ private:
         if (src < 0)
             src = find("src");
         if (src >= 0) {
-            const auto before = [&](QByteArrayView word) {
+            const auto before = [&](std::string_view word) {
                 const qsizetype at = find(word);
                 return at >= 0 && at < src;
             };
