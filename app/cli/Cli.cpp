@@ -1,6 +1,7 @@
 #include "app/cli/Cli.h"
 
 #include "app/cli/GetCommand.h"
+#include "app/cli/PageCommands.h"
 #include "agents/AgentFile.h"
 #include "agents/TreeListing.h"
 #include "config/Env.h"
@@ -45,6 +46,9 @@ const std::vector<CommandInfo>& commands()
          "[--ca FICHIER.pem] [--verbose]",
          runGet},
         {"tree", "tree AGENT        l'arborescence complète d'un agent (AGENT.gnx ou chemin)", treeCommand},
+        {"analyse", "analyse FICHIER [--url ADRESSE]   titre, base, rafraîchissement, cadres, liens et images d'une page",
+         analyseCommand},
+        {"compare", "compare ANCIEN NOUVEAU [--out FICHIER]   marque ce qui a changé (Compared.html)", compareCommand},
     };
     return list;
 }
