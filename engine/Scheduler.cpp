@@ -299,9 +299,15 @@ TThreadDownLoad* Scheduler::startDownload(TElement* element)
         m_threads.push_back(t);
         m_owned.push_back(t);
         ++m_pendingStarts;
+        // Bold at once, not only when DoStart runs: another walk of the same tick must not
+        // take the element again.
+        if (element->Node())
+            element->Node()->setBold(true);
         t->start(priorityFor(element, *this));
     } catch (const std::exception&) {
         env().logError(QStringLiteral("Thread non lancé"));
+        if (element->Node())
+            element->Node()->setBold(false);
         if (t) {
             std::erase(m_threads, t);
             std::erase(m_owned, t);
