@@ -415,12 +415,6 @@ void Scheduler::shutdown()
 
 // --- The tick ------------------------------------------------------------------------------
 
-QString Scheduler::savePathOf(TreeNode* node) const
-{
-    TElement* e = node ? node->element() : nullptr;
-    return e ? e->GetSavePath() : QString();
-}
-
 void Scheduler::TimerCheckURLTimer()
 {
     if (m_walking || m_closing)
@@ -440,13 +434,14 @@ void Scheduler::TimerCheckURLTimer()
             // Several walks per tick: one download per tick would cap a cycle at five starts a
             // second. The threads created here count as running although DoStart has not run.
             while ((FirstPass || CheckRequested) && busy() < m_opt.NbMaxDownLoads && m_inCycle) {
-                const QString before = savePathOf(NodeEnCours);
                 ChercheProchainNoeud();
                 if (m_closing)
                     return;
                 if (!m_inCycle)
                     break;
-                if (savePathOf(NodeEnCours) == before) {
+                // Told by the walk itself: comparing the cursor's save path before and after
+                // cannot see the start node found again.
+                if (!m_lastWalkFound) {
                     if (NodeDepart) {
                         CheckRequested = false;
                         m_view->setCommHint(QString());
@@ -513,6 +508,7 @@ void Scheduler::ChercheProchainNoeud()
 {
     Env& log = env();
     m_walking = true;
+    m_lastWalkFound = false;
     try {
         if (!NodeEnCours)
             NodeEnCours = m_store.tree().firstNode();
@@ -526,7 +522,13 @@ void Scheduler::ChercheProchainNoeud()
         TreeNode* next = NodeEnCours->next();
         NodeEnCours = next ? next : m_store.tree().firstNode();
         bool found = false;
-        while (NodeEnCours && NodeEnCours != NodeDepart && !m_closing) {
+        while (NodeEnCours && !m_closing) {
+            if (NodeEnCours == NodeDepart) {
+                // The start node is examined last: otherwise an element on which the cursor
+                // rests would never be found again while it is the only one due.
+                found = walkTests(NodeEnCours->element(), NodeEnCours);
+                break;
+            }
             TElement* e = NodeEnCours->element();
             if (!e && log.isDebug())
                 log.logError(QStringLiteral("ElementTemp vide et pas NodeEnCours"));
@@ -541,6 +543,7 @@ void Scheduler::ChercheProchainNoeud()
                 NodeEnCours = m_store.tree().firstNode();
             }
         }
+        m_lastWalkFound = found;
         if (found) {
             NodeEnCours->element()->LoadChildren(1);
         } else if (!m_closing) {

@@ -166,7 +166,6 @@ private:
     bool walkTests(TElement* e, TreeNode* node);
     void advance();
     void threadFinished(TThreadDownLoad* thread);
-    QString savePathOf(TreeNode* node) const;
     void setImagesShown(bool on);
 
     ElementStore& m_store;
@@ -187,6 +186,7 @@ private:
     bool m_inCycle = false;
     bool m_closing = false;
     bool m_walking = false;
+    bool m_lastWalkFound = false;
     bool m_imagesBefore = true;
     bool m_imagesSwitched = false;
     bool m_commBarShown = false;

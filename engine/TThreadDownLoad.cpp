@@ -552,12 +552,10 @@ void TThreadDownLoad::storeNewContent(TElement& e)
         env.logError(QStringLiteral("Pb dans l'analyse du fichier ") + ElementName);
     }
 
-    if (!writeDocument(e, e.Complete && WasComplete)) {
-        // The file on disk is still the old one: the element keeps describing it and is
-        // looked at again at the next check.
-        e.LastVerified = 0;
+    // On failure the file on disk is still the old one: the element keeps describing it,
+    // so that its next check finds the change again.
+    if (!writeDocument(e, e.Complete && WasComplete))
         return;
-    }
     // New: the element had no stored version before this download.
     IsNew = e.LastModified == 0;
     IsModified = !IsNew;
