@@ -329,6 +329,9 @@ void Scheduler::downloadStarted(TThreadDownLoad* thread)
 
 void Scheduler::threadFinished(TThreadDownLoad* thread)
 {
+    // Already joined and freed by shutdown().
+    if (std::find(m_owned.begin(), m_owned.end(), thread) == m_owned.end())
+        return;
     thread->wait();
     ThreadTerminated(thread);
     std::erase(m_owned, thread);
