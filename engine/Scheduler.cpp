@@ -351,8 +351,20 @@ void Scheduler::ThreadTerminated(TThreadDownLoad* thread)
             --m_pendingStarts;
     }
     if (busy() <= 0 && !CheckRequested && !m_opt.KeepReady && m_inCycle) {
-        if (ConnectTime == 0 || !m_connection->byModem() || pastDoNotHangUpBefore())
+        if (ConnectTime == 0 || !m_connection->byModem() || pastDoNotHangUpBefore()) {
             EndCycle();
+            return;
+        }
+    }
+    // A place is free: look for the next element now rather than at the next tick, or short
+    // downloads would leave their places empty most of the time.
+    if (m_timerCheckURL.isActive() && !m_tickQueued) {
+        m_tickQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            m_tickQueued = false;
+            if (m_timerCheckURL.isActive() && !m_walking)
+                TimerCheckURLTimer();
+        });
     }
 }
 
@@ -501,8 +513,9 @@ void Scheduler::advance()
         NodeDepart = NodeEnCours;
     TreeNode* next = NodeEnCours->next();
     NodeEnCours = next ? next : m_store.tree().firstNode();
-    if (FirstPass) {
+    if (FirstPass && ++m_stepsSinceEvents >= 32) {
         // The walk may visit every node: the user interface keeps running meanwhile.
+        m_stepsSinceEvents = 0;
         QCoreApplication::processEvents();
     }
 }

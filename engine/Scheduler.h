@@ -187,6 +187,8 @@ private:
     bool m_closing = false;
     bool m_walking = false;
     bool m_lastWalkFound = false;
+    bool m_tickQueued = false;
+    int m_stepsSinceEvents = 0;
     bool m_imagesBefore = true;
     bool m_imagesSwitched = false;
     bool m_commBarShown = false;
