@@ -350,7 +350,9 @@ void Scheduler::ThreadTerminated(TThreadDownLoad* thread)
         else
             --m_pendingStarts;
     }
-    if (busy() <= 0 && !CheckRequested && !m_opt.KeepReady && m_inCycle) {
+    // Not while a walk runs (it lets events run): it may still find something due, and the
+    // tick decides about the end once it is over.
+    if (busy() <= 0 && !CheckRequested && !m_opt.KeepReady && m_inCycle && !m_walking) {
         if (ConnectTime == 0 || !m_connection->byModem() || pastDoNotHangUpBefore()) {
             EndCycle();
             return;
