@@ -1,6 +1,8 @@
 #include "app/cli/Cli.h"
 
 #include "app/cli/GetCommand.h"
+#include "app/cli/PageCommands.h"
+#include "app/cli/UpdateCommand.h"
 #include "agents/AgentFile.h"
 #include "agents/TreeListing.h"
 #include "config/Env.h"
@@ -44,7 +46,12 @@ const std::vector<CommandInfo>& commands()
          "get URL [--proxy HOTE:PORT] [--since DATE] [--etag TAG] [--size N] [--head] [--out FICHIER] "
          "[--ca FICHIER.pem] [--verbose]",
          runGet},
+        {"update", "update [AGENT ...]   télécharge ce qui est à vérifier (par défaut : les agents ouverts)",
+         runUpdate},
         {"tree", "tree AGENT        l'arborescence complète d'un agent (AGENT.gnx ou chemin)", treeCommand},
+        {"analyse", "analyse FICHIER [--url ADRESSE]   titre, base, rafraîchissement, cadres, liens et images d'une page",
+         analyseCommand},
+        {"compare", "compare ANCIEN NOUVEAU [--out FICHIER]   marque ce qui a changé (Compared.html)", compareCommand},
     };
     return list;
 }
