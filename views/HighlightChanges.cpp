@@ -222,6 +222,14 @@ HighlightResult HighlightChanges(QByteArray oldText, QByteArrayView newText, con
                 ++n;
                 continue;
             }
+            // Old white space and markup (consumed text included) take no part in matching
+            // either: without this, unchanged text after text matched elsewhere could be
+            // marked as new.
+            if (oc >= 0 && (IsSeparator(old[o]) || old[o] == '<')) {
+                o = SkipBlanksAndTags(old + o, finder.oldEnd()) - old;
+                if (o < oldSize)
+                    continue;
+            }
 
             // A difference: look for the next word of the new text found again in the old.
             const char* candidate = n;
@@ -298,6 +306,8 @@ HighlightResult HighlightChanges(QByteArray oldText, QByteArrayView newText, con
                 r.changed += k + 1;
                 ++r.blocks;
             }
+            // The character the run starts on is matched too: blank it like the others.
+            finder.consume(q);
             n = p + 1;
             o = q + 1;
         }

@@ -13,16 +13,6 @@ constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
 constexpr std::uint32_t kDead = kNone - 1;
 constexpr std::uint64_t kBase = 0x100000001B3ULL;
 
-std::uint64_t basePower()
-{
-    std::uint64_t p = 1;
-    for (int i = 0; i < ResyncFinder::kGram; ++i)
-        p *= kBase;
-    return p;
-}
-
-const std::uint64_t kBasePowK = basePower();
-
 std::uint64_t gramHash(const unsigned char* c)
 {
     std::uint64_t h = 0;
@@ -105,12 +95,15 @@ qsizetype ResyncFinder::find(const char* candidate, const char* newEnd, qsizetyp
 {
     if (!buildCandidate(candidate, newEnd))
         return -1;
-    if (m_indexPolicy < 0 && m_counts.empty())
+    if (m_indexPolicy < 0 && m_keys.empty())
         buildIndex();
-    if (!m_counts.empty() && m_cand.size() >= static_cast<size_t>(kGram) && !indexMayHold(m_cand.data()))
-        return -1;
+    if (!m_keys.empty()) {
+        addBridgingRuns();
+        if (!indexMayHoldRun())
+            return -1;
+    }
     const qsizetype at = walk(std::clamp<qsizetype>(oldFrom, 0, m_old.size()));
-    if (m_indexPolicy > 0 && m_counts.empty()
+    if (m_indexPolicy > 0 && m_keys.empty()
         && m_scanned > kIndexAfterPasses * m_old.size() + 65536)
         buildIndex();
     return at;
@@ -135,38 +128,85 @@ void ResyncFinder::buildIndex()
         ++p;
     }
     const size_t n = m_streamPos.size();
+    m_gaps.clear();
+    m_hint = kNone; // hint + 1 is then the first character
     m_prev.resize(n);
     m_next.resize(n);
     for (size_t i = 0; i < n; ++i) {
         m_prev[i] = i == 0 ? kNone : static_cast<std::uint32_t>(i - 1);
         m_next[i] = i + 1 == n ? kNone : static_cast<std::uint32_t>(i + 1);
     }
-    int bits = 10;
-    while ((size_t {1} << bits) < 2 * n)
-        ++bits;
-    m_slotShift = 64 - bits;
-    m_counts.assign(size_t {1} << bits, 0);
+    m_keys.clear();
+    m_used = 0;
+    growKeys(2 * n);
     unsigned char gram[kGram];
     for (size_t i = 0; i + kGram <= n; ++i) {
         for (int k = 0; k < kGram; ++k)
             gram[k] = static_cast<unsigned char>(old[m_streamPos[i + k]]);
-        indexAdd(gramHash(gram), 1);
+        indexAdd(gramHash(gram));
     }
 }
 
-std::uint32_t ResyncFinder::slotOf(std::uint64_t hash) const
+void ResyncFinder::growKeys(size_t wanted)
 {
-    return static_cast<std::uint32_t>((hash * 0x9E3779B97F4A7C15ULL) >> m_slotShift);
+    int bits = 10;
+    while ((size_t {1} << bits) < 2 * wanted)
+        ++bits;
+    std::vector<std::uint64_t> old = std::move(m_keys);
+    m_keys.assign(size_t {1} << bits, 0);
+    m_keyShift = 64 - bits;
+    m_used = 0;
+    for (std::uint64_t key : old) {
+        if (key)
+            indexAdd(key);
+    }
 }
 
-void ResyncFinder::indexAdd(std::uint64_t hash, int delta)
+// Open addressing over the runs' 64-bit hashes; 0 marks an empty slot.
+void ResyncFinder::indexAdd(std::uint64_t hash)
 {
-    m_counts[slotOf(hash)] += static_cast<std::uint32_t>(delta);
+    const std::uint64_t key = hash ? hash : 1;
+    if (2 * (m_used + 1) > m_keys.size())
+        growKeys(m_used + 1);
+    const size_t mask = m_keys.size() - 1;
+    for (size_t i = (key * 0x9E3779B97F4A7C15ULL) >> m_keyShift;; i = (i + 1) & mask) {
+        if (m_keys[i] == key)
+            return;
+        if (m_keys[i] == 0) {
+            m_keys[i] = key;
+            ++m_used;
+            return;
+        }
+    }
 }
 
 bool ResyncFinder::indexMayHold(const unsigned char* gram) const
 {
-    return m_counts[slotOf(gramHash(gram))] != 0;
+    const std::uint64_t hash = gramHash(gram);
+    const std::uint64_t key = hash ? hash : 1;
+    const size_t mask = m_keys.size() - 1;
+    for (size_t i = (key * 0x9E3779B97F4A7C15ULL) >> m_keyShift;; i = (i + 1) & mask) {
+        if (m_keys[i] == key)
+            return true;
+        if (m_keys[i] == 0)
+            return false;
+    }
+}
+
+bool ResyncFinder::indexMayHoldRun() const
+{
+    // Every stretch of the run must be somewhere in the old text: a changed word anywhere in
+    // it usually makes one stretch unknown.
+    const size_t n = m_cand.size();
+    if (n < static_cast<size_t>(kGram))
+        return true;
+    for (size_t at = 0;; at += kGram) {
+        const size_t from = std::min(at, n - kGram);
+        if (!indexMayHold(m_cand.data() + from))
+            return false;
+        if (from + kGram >= n)
+            return true;
+    }
 }
 
 void ResyncFinder::consume(qsizetype pos)
@@ -174,49 +214,56 @@ void ResyncFinder::consume(qsizetype pos)
     char& c = m_old.data()[pos];
     const auto was = static_cast<unsigned char>(c);
     c = ' ';
-    if (m_counts.empty() || IsSeparator(was))
+    if (m_keys.empty() || IsSeparator(was))
         return;
-    const auto it = std::lower_bound(m_streamPos.begin(), m_streamPos.end(), static_cast<std::uint32_t>(pos));
-    if (it == m_streamPos.end() || *it != static_cast<std::uint32_t>(pos))
+    // The forward walk consumes characters in order: the next one is usually the hint's.
+    std::uint32_t idx = m_hint + 1;
+    if (idx >= m_streamPos.size() || m_streamPos[idx] != static_cast<std::uint32_t>(pos)) {
+        const auto it
+            = std::lower_bound(m_streamPos.begin(), m_streamPos.end(), static_cast<std::uint32_t>(pos));
+        if (it == m_streamPos.end() || *it != static_cast<std::uint32_t>(pos))
+            return;
+        idx = static_cast<std::uint32_t>(it - m_streamPos.begin());
+    }
+    if (m_next[idx] == kDead)
         return;
-    const auto idx = static_cast<std::uint32_t>(it - m_streamPos.begin());
-    if (m_prev[idx] == kDead)
-        return;
-
-    // The runs through the consumed character go; the runs that now bridge the gap come.
-    // Window: up to kGram-1 alive predecessors, the character, up to kGram-1 successors.
-    constexpr int span = kGram - 1;
-    std::uint32_t before[span];
-    int preds = 0;
-    for (std::uint32_t i = m_prev[idx]; i != kNone && preds < span; i = m_prev[i])
-        before[preds++] = i;
-    unsigned char chars[2 * kGram];
-    int len = 0;
-    const char* old = m_old.constData();
-    for (int k = preds - 1; k >= 0; --k)
-        chars[len++] = static_cast<unsigned char>(old[m_streamPos[before[k]]]);
-    chars[len++] = was;
-    for (std::uint32_t i = m_next[idx]; i != kNone && len < preds + 1 + span; i = m_next[i])
-        chars[len++] = static_cast<unsigned char>(old[m_streamPos[i]]);
-
-    std::uint64_t prefix[2 * kGram + 1];
-    const auto update = [&](int count, int lastStart, int delta) {
-        prefix[0] = 0;
-        for (int i = 0; i < count; ++i)
-            prefix[i + 1] = prefix[i] * kBase + chars[i];
-        for (int a = 0; a <= lastStart && a + kGram <= count; ++a)
-            indexAdd(prefix[a + kGram] - prefix[a] * kBasePowK, delta);
-    };
-    update(len, preds, -1);
-    std::copy(chars + preds + 1, chars + len, chars + preds);
-    update(len - 1, preds - 1, 1);
-
+    m_hint = idx;
     const std::uint32_t p = m_prev[idx], n = m_next[idx];
     if (p != kNone)
         m_next[p] = n;
     if (n != kNone)
         m_prev[n] = p;
-    m_prev[idx] = m_next[idx] = kDead;
+    // A dead entry keeps the neighbour it had, to find the gap's start later.
+    m_next[idx] = kDead;
+    if (p != kNone && (m_gaps.empty() || m_gaps.back() != p))
+        m_gaps.push_back(p);
+}
+
+void ResyncFinder::addBridgingRuns()
+{
+    // The runs through consumed characters stay counted (the index may then say "maybe"
+    // wrongly, never "no"); the runs that now cross each gap are added.
+    for (std::uint32_t q : m_gaps) {
+        while (q != kNone && m_next[q] == kDead)
+            q = m_prev[q];
+        if (q == kNone)
+            continue;
+        unsigned char chars[2 * kGram];
+        std::uint32_t before[kGram];
+        int preds = 0;
+        for (std::uint32_t i = m_prev[q]; i != kNone && preds < kGram - 2; i = m_prev[i])
+            before[preds++] = i;
+        int len = 0;
+        const char* old = m_old.constData();
+        for (int k = preds - 1; k >= 0; --k)
+            chars[len++] = static_cast<unsigned char>(old[m_streamPos[before[k]]]);
+        chars[len++] = static_cast<unsigned char>(old[m_streamPos[q]]);
+        for (std::uint32_t i = m_next[q]; i != kNone && len < preds + kGram; i = m_next[i])
+            chars[len++] = static_cast<unsigned char>(old[m_streamPos[i]]);
+        for (int a = 0; a <= preds && a + kGram <= len; ++a)
+            indexAdd(gramHash(chars + a));
+    }
+    m_gaps.clear();
 }
 
 } // namespace glanix::compare

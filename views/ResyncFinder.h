@@ -14,9 +14,10 @@
 //
 // The search itself is the plain forward walk. Once the walk has cost a few passes over the
 // old text, an index of the old text's significant characters (every run of kGram of them,
-// kept up to date as characters are consumed) answers "this run cannot be anywhere" at once,
-// which is the common answer for changed words. The index only ever says no where the walk
-// would find nothing, so the result is the same with or without it.
+// kept up to date as characters are consumed) answers "this run cannot be anywhere" at once
+// when some stretch of the run is nowhere in the old text, the common answer for changed
+// words. The index only ever says no where the walk would find nothing, so the result is the
+// same with or without it.
 namespace glanix::compare {
 
 class ResyncFinder {
@@ -42,15 +43,17 @@ public:
     // Test seam: build the index before the first search (-1), never (0), or after the
     // default amount of plain scanning (1).
     void setIndexPolicy(int policy) { m_indexPolicy = policy; }
-    bool indexBuilt() const { return !m_streamPos.empty(); }
+    bool indexBuilt() const { return !m_keys.empty(); }
 
 private:
     bool buildCandidate(const char* candidate, const char* newEnd);
     qsizetype walk(qsizetype oldFrom);
     void buildIndex();
     bool indexMayHold(const unsigned char* gram) const;
-    std::uint32_t slotOf(std::uint64_t hash) const;
-    void indexAdd(std::uint64_t hash, int delta);
+    bool indexMayHoldRun() const;
+    void growKeys(size_t wanted);
+    void indexAdd(std::uint64_t hash);
+    void addBridgingRuns();
 
     QByteArray m_old;
     qsizetype m_bodyStart;
@@ -60,11 +63,15 @@ private:
     int m_indexPolicy = 1;
 
     // Index: significant characters of the old body in order, linked so that consumed ones
-    // drop out, and counts of the hashes of every run of kGram alive characters.
+    // drop out, and the set of the hashes of every run of kGram characters that is or was
+    // alive (consumed runs are not taken out: that only costs precision).
     std::vector<std::uint32_t> m_streamPos;
     std::vector<std::uint32_t> m_prev, m_next;
-    std::vector<std::uint32_t> m_counts;
-    int m_slotShift = 64;
+    std::vector<std::uint32_t> m_gaps; // alive characters after which something was consumed
+    std::uint32_t m_hint = 0;          // the last character consumed
+    std::vector<std::uint64_t> m_keys; // hashes of the runs, open addressing
+    size_t m_used = 0;
+    int m_keyShift = 64;
 };
 
 } // namespace glanix::compare

@@ -135,6 +135,12 @@ TEST(HighlightChanges, DeletedAndMovedTextIsNotMarked)
     const HighlightResult m = run(page("<p>" + a + "</p><p>" + b + "</p><p>" + c + "</p>"), page(moved));
     EXPECT_EQ(m.blocks, 0) << m.text.toStdString();
 
+    // A short unchanged tail after the moved text is not marked either.
+    const QByteArray tail = "<table><tr><td>fin</td></tr></table>";
+    const HighlightResult t = run(page("<p>" + a + "</p><p>" + b + "</p><p>" + c + "</p>" + tail),
+                                  page(moved + tail));
+    EXPECT_EQ(t.blocks, 0) << t.text.toStdString();
+
     // Also when the old page ends in a tag, with nothing after it.
     const QByteArray oldEndsInTag = "<body><p>" + a + "</p><p>" + b + "</p><p>" + c + "</p></body>";
     const HighlightResult e = run(oldEndsInTag, "<body>" + moved + "</body>");
