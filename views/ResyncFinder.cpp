@@ -13,6 +13,16 @@ constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
 constexpr std::uint32_t kDead = kNone - 1;
 constexpr std::uint64_t kBase = 0x100000001B3ULL;
 
+constexpr std::uint64_t basePower()
+{
+    std::uint64_t p = 1;
+    for (int i = 0; i < ResyncFinder::kGram; ++i)
+        p *= kBase;
+    return p;
+}
+
+constexpr std::uint64_t kBasePowK = basePower();
+
 std::uint64_t gramHash(const unsigned char* c)
 {
     std::uint64_t h = 0;
@@ -102,11 +112,54 @@ qsizetype ResyncFinder::find(const char* candidate, const char* newEnd, qsizetyp
         if (!indexMayHoldRun())
             return -1;
     }
-    const qsizetype at = walk(std::clamp<qsizetype>(oldFrom, 0, m_old.size()));
+    const qsizetype from = std::clamp<qsizetype>(oldFrom, 0, m_old.size());
+    const qsizetype at = !m_keys.empty() && m_cand[0] != 0 ? walkStream(from) : walk(from);
     if (m_indexPolicy > 0 && m_keys.empty()
         && m_scanned > kIndexAfterPasses * m_old.size() + 65536)
         buildIndex();
     return at;
+}
+
+qsizetype ResyncFinder::walkStream(qsizetype oldFrom)
+{
+    // The same walk on the significant characters alone (consumed ones are 0 there): the
+    // positions visited and the answer are those of walk().
+    const size_t n = m_stream.size();
+    const unsigned char* stream = m_stream.data();
+    const unsigned char first = m_cand[0];
+    const size_t runLength = m_cand.size();
+    const auto findFirst = [&](size_t from) -> size_t {
+        if (from >= n)
+            return n;
+        const void* hit = std::memchr(stream + from, first, n - from);
+        return hit ? static_cast<size_t>(static_cast<const unsigned char*>(hit) - stream) : n;
+    };
+    size_t base = static_cast<size_t>(
+        std::lower_bound(m_streamPos.begin(), m_streamPos.end(), static_cast<std::uint32_t>(oldFrom))
+        - m_streamPos.begin());
+    bool wrapped = false;
+    size_t q = findFirst(base);
+    for (;;) {
+        if (q == n) {
+            if (wrapped)
+                return -1;
+            wrapped = true;
+            q = findFirst(0);
+            if (q == n)
+                return -1;
+        }
+        const size_t start = q;
+        size_t matched = 0;
+        std::uint32_t i = static_cast<std::uint32_t>(q);
+        while (matched < runLength && i != kNone && stream[i] == m_cand[matched]) {
+            ++matched;
+            i = m_next[i];
+        }
+        if (matched == runLength)
+            return m_streamPos[start];
+        base = i == kNone ? n : i;
+        q = findFirst(base);
+    }
 }
 
 void ResyncFinder::buildIndex()
@@ -136,14 +189,19 @@ void ResyncFinder::buildIndex()
         m_prev[i] = i == 0 ? kNone : static_cast<std::uint32_t>(i - 1);
         m_next[i] = i + 1 == n ? kNone : static_cast<std::uint32_t>(i + 1);
     }
+    m_stream.resize(n);
+    for (size_t i = 0; i < n; ++i)
+        m_stream[i] = static_cast<unsigned char>(old[m_streamPos[i]]);
     m_keys.clear();
     m_used = 0;
-    growKeys(2 * n);
-    unsigned char gram[kGram];
-    for (size_t i = 0; i + kGram <= n; ++i) {
-        for (int k = 0; k < kGram; ++k)
-            gram[k] = static_cast<unsigned char>(old[m_streamPos[i + k]]);
-        indexAdd(gramHash(gram));
+    growKeys(n);
+    std::uint64_t h = 0;
+    for (size_t i = 0; i < n; ++i) {
+        h = h * kBase + m_stream[i];
+        if (i >= static_cast<size_t>(kGram))
+            h -= kBasePowK * m_stream[i - kGram];
+        if (i + 1 >= static_cast<size_t>(kGram))
+            indexAdd(h);
     }
 }
 
@@ -228,6 +286,7 @@ void ResyncFinder::consume(qsizetype pos)
     if (m_next[idx] == kDead)
         return;
     m_hint = idx;
+    m_stream[idx] = 0;
     const std::uint32_t p = m_prev[idx], n = m_next[idx];
     if (p != kNone)
         m_next[p] = n;

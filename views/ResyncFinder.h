@@ -48,6 +48,7 @@ public:
 private:
     bool buildCandidate(const char* candidate, const char* newEnd);
     qsizetype walk(qsizetype oldFrom);
+    qsizetype walkStream(qsizetype oldFrom);
     void buildIndex();
     bool indexMayHold(const unsigned char* gram) const;
     bool indexMayHoldRun() const;
@@ -66,6 +67,7 @@ private:
     // drop out, and the set of the hashes of every run of kGram characters that is or was
     // alive (consumed runs are not taken out: that only costs precision).
     std::vector<std::uint32_t> m_streamPos;
+    std::vector<unsigned char> m_stream; // their characters; 0 once consumed
     std::vector<std::uint32_t> m_prev, m_next;
     std::vector<std::uint32_t> m_gaps; // alive characters after which something was consumed
     std::uint32_t m_hint = 0;          // the last character consumed
