@@ -15,9 +15,8 @@ namespace {
 const std::vector<CommandInfo>& commands()
 {
     static const std::vector<CommandInfo> list = {
-        {"analyse", "analyse FICHIER [--url ADRESSE]   titre, base, rafraîchissement, cadres, liens et images d'une page",
-         analyseCommand},
-        {"compare", "compare ANCIEN NOUVEAU [--out FICHIER]   marque ce qui a changé (Compared.html)", compareCommand},
+        {"analyse", "analyse FICHIER [--url ADRESSE]", analyseCommand},
+        {"compare", "compare ANCIEN NOUVEAU [--out FICHIER]", compareCommand},
     };
     return list;
 }

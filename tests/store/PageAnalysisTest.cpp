@@ -181,6 +181,9 @@ TEST(FileMasks, ListsAndMatching)
     EXPECT_FALSE(MatchesMask(u"*.zip", u"a.zip.gz"));
     EXPECT_TRUE(MatchesMask(u"p?ge*.htm", u"page2.htm"));
     EXPECT_FALSE(MatchesMask(u"p?ge", u"pge"));
+    // A "*" in the mask is a wildcard even where the name holds a "*" too.
+    EXPECT_TRUE(MatchesMask(u"*", u"*a"));
+    EXPECT_TRUE(MatchesMask(u"*b", u"*ab"));
 
     // Include "htm", exclude "*.zip": a.htm is followed, b.zip and c.gif are not.
     const QStringList include = maskList("htm"), exclude = maskList("*.zip");
