@@ -64,6 +64,18 @@ QString folderOf(const QString& path)
     return path.left(path.lastIndexOf(u'/') + 1);
 }
 
+// Writes the file; a failure is logged and the changes are dropped, so that nothing is
+// written behind the caller's back when the file object goes away.
+bool writeIni(IniFile& ini, Env& env)
+{
+    const WriteResult r = ini.save();
+    if (!r.ok) {
+        env.logError(r.error);
+        ini.discardChanges();
+    }
+    return r.ok;
+}
+
 } // namespace
 
 // --- Load ------------------------------------------------------------------------------
@@ -79,6 +91,7 @@ void TElement::Load()
         return;
     IniFile ini(path);
     loadFields(ini);
+    ImageIndex = -1;
     if (isAddressOrPage()) {
         for (const QString& section : ini.sections()) {
             if (isImageSection(section))
@@ -105,6 +118,9 @@ void TElement::Load()
         m_ext->MasksDefined = true;
         m_ext->Position = 0;
     }
+    // Whatever the tree showed before the fields were read is out of date.
+    if (m_node)
+        m_node->notifyChanged();
 }
 
 void TElement::loadFields(IniFile& ini)
@@ -189,8 +205,10 @@ bool TElement::refuseSave(const QString& iniPath)
     // A link planted inside an agent's folders must not carry our writes elsewhere.
     TElement* agent = GetAgent();
     if (agent && agent->Kind == kindAgent && agent != this) {
-        const bool inside = (!agent->m_dlDir.isEmpty() && isInsideFolder(iniPath, agent->m_dlDir))
-            || (!agent->m_favsDir.isEmpty() && isInsideFolder(iniPath, agent->m_favsDir));
+        // The file itself may be a link: the atomic write replaces it. Its folder may not.
+        const QString folder = folderOf(iniPath);
+        const bool inside = (!agent->m_dlDir.isEmpty() && isInsideFolder(folder, agent->m_dlDir))
+            || (!agent->m_favsDir.isEmpty() && isInsideFolder(folder, agent->m_favsDir));
         if (!inside) {
             env.logError(QStringLiteral("Chemin hors de l'agent : ") + iniPath);
             return true;
@@ -216,10 +234,7 @@ bool TElement::Save()
     if (Kind == kindImage) {
         IniFile ini(path);
         SaveImage(ini);
-        const WriteResult r = ini.save();
-        if (!r.ok)
-            env.logError(r.error);
-        return r.ok;
+        return writeIni(ini, env);
     }
     CreeRepIfNotExists(folderOf(path), &env);
     IniFile ini(path);
@@ -265,10 +280,7 @@ bool TElement::Save()
         if (Complete)
             Messages.clear();
     }
-    const WriteResult r = ini.save();
-    if (!r.ok)
-        env.logError(r.error);
-    return r.ok;
+    return writeIni(ini, env);
 }
 
 void TElement::SaveImage(IniFile& ini)
@@ -316,16 +328,23 @@ void TElement::SaveImages()
     IniFile ini(path);
     for (TElement* image : m_ext->ImgList)
         image->SaveImage(ini);
-    if (const WriteResult r = ini.save(); !r.ok)
-        m_store->env().logError(r.error);
+    writeIni(ini, m_store->env());
 }
 
 // --- Reading the tree ------------------------------------------------------------------
 
 void TElement::LoadChildren(int levels)
 {
-    if (!m_ext || m_ext->LoadedDepth >= levels || m_ext->LoadedDepth >= 200 || !m_node)
+    if (!m_ext || m_ext->LoadedDepth >= levels || m_ext->LoadedDepth >= 200 || !m_node || m_loading)
         return;
+    m_loading = true;
+
+    struct Done {
+        bool& flag;
+
+        ~Done() { flag = false; }
+    } done {m_loading};
+
     if (m_ext->LoadedDepth < 0 && Kind != kindRoot) {
         struct Entry {
             QString name;
@@ -396,10 +415,7 @@ bool TElement::WriteNotes(const QStringList& notes)
     CreeRepIfNotExists(folderOf(path), &m_store->env());
     IniFile ini(path);
     ini.replaceSection(kNotes, notes);
-    const WriteResult r = ini.save();
-    if (!r.ok)
-        m_store->env().logError(r.error);
-    return r.ok;
+    return writeIni(ini, m_store->env());
 }
 
 // --- Moving ----------------------------------------------------------------------------
@@ -536,8 +552,7 @@ void TElement::deleteRecursive(bool withFiles, bool parentGoing)
             IniFile ini(iniPath);
             ini.eraseSection(imageSection(m_name));
             ini.eraseSection(imageMessagesSection(m_name));
-            if (const WriteResult r = ini.save(); !r.ok)
-                m_store->env().logError(r.error);
+            writeIni(ini, m_store->env());
         }
         std::unique_ptr<TElement> self = m_parent ? m_parent->RemoveFromImgList(this) : nullptr;
         if (m_node)
@@ -581,8 +596,10 @@ void TElement::Reinit()
                         ini.eraseSection(sections[i]);
                 }
             }
-            if (const WriteResult r = ini.save(); !r.ok)
+            if (!ini.save().ok) {
                 env.logError(QStringLiteral("Pb dans Reinit"));
+                ini.discardChanges();
+            }
         }
         deleteStoredFiles();
         RemoveDirIfEmpty(folderOf(GetSavePath()));

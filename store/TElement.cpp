@@ -221,8 +221,10 @@ void TElement::renameTo(const QString& name)
                 if (!messages.isEmpty())
                     ini.replaceSection(QStringLiteral("GlanixImg Messages ") + name, messages);
                 SaveImage(ini);
-                if (const WriteResult r = ini.save(); !r.ok)
+                if (const WriteResult r = ini.save(); !r.ok) {
                     m_store->env().logError(r.error);
+                    ini.discardChanges();
+                }
             }
         } else {
             const QString newIni = GetIniFileName();

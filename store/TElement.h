@@ -283,6 +283,7 @@ private:
     TElement* m_nextWithExt = nullptr;
     bool m_inExtList = false;
     bool m_deleting = false;
+    bool m_loading = false; // LoadChildren is running (a view may ask again meanwhile)
 };
 
 // Name unique among the children of `parent` (except `skip`), compared trimmed and lowered.

@@ -1,22 +1,50 @@
 #include "app/cli/Cli.h"
 
 #include "app/cli/PageCommands.h"
-
+#include "agents/AgentFile.h"
+#include "agents/TreeListing.h"
+#include "config/Env.h"
 #include "config/Home.h"
+#include "config/IniFile.h"
+#include "store/ElementStore.h"
 
 #include <QCoreApplication>
-
 #include <cstdio>
 
 namespace glanix::cli {
 
 namespace {
 
+int treeCommand(Context& ctx)
+{
+    if (ctx.args.size() != 1) {
+        ctx.err << "Usage : glanix-cli tree AGENT\n";
+        return kExitUsage;
+    }
+    Env env(ctx.home);
+    ElementStore store(env);
+    const IniFile ini(env.iniFileName());
+    store.setSeeImages(ini.readBool(u"General", u"SeeImages", true));
+    store.setFavoritesFolder(ini.readString(u"General", u"FavoritesFolder"));
+    QString error;
+    TElement* agent = openAgent(store, agentFilePath(ctx.home, ctx.args.first()), &error);
+    if (!agent) {
+        ctx.err << error << '\n';
+        return kExitUsage;
+    }
+    for (const QString& line : listAgentTree(agent))
+        ctx.out << line << '\n';
+    return kExitOk;
+}
+
 const std::vector<CommandInfo>& commands()
 {
     static const std::vector<CommandInfo> list = {
-        {"analyse", "analyse FICHIER [--url ADRESSE]", analyseCommand},
-        {"compare", "compare ANCIEN NOUVEAU [--out FICHIER]", compareCommand},
+        {"tree", "tree AGENT        l'arborescence complète d'un agent (AGENT.gnx ou chemin)", treeCommand},
+        {"analyse", "analyse FICHIER [--url ADRESSE]        titre, base, cadres, liens et images d'une page",
+         analyseCommand},
+        {"compare", "compare ANCIEN NOUVEAU [--out FICHIER]  ce qui a changé, marqué dans Compared.html",
+         compareCommand},
     };
     return list;
 }
