@@ -24,6 +24,7 @@ put('page_scan', 'lt', b'\x00' + b'<' * 4096)
 put('page_scan', 'attributes', b'\x00<img' + b''.join(b' a%d="v"' % i for i in range(100000)) + b' src=x.gif>')
 put('page_scan', 'utf16', b'\x03\xff\xfe' + '<title>Été</title><a href=x.htm>'.encode('utf-16-le'))
 put('page_scan', 'latin1', b'\x02<title>caf\xe9</title>')
+put('page_scan', 'undeclared', b'\x00<title>caf\xe9 cr\xc3\xa8me</title><a href="\xe9t\xe9.htm">')
 
 put('html_to_text', 'refs', b'\x00&#233;&#x2019;&#0;&#xD800;&#x110000;&#99999999;&#38;#65;&amp;eacute;&nbsp;&quot;')
 put('html_to_text', 'tags', b'\x01a > b <p>c<br>d</p> e ## f')
