@@ -94,7 +94,7 @@ QString DirectoryPart(const QString& address)
 
 QString ResolveURL(const QString& baseAddress, const QString& rawLink)
 {
-    QString base = cutAt(cutAt(baseAddress, u'?'), u'#');
+    QString base = cutAt(cutAt(cleanLink(baseAddress), u'?'), u'#');
     QString link = cleanLink(rawLink);
 
     if (startsWithCi(link, u"ftp://") || startsWithCi(link, u"file://") || startsWithCi(link, u"news://"))
