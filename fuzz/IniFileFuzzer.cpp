@@ -1,5 +1,11 @@
-// The ini reader on any bytes: never crashes, and what it writes reads back the same.
+// The ini reader on any bytes: never crashes, and what it writes reads back the same. The
+// same bytes are then read as an element's .url file: whatever it says, the names the element
+// takes from it stay in their folders.
+#include "config/Env.h"
 #include "config/IniFile.h"
+#include "store/ElementStore.h"
+#include "store/FileNames.h"
+#include "store/TElement.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -9,12 +15,37 @@
 
 namespace {
 
-QString scratchFile()
+QTemporaryDir& scratch()
 {
     // tmpfs when there is one: every save is flushed to disk.
-    static QTemporaryDir dir(QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm/glanix-fuzz-XXXXXX")
-                                                       : QString());
-    return dir.path() + QStringLiteral("/f.url");
+    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
+                                 ? QStringLiteral("/dev/shm/glanix-fuzz-XXXXXX")
+                                 : QDir::tempPath() + QStringLiteral("/glanix-fuzz-XXXXXX"));
+    return dir;
+}
+
+QString scratchFile()
+{
+    return scratch().path() + QStringLiteral("/f.url");
+}
+
+// An agent whose shortcut folder holds the fuzzed file as "f.url".
+glanix::TElement& agent()
+{
+    static glanix::Env env(scratch().path());
+    static glanix::ElementStore store(env);
+    static glanix::TElement* a = [] {
+        auto* e = new glanix::TElement(store);
+        e->SetHasExt(true);
+        e->Kind = glanix::kindAgent;
+        e->SetParent(store.RootElement());
+        e->SetName(QStringLiteral("Fuzz"));
+        e->SetDirChilds(scratch().path());
+        e->SetFileName(scratch().path() + QStringLiteral("/dl"));
+        store.tree().addTopLevel(e->GetName(), e);
+        return e;
+    }();
+    return *a;
 }
 
 void check(bool ok)
@@ -66,5 +97,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         .replace(u'\n', QStringLiteral("%0A"))
         .replace(QChar(0), QStringLiteral("%00"));
     check(again.readString(u"Glanix", u"Etag") == expected.trimmed());
+
+    TElement* e = new TElement(agent().store());
+    e->SetHasExt(true);
+    e->SetParent(&agent());
+    e->SetName(QStringLiteral("f"));
+    agent().Node()->addChild(e->GetName(), e);
+    e->Load();
+    for (const QString& name : {e->saveFileNameField(), e->dirChildsField()})
+        check(name.isEmpty() || IsSafeFileName(name));
+    for (const TElement* image : e->Ext()->ImgList)
+        check(image->saveFileNameField().isEmpty() || IsSafeFileName(image->saveFileNameField()));
+    check(e->GetSavePath().isEmpty()
+          || e->GetSavePath().startsWith(scratch().path() + QStringLiteral("/dl/")));
+    e->Node()->deleteNode();
     return 0;
 }

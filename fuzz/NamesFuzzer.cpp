@@ -61,6 +61,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (parts.size() == 2)
             check(parts[1] == u"index.html");
         staysInFolder(SafeFileName(SaveFileNameVersionPrec(file, 12)));
+        // Counting up a name taken a few times over stays a name.
+        const QStringList taken
+            = {clean.trimmed().toLower(), (clean + QStringLiteral("~1")).trimmed().toLower()};
+        const QString unique
+            = UniqueName(clean, [&](const QString& n) { return taken.contains(n.trimmed().toLower()); });
+        check(!taken.contains(unique.trimmed().toLower()));
+        staysInFolder(unique);
     }
     return 0;
 }
