@@ -89,21 +89,33 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     int runs = 7;
     int difflibTimeout = 900;
-    for (qsizetype i = 1; i + 1 < args.size(); ++i) {
-        if (args[i] == u"--runs")
-            runs = std::max(1, args[i + 1].toInt());
-        else if (args[i] == u"--difflib-timeout")
-            difflibTimeout = args[i + 1].toInt();
+    QString only;
+    int bigKb = 1024;
+    QString dump; // folder that receives each pair and its marked result
+    bool tools = true;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == u"--runs" && i + 1 < args.size())
+            runs = std::max(1, args[++i].toInt());
+        else if (args[i] == u"--difflib-timeout" && i + 1 < args.size())
+            difflibTimeout = args[++i].toInt();
+        else if (args[i] == u"--only" && i + 1 < args.size())
+            only = args[++i];
+        else if (args[i] == u"--glanix-only")
+            tools = false;
+        else if (args[i] == u"--big-kb" && i + 1 < args.size())
+            bigKb = args[++i].toInt();
+        else if (args[i] == u"--dump" && i + 1 < args.size())
+            dump = args[++i];
     }
 
     bench::PageGenerator gen(7);
     QList<QByteArray> small, big;
     const QByteArray page30 = gen.page(30 * 1024, &small);
-    const QByteArray page1m = gen.page(1 << 20, &big);
+    const QByteArray page1m = gen.page(qsizetype {bigKb} * 1024, &big);
     const std::vector<Pair> pairs = {
         {"30 KB, one word changed", page30, oneWordChanged(page30, small)},
         {"30 KB, 5% of words changed", page30, gen.changeWords(page30, 0.05)},
-        {"1 MB, 5% of words changed", page1m, gen.changeWords(page1m, 0.05)},
+        {QStringLiteral("%1 KB, 5% of words changed").arg(bigKb), page1m, gen.changeWords(page1m, 0.05)},
         {"30 KB, last paragraph moved to the top", page30, lastParagraphFirst(page30, small)},
     };
 
@@ -114,6 +126,8 @@ int main(int argc, char** argv)
     out << "pair\tsize\tglanix_ms\tdiff_ms\tdifflib_ms\tdifflib/glanix\tpercent\tblocks\taborted\n";
     for (size_t p = 0; p < pairs.size(); ++p) {
         const Pair& pair = pairs[p];
+        if (!only.isEmpty() && !only.split(u',').contains(QString::number(p)))
+            continue;
         const QString oldFile = dir.filePath(QStringLiteral("old%1.htm").arg(p));
         const QString newFile = dir.filePath(QStringLiteral("new%1.htm").arg(p));
         writeFile(oldFile, pair.oldText);
@@ -127,7 +141,7 @@ int main(int argc, char** argv)
             last = HighlightChanges(pair.oldText, pair.newText, CompareSettings {});
             glanix.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
         }
-        for (int r = 0; r < runs; ++r) {
+        for (int r = 0; r < runs && tools; ++r) {
             QProcess d;
             d.setStandardOutputFile(QProcess::nullDevice());
             QElapsedTimer t;
@@ -135,6 +149,16 @@ int main(int argc, char** argv)
             d.start(QStringLiteral("diff"), {oldFile, newFile});
             d.waitForFinished(-1);
             diff.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+        }
+        if (!dump.isEmpty()) {
+            writeFile(dump + QStringLiteral("/old%1.htm").arg(p), pair.oldText);
+            writeFile(dump + QStringLiteral("/new%1.htm").arg(p), pair.newText);
+            writeFile(dump + QStringLiteral("/marked%1.htm").arg(p), last.text);
+        }
+        if (!tools) {
+            out << pair.name << '\t' << pair.oldText.size() << '\t' << QString::number(median(glanix), 'f', 2)
+                << "\t-\t-\t-\t" << last.percent << '\t' << last.blocks << '\t' << (last.aborted ? "yes" : "no") << '\n';
+            continue;
         }
         QProcess py;
         const int pyRuns = pair.oldText.size() > 100000 ? 1 : std::min(runs, 3);

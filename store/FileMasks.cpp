@@ -30,12 +30,12 @@ bool MatchesMask(QStringView mask, QStringView name)
     qsizetype m = 0, n = 0;
     qsizetype star = -1, starName = 0;
     while (n < name.size()) {
-        if (m < mask.size() && (mask[m] == u'?' || mask[m] == name[n])) {
-            ++m;
-            ++n;
-        } else if (m < mask.size() && mask[m] == u'*') {
+        if (m < mask.size() && mask[m] == u'*') {
             star = m++;
             starName = n;
+        } else if (m < mask.size() && (mask[m] == u'?' || mask[m] == name[n])) {
+            ++m;
+            ++n;
         } else if (star >= 0) {
             m = star + 1;
             n = ++starName;

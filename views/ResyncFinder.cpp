@@ -3,33 +3,17 @@
 #include "views/CompareScan.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace glanix::compare {
 
 namespace {
 
-constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
-constexpr std::uint32_t kDead = kNone - 1;
-constexpr std::uint64_t kBase = 0x100000001B3ULL;
-
-std::uint64_t basePower()
-{
-    std::uint64_t p = 1;
-    for (int i = 0; i < ResyncFinder::kGram; ++i)
-        p *= kBase;
-    return p;
-}
-
-const std::uint64_t kBasePowK = basePower();
-
-std::uint64_t gramHash(const unsigned char* c)
-{
-    std::uint64_t h = 0;
-    for (int i = 0; i < ResyncFinder::kGram; ++i)
-        h = h * kBase + c[i];
-    return h;
-}
+constexpr std::uint32_t kNone = RunIndex::kNone;
+constexpr int kGram = RunIndex::kGram;
+// How far reached() follows chains of overlapping partial matches before the plain walk
+// takes over (periodic text such as "aaaa..." makes them long).
+constexpr int kMaxDepth = 64;
+constexpr size_t kMaxReached = 4096;
 
 } // namespace
 
@@ -59,6 +43,50 @@ bool ResyncFinder::buildCandidate(const char* candidate, const char* newEnd)
         p = SkipBlanksAndTags(p + 1, newEnd);
     }
     return true;
+}
+
+qsizetype ResyncFinder::find(const char* candidate, const char* newEnd, qsizetype oldFrom)
+{
+    if (!buildCandidate(candidate, newEnd))
+        return -1;
+    if (!m_indexTried
+        && (m_indexPolicy < 0 || (m_indexPolicy > 0 && m_scanned > kIndexAfterPasses * m_old.size() + 65536))) {
+        m_indexTried = true;
+        m_index.build(m_old, m_bodyStart);
+    }
+    const qsizetype from = std::clamp<qsizetype>(oldFrom, 0, m_old.size());
+    if (m_index.built() && m_cand.size() >= static_cast<size_t>(kGram)) {
+        m_index.update();
+        if (!indexMayHoldRun())
+            return -1;
+        const qsizetype at = walkIndexed(from);
+        if (at != -2)
+            return at;
+    }
+    return walk(from);
+}
+
+void ResyncFinder::consume(qsizetype pos)
+{
+    char& c = m_old.data()[pos];
+    const bool significant = !IsSeparator(c);
+    c = ' ';
+    if (significant && m_index.built())
+        m_index.consume(pos);
+}
+
+bool ResyncFinder::indexMayHoldRun() const
+{
+    // Every stretch of the run must be somewhere in the old text: a changed word anywhere in
+    // it usually makes one stretch unknown.
+    const size_t n = m_cand.size();
+    for (size_t at = 0;; at += kGram) {
+        const size_t from = std::min(at, n - kGram);
+        if (!m_index.mayHold(m_cand.data() + from))
+            return false;
+        if (from + kGram >= n)
+            return true;
+    }
 }
 
 qsizetype ResyncFinder::walk(qsizetype oldFrom)
@@ -101,122 +129,83 @@ qsizetype ResyncFinder::walk(qsizetype oldFrom)
     }
 }
 
-qsizetype ResyncFinder::find(const char* candidate, const char* newEnd, qsizetype oldFrom)
+bool ResyncFinder::matchesFrom(std::uint32_t i, size_t count) const
 {
-    if (!buildCandidate(candidate, newEnd))
-        return -1;
-    if (m_indexPolicy < 0 && m_counts.empty())
-        buildIndex();
-    if (!m_counts.empty() && m_cand.size() >= static_cast<size_t>(kGram) && !indexMayHold(m_cand.data()))
-        return -1;
-    const qsizetype at = walk(std::clamp<qsizetype>(oldFrom, 0, m_old.size()));
-    if (m_indexPolicy > 0 && m_counts.empty()
-        && m_scanned > kIndexAfterPasses * m_old.size() + 65536)
-        buildIndex();
-    return at;
+    const unsigned char* chars = m_index.chars();
+    for (size_t k = 0; k < count; ++k) {
+        if (i == kNone || chars[i] != m_cand[k])
+            return false;
+        i = m_index.next(i);
+    }
+    return true;
 }
 
-void ResyncFinder::buildIndex()
+// The walk's answer from the index: the first place, in the walk's order (from the old
+// position to the end, then from the start of the body), where the whole run occurs and that
+// the walk reaches. -2 when the chains of partial matches are too long to follow.
+qsizetype ResyncFinder::walkIndexed(qsizetype oldFrom)
 {
-    // Positions are 32-bit; a page past 4 GB keeps the plain walk.
-    if (m_old.size() >= static_cast<qsizetype>(kDead))
-        return;
-    const char* old = m_old.constData();
-    const char* end = old + m_old.size();
-    const char* p = old + m_bodyStart;
-    m_streamPos.clear();
-    while (p < end) {
-        if (*p == '<') {
-            p = SkipTag(p + 1, end);
-            continue;
+    const size_t runLength = m_cand.size();
+    m_found.clear();
+    m_index.forEachStart(m_cand.data(), [&](std::uint32_t i) {
+        if (m_index.alive(i) && matchesFrom(i, runLength))
+            m_found.push_back(i);
+    });
+    if (m_found.empty())
+        return -1;
+    std::sort(m_found.begin(), m_found.end());
+    m_found.erase(std::unique(m_found.begin(), m_found.end()), m_found.end());
+    // Only a partial match that starts inside an occurrence can make the walk skip it, and
+    // that needs the run's first character again further in the run.
+    const bool selfOverlap = std::find(m_cand.begin() + 1, m_cand.end(), m_cand[0]) != m_cand.end();
+    const std::uint32_t starts[2] = {m_index.firstAtOrAfter(oldFrom), 0};
+    for (const std::uint32_t base : starts) {
+        m_reached.clear();
+        for (const std::uint32_t f : m_found) {
+            if (f < base)
+                continue;
+            if (!selfOverlap)
+                return m_index.oldPosition(f);
+            m_depth = 0;
+            const int r = reached(f, base);
+            if (r < 0)
+                return -2;
+            if (r > 0)
+                return m_index.oldPosition(f);
         }
-        if (!IsSeparator(*p))
-            m_streamPos.push_back(static_cast<std::uint32_t>(p - old));
-        ++p;
     }
-    const size_t n = m_streamPos.size();
-    m_prev.resize(n);
-    m_next.resize(n);
-    for (size_t i = 0; i < n; ++i) {
-        m_prev[i] = i == 0 ? kNone : static_cast<std::uint32_t>(i - 1);
-        m_next[i] = i + 1 == n ? kNone : static_cast<std::uint32_t>(i + 1);
+    return -1;
+}
+
+// Whether the walk from `base` starts a match at y (which holds the run's first character):
+// it does unless a match it started before y, fewer than the run's length earlier, went
+// past y. 1 yes, 0 no, -1 too deep to tell.
+int ResyncFinder::reached(std::uint32_t y, std::uint32_t base)
+{
+    for (const auto& [at, yes] : m_reached) {
+        if (at == y)
+            return yes ? 1 : 0;
     }
-    int bits = 10;
-    while ((size_t {1} << bits) < 2 * n)
-        ++bits;
-    m_slotShift = 64 - bits;
-    m_counts.assign(size_t {1} << bits, 0);
-    unsigned char gram[kGram];
-    for (size_t i = 0; i + kGram <= n; ++i) {
-        for (int k = 0; k < kGram; ++k)
-            gram[k] = static_cast<unsigned char>(old[m_streamPos[i + k]]);
-        indexAdd(gramHash(gram), 1);
+    if (++m_depth > kMaxDepth || m_reached.size() > kMaxReached)
+        return -1;
+    const unsigned char* chars = m_index.chars();
+    int result = 1;
+    size_t steps = 1;
+    for (std::uint32_t x = m_index.prev(y); x != kNone && x >= base && steps < m_cand.size();
+         x = m_index.prev(x), ++steps) {
+        // A match started at x goes past y when more than `steps` characters match.
+        if (chars[x] != m_cand[0] || !matchesFrom(x, steps + 1))
+            continue;
+        const int r = reached(x, base);
+        if (r != 0) {
+            result = r < 0 ? -1 : 0;
+            break;
+        }
     }
-}
-
-std::uint32_t ResyncFinder::slotOf(std::uint64_t hash) const
-{
-    return static_cast<std::uint32_t>((hash * 0x9E3779B97F4A7C15ULL) >> m_slotShift);
-}
-
-void ResyncFinder::indexAdd(std::uint64_t hash, int delta)
-{
-    m_counts[slotOf(hash)] += static_cast<std::uint32_t>(delta);
-}
-
-bool ResyncFinder::indexMayHold(const unsigned char* gram) const
-{
-    return m_counts[slotOf(gramHash(gram))] != 0;
-}
-
-void ResyncFinder::consume(qsizetype pos)
-{
-    char& c = m_old.data()[pos];
-    const auto was = static_cast<unsigned char>(c);
-    c = ' ';
-    if (m_counts.empty() || IsSeparator(was))
-        return;
-    const auto it = std::lower_bound(m_streamPos.begin(), m_streamPos.end(), static_cast<std::uint32_t>(pos));
-    if (it == m_streamPos.end() || *it != static_cast<std::uint32_t>(pos))
-        return;
-    const auto idx = static_cast<std::uint32_t>(it - m_streamPos.begin());
-    if (m_prev[idx] == kDead)
-        return;
-
-    // The runs through the consumed character go; the runs that now bridge the gap come.
-    // Window: up to kGram-1 alive predecessors, the character, up to kGram-1 successors.
-    constexpr int span = kGram - 1;
-    std::uint32_t before[span];
-    int preds = 0;
-    for (std::uint32_t i = m_prev[idx]; i != kNone && preds < span; i = m_prev[i])
-        before[preds++] = i;
-    unsigned char chars[2 * kGram];
-    int len = 0;
-    const char* old = m_old.constData();
-    for (int k = preds - 1; k >= 0; --k)
-        chars[len++] = static_cast<unsigned char>(old[m_streamPos[before[k]]]);
-    chars[len++] = was;
-    for (std::uint32_t i = m_next[idx]; i != kNone && len < preds + 1 + span; i = m_next[i])
-        chars[len++] = static_cast<unsigned char>(old[m_streamPos[i]]);
-
-    std::uint64_t prefix[2 * kGram + 1];
-    const auto update = [&](int count, int lastStart, int delta) {
-        prefix[0] = 0;
-        for (int i = 0; i < count; ++i)
-            prefix[i + 1] = prefix[i] * kBase + chars[i];
-        for (int a = 0; a <= lastStart && a + kGram <= count; ++a)
-            indexAdd(prefix[a + kGram] - prefix[a] * kBasePowK, delta);
-    };
-    update(len, preds, -1);
-    std::copy(chars + preds + 1, chars + len, chars + preds);
-    update(len - 1, preds - 1, 1);
-
-    const std::uint32_t p = m_prev[idx], n = m_next[idx];
-    if (p != kNone)
-        m_next[p] = n;
-    if (n != kNone)
-        m_prev[n] = p;
-    m_prev[idx] = m_next[idx] = kDead;
+    --m_depth;
+    if (result >= 0)
+        m_reached.emplace_back(y, result == 1);
+    return result;
 }
 
 } // namespace glanix::compare

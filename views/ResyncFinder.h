@@ -1,5 +1,7 @@
 #pragma once
 
+#include "views/RunIndex.h"
+
 #include <QByteArray>
 
 #include <cstdint>
@@ -12,16 +14,15 @@
 // text: the highlighter consumes matched characters through consume(), which blanks them so
 // that they are never matched twice.
 //
-// The search itself is the plain forward walk. Once the walk has cost a few passes over the
-// old text, an index of the old text's significant characters (every run of kGram of them,
-// kept up to date as characters are consumed) answers "this run cannot be anywhere" at once,
-// which is the common answer for changed words. The index only ever says no where the walk
-// would find nothing, so the result is the same with or without it.
+// The search is a forward walk: from each occurrence of the run's first character it matches
+// as far as it can, and a partial match is not looked into again (the walk goes on where it
+// failed). Once the walk has cost a few passes over the old text, a RunIndex of the old text
+// answers the same question without walking: where the run occurs at all, and which of those
+// occurrences the walk would reach. Tests hold both ways to the same answers.
 namespace glanix::compare {
 
 class ResyncFinder {
 public:
-    static constexpr int kGram = 8;
     // Bytes the plain walk may scan, as a multiple of the old text, before the index is built.
     static constexpr qint64 kIndexAfterPasses = 4;
 
@@ -29,8 +30,6 @@ public:
 
     const char* oldBegin() const { return m_old.constData(); }
     const char* oldEnd() const { return m_old.constData() + m_old.size(); }
-    qsizetype oldBodyStart() const { return m_bodyStart; }
-    char oldAt(qsizetype i) const { return m_old.constData()[i]; }
 
     // The old position where the run starting at `candidate` begins, or -1. `candidate` must
     // hold a character that is neither a separator nor "<" (the highlighter's difference).
@@ -42,15 +41,14 @@ public:
     // Test seam: build the index before the first search (-1), never (0), or after the
     // default amount of plain scanning (1).
     void setIndexPolicy(int policy) { m_indexPolicy = policy; }
-    bool indexBuilt() const { return !m_streamPos.empty(); }
 
 private:
     bool buildCandidate(const char* candidate, const char* newEnd);
+    bool indexMayHoldRun() const;
     qsizetype walk(qsizetype oldFrom);
-    void buildIndex();
-    bool indexMayHold(const unsigned char* gram) const;
-    std::uint32_t slotOf(std::uint64_t hash) const;
-    void indexAdd(std::uint64_t hash, int delta);
+    qsizetype walkIndexed(qsizetype oldFrom);
+    bool matchesFrom(std::uint32_t i, size_t count) const;
+    int reached(std::uint32_t y, std::uint32_t base);
 
     QByteArray m_old;
     qsizetype m_bodyStart;
@@ -58,13 +56,13 @@ private:
     std::vector<unsigned char> m_cand; // significant characters of the candidate run
     qint64 m_scanned = 0;
     int m_indexPolicy = 1;
+    RunIndex m_index;
+    bool m_indexTried = false;
 
-    // Index: significant characters of the old body in order, linked so that consumed ones
-    // drop out, and counts of the hashes of every run of kGram alive characters.
-    std::vector<std::uint32_t> m_streamPos;
-    std::vector<std::uint32_t> m_prev, m_next;
-    std::vector<std::uint32_t> m_counts;
-    int m_slotShift = 64;
+    // Scratch of walkIndexed().
+    std::vector<std::uint32_t> m_found;
+    std::vector<std::pair<std::uint32_t, bool>> m_reached;
+    int m_depth = 0;
 };
 
 } // namespace glanix::compare

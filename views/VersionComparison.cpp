@@ -123,8 +123,13 @@ VersionComparison CompareWithOldVersion(Env& env, LastComparedPair& last, const 
     }
 
     const HighlightResult r = HighlightChanges(std::move(oldText), newText, settings, control);
-    if (r.failed)
+    if (r.failed) {
         env.logError(QStringLiteral("Erreur dans la comparaison"));
+        if (r.text.isEmpty() && !newText.isEmpty()) {
+            c.error = tr("Erreur dans la comparaison");
+            return c;
+        }
+    }
     c.percent = r.percent;
     c.blocks = r.blocks;
     c.aborted = r.aborted;

@@ -83,6 +83,17 @@ TEST(PageScanner, BrokenMarkupNeverStopsTheScan)
     EXPECT_TRUE(analyse("<a href>\n<img src>").ImageLinks.isEmpty());
 }
 
+TEST(PageScanner, RecordingIsCapped)
+{
+    QByteArray html;
+    for (int i = 0; i < kMaxAddressesPerKind + 50; ++i)
+        html += "<img src=i" + QByteArray::number(i) + ".gif><a href=p" + QByteArray::number(i) + ".htm>";
+    const PageFindings f = analyse(html);
+    EXPECT_EQ(f.ImageLinks.size(), kMaxAddressesPerKind);
+    EXPECT_EQ(f.PageLinks.size(), kMaxAddressesPerKind);
+    EXPECT_EQ(f.PageLinks.last(), "http://servera/dir/p9999.htm p9999.htm");
+}
+
 TEST(PageScanner, TitleDecodingAndCharsets)
 {
     // UTF-8, Windows-1252, a meta charset and the server's charset.
@@ -181,6 +192,9 @@ TEST(FileMasks, ListsAndMatching)
     EXPECT_FALSE(MatchesMask(u"*.zip", u"a.zip.gz"));
     EXPECT_TRUE(MatchesMask(u"p?ge*.htm", u"page2.htm"));
     EXPECT_FALSE(MatchesMask(u"p?ge", u"pge"));
+    // A "*" in the mask is a wildcard even where the name holds a "*" too.
+    EXPECT_TRUE(MatchesMask(u"*", u"*a"));
+    EXPECT_TRUE(MatchesMask(u"*b", u"*ab"));
 
     // Include "htm", exclude "*.zip": a.htm is followed, b.zip and c.gif are not.
     const QStringList include = maskList("htm"), exclude = maskList("*.zip");

@@ -135,6 +135,12 @@ TEST(HighlightChanges, DeletedAndMovedTextIsNotMarked)
     const HighlightResult m = run(page("<p>" + a + "</p><p>" + b + "</p><p>" + c + "</p>"), page(moved));
     EXPECT_EQ(m.blocks, 0) << m.text.toStdString();
 
+    // A short unchanged tail after the moved text is not marked either.
+    const QByteArray tail = "<table><tr><td>fin</td></tr></table>";
+    const HighlightResult t = run(page("<p>" + a + "</p><p>" + b + "</p><p>" + c + "</p>" + tail),
+                                  page(moved + tail));
+    EXPECT_EQ(t.blocks, 0) << t.text.toStdString();
+
     // Also when the old page ends in a tag, with nothing after it.
     const QByteArray oldEndsInTag = "<body><p>" + a + "</p><p>" + b + "</p><p>" + c + "</p></body>";
     const HighlightResult e = run(oldEndsInTag, "<body>" + moved + "</body>");
@@ -236,16 +242,21 @@ TEST(HighlightChanges, ScriptsAndCommentsAreCopiedWhole)
 TEST(HighlightChanges, PropertyOutputIsTheNewTextAndIndexIsExact)
 {
     std::mt19937 rng(42);
-    const char alphabet[] = "abcde &;<>/!-\n\t\r";
+    // Every fourth round on two letters only: long chains of overlapping partial matches.
+    const char wide[] = "abcde &;<>/!-\n\t\r";
+    const char narrow[] = "abab a";
+    const char* alphabet = wide;
+    size_t alphabetSize = sizeof(wide) - 1;
+    bool periodic = false;
     const std::vector<QByteArray> pieces = {"<b>", "</b>", "<!-- x -->", "<script>s</script>", "&eacute;", "/head>",
                                             "  ", "<p>", "mot ", "autre ", QByteArray("\0", 1)};
     auto randomText = [&](int length) {
         QByteArray t;
         while (t.size() < length) {
-            if (rng() % 4 == 0)
+            if (!periodic && rng() % 4 == 0)
                 t += pieces[rng() % pieces.size()];
             else
-                t += alphabet[rng() % (sizeof(alphabet) - 1)];
+                t += alphabet[rng() % alphabetSize];
         }
         return t;
     };
@@ -266,11 +277,14 @@ TEST(HighlightChanges, PropertyOutputIsTheNewTextAndIndexIsExact)
         }
         return t;
     };
-    for (int round = 0; round < 400; ++round) {
-        const QByteArray oldText = randomText(50 + static_cast<int>(rng() % 600));
+    for (int round = 0; round < 600; ++round) {
+        periodic = round % 4 == 3;
+        alphabet = periodic ? narrow : wide;
+        alphabetSize = periodic ? sizeof(narrow) - 1 : sizeof(wide) - 1;
+        const QByteArray oldText = randomText(50 + static_cast<int>(rng() % (periodic ? 3000 : 600)));
         const QByteArray newText = round % 5 == 0 ? randomText(300) : mutate(oldText);
         CompareSettings s;
-        s.NbCharToCompare = 1 + static_cast<int>(rng() % 12);
+        s.NbCharToCompare = 1 + static_cast<int>(rng() % (periodic ? 40 : 12));
         s.NbMiniCharDifferent = static_cast<int>(rng() % 20);
         CompareControl plain, indexed;
         plain.indexPolicy = 0;
@@ -284,5 +298,29 @@ TEST(HighlightChanges, PropertyOutputIsTheNewTextAndIndexIsExact)
         ASSERT_EQ(a.same, b.same);
         ASSERT_GE(a.percent, 0);
         ASSERT_LE(a.percent, 100);
+    }
+}
+
+// "a a a ... a b" against "X a a a a a a a a a b": every partial match of the run "aaaaaaaaab"
+// overlaps the next, too deep to follow, so the index hands over to the walk.
+TEST(HighlightChanges, LongChainsOfPartialMatchesGiveTheWalksAnswer)
+{
+    QByteArray oldBody;
+    for (int i = 0; i < 3000; ++i)
+        oldBody += "a ";
+    const QByteArray oldText = page(oldBody + "b et la suite du texte");
+    const QByteArray newText = page("X a a a a a a a a a b et la suite du texte");
+    CompareSettings s;
+    s.NbCharToCompare = 10;
+    for (const int shift : {0, 1, 2}) {
+        CompareControl plain, indexed;
+        plain.indexPolicy = 0;
+        indexed.indexPolicy = -1;
+        const QByteArray shifted = page(QByteArray(shift * 2, ' ') + oldBody.left(oldBody.size() - shift * 2)
+                                        + "b et la suite du texte");
+        const HighlightResult a = run(shift ? shifted : oldText, newText, s, plain);
+        const HighlightResult b = run(shift ? shifted : oldText, newText, s, indexed);
+        EXPECT_EQ(a.text, b.text) << shift;
+        EXPECT_EQ(withoutMarkers(a.text), newText);
     }
 }
