@@ -42,7 +42,9 @@ QString escapePlainLine(const QString& line)
         if (ch == u'\r' || ch == u'\n' || ch == QChar(0))
             ch = u' ';
     }
-    if (out.startsWith(u'[') || out.startsWith(u'\\'))
+    // Blanks before the bracket count too: a header is recognised once trimmed.
+    const QStringView lead = QStringView(out).trimmed();
+    if (lead.startsWith(u'[') || out.startsWith(u'\\'))
         out.prepend(u'\\');
     return out;
 }

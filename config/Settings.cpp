@@ -189,6 +189,18 @@ MainWindowState Settings::loadSettings(const DisplayInfo& display)
     return state;
 }
 
+void Settings::readOptions()
+{
+    const IniFile ini(m_env.iniFileName());
+    const TOptGene defaults;
+    for (const Key& key : kHtmlKeys)
+        readKey(ini, kHtml, key, m_opt, defaults);
+    for (const Key& key : kGeneralKeys)
+        readKey(ini, kGeneral, key, m_opt, defaults);
+    if (m_opt.NbMaxDownLoads < 1)
+        m_opt.NbMaxDownLoads = 1;
+}
+
 void Settings::saveSettings(const MainWindowState& state, const QString& firstArgument)
 {
     if (!writeHistory(m_env.homeFile(QStringLiteral("History.dat")), state.history))

@@ -62,6 +62,9 @@ public:
     // Writes History.dat, then sections General, Html, OpenedAgents and OpenedWindows.
     // OpenedAgents is left alone when the program was started on an agent file.
     void saveSettings(const MainWindowState& state, const QString& firstArgument);
+    // Reads sections Html and General into Opt and leaves the file alone (for programs
+    // without a main window, such as glanix-cli).
+    void readOptions();
     // The end of the start-up sequence: General/Starting back to 0.
     void endStarting();
 

@@ -2,7 +2,6 @@
 
 #include "config/DateTime.h"
 
-#include <QCoreApplication>
 #include <QDate>
 #include <QUrl>
 #include <array>
@@ -244,69 +243,6 @@ QString FormatHttpDate(TDateTime dateTime)
         .arg(secs / 3600, 2, 10, QLatin1Char('0'))
         .arg(secs / 60 % 60, 2, 10, QLatin1Char('0'))
         .arg(secs % 60, 2, 10, QLatin1Char('0'));
-}
-
-QString httpStatusText(int status)
-{
-    struct Entry {
-        int number;
-        const char* text;
-    };
-
-    static constexpr Entry kTexts[] = {
-        {0, QT_TRANSLATE_NOOP("Status", "Non téléchargé")},
-        {-1, QT_TRANSLATE_NOOP("Status", "Occupé")},
-        {-2, QT_TRANSLATE_NOOP("Status", "Erreur de protocole")},
-        {-3, QT_TRANSLATE_NOOP("Status", "Serveur momentanément inaccessible")},
-        {-4, QT_TRANSLATE_NOOP("Status", "Serveur inaccessible")},
-        {-5, QT_TRANSLATE_NOOP("Status", "Transmission incomplète")},
-        {-6, QT_TRANSLATE_NOOP("Status", "Pas de réponse pendant trop longtemps")},
-        {100, "Continue"},
-        {101, QT_TRANSLATE_NOOP("Status", "Changement de protocole")},
-        {200, "OK"},
-        {201, QT_TRANSLATE_NOOP("Status", "Créé")},
-        {202, QT_TRANSLATE_NOOP("Status", "Accepté")},
-        {203, "Non-Authoritative Information"},
-        {204, QT_TRANSLATE_NOOP("Status", "Pas de contenu")},
-        {205, QT_TRANSLATE_NOOP("Status", "Contenu réinitialisé")},
-        {206, QT_TRANSLATE_NOOP("Status", "Chargé en plusieurs fois")},
-        {300, QT_TRANSLATE_NOOP("Status", "Choix multiples")},
-        {301, QT_TRANSLATE_NOOP("Status", "Déplacé (permanent)")},
-        {302, QT_TRANSLATE_NOOP("Status", "Déplacé temporairement")},
-        {303, QT_TRANSLATE_NOOP("Status", "Voir autre")},
-        {304, QT_TRANSLATE_NOOP("Status", "Non modifié")},
-        {305, QT_TRANSLATE_NOOP("Status", "Utilisez le proxy")},
-        {400, QT_TRANSLATE_NOOP("Status", "Mauvaise requête")},
-        {401, QT_TRANSLATE_NOOP("Status", "Non autorisé")},
-        {402, QT_TRANSLATE_NOOP("Status", "Paiement nécessaire")},
-        {403, QT_TRANSLATE_NOOP("Status", "Accès interdit")},
-        {404, QT_TRANSLATE_NOOP("Status", "Non trouvé")},
-        {405, QT_TRANSLATE_NOOP("Status", "Methode interdite")},
-        {406, QT_TRANSLATE_NOOP("Status", "Inacceptable")},
-        {407, QT_TRANSLATE_NOOP("Status", "Identification du proxy nécessaire")},
-        {408, QT_TRANSLATE_NOOP("Status", "Temps de requête dépassé")},
-        {409, QT_TRANSLATE_NOOP("Status", "Conflit")},
-        {410, QT_TRANSLATE_NOOP("Status", "Parti")},
-        {411, QT_TRANSLATE_NOOP("Status", "Longueur nécessaire")},
-        {412, "Precondition Failed"},
-        {413, QT_TRANSLATE_NOOP("Status", "Fichier demandé trop grand")},
-        {414, QT_TRANSLATE_NOOP("Status", "URI demandée trop longue")},
-        {415, QT_TRANSLATE_NOOP("Status", "Type de media non supporté")},
-        {500, QT_TRANSLATE_NOOP("Status", "Erreur interne serveur")},
-        {501, QT_TRANSLATE_NOOP("Status", "Non implémenté")},
-        {502, QT_TRANSLATE_NOOP("Status", "Mauvais Gateway")},
-        {503, QT_TRANSLATE_NOOP("Status", "Service inaccessible")},
-        {504, QT_TRANSLATE_NOOP("Status", "Temps du Gateway dépassé")},
-        {505, QT_TRANSLATE_NOOP("Status", "Version HTTP non supportée")},
-    };
-    QString text;
-    for (const Entry& e : kTexts) {
-        if (e.number == status) {
-            text = QCoreApplication::translate("Status", e.text);
-            break;
-        }
-    }
-    return status > 0 ? QString::number(status) + QStringLiteral(" : ") + text : text;
 }
 
 } // namespace glanix

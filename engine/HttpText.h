@@ -57,7 +57,4 @@ constexpr int kStatusProtocolError = -2;
 constexpr int kStatusSocketError = -3;
 constexpr int kStatusHostError = -4;
 
-// French text of a status number: "404 : Non trouvé", "Serveur inaccessible", "599 : ".
-QString httpStatusText(int status);
-
 } // namespace glanix

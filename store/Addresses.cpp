@@ -37,6 +37,17 @@ QString cutAt(const QString& s, QChar ch)
 // never reach a request line or a file name.
 QString cleanLink(const QString& link)
 {
+    // Almost every link is already clean: hand it back shared, without a copy.
+    bool dirty = false;
+    for (QChar ch : link) {
+        const char16_t u = ch.unicode();
+        if (u == u'\t' || u == u'\r' || u == u'\n' || u == 0) {
+            dirty = true;
+            break;
+        }
+    }
+    if (!dirty)
+        return link.isEmpty() || (!link.front().isSpace() && !link.back().isSpace()) ? link : link.trimmed();
     QString out;
     out.reserve(link.size());
     for (QChar ch : link) {
@@ -94,7 +105,7 @@ QString DirectoryPart(const QString& address)
 
 QString ResolveURL(const QString& baseAddress, const QString& rawLink)
 {
-    QString base = cutAt(cutAt(baseAddress, u'?'), u'#');
+    QString base = cutAt(cutAt(cleanLink(baseAddress), u'?'), u'#');
     QString link = cleanLink(rawLink);
 
     if (startsWithCi(link, u"ftp://") || startsWithCi(link, u"file://") || startsWithCi(link, u"news://"))
@@ -159,14 +170,19 @@ QString ResolveURL(const QString& baseAddress, const QString& rawLink)
     result = cutAt(result, u'#');
 
     // A redirector carrying another address ("go?u=http://other/p") resolves to that address.
-    qsizetype carried = -1;
-    for (QStringView scheme : {QStringView(u"http://"), QStringView(u"https://")}) {
-        const qsizetype i = result.indexOf(scheme, 9, Qt::CaseInsensitive);
-        if (i >= 0 && (carried < 0 || i < carried))
-            carried = i;
+    // Looking for "://" first keeps this cheap on the common address that carries nothing.
+    constexpr qsizetype kFrom = 9;
+    const QStringView view(result);
+    for (qsizetype i = result.indexOf(u"://", kFrom + 4); i >= 0; i = result.indexOf(u"://", i + 1)) {
+        if (i - 5 >= kFrom && view.sliced(i - 5, 5).compare(u"https", Qt::CaseInsensitive) == 0) {
+            result.remove(0, i - 5);
+            break;
+        }
+        if (view.sliced(i - 4, 4).compare(u"http", Qt::CaseInsensitive) == 0) {
+            result.remove(0, i - 4);
+            break;
+        }
     }
-    if (carried > 0)
-        result.remove(0, carried);
     return result;
 }
 

@@ -60,6 +60,9 @@ ElementStore::ElementStore(Env& env)
     m_root->SetHasExt(true);
     m_root->Kind = kindRoot;
     m_root->Load();
+    // The root's folder is never stored: it is the home, whatever the file says.
+    if (m_root->DLDir().isEmpty())
+        m_root->m_dlDir = env.home();
 }
 
 ElementStore::~ElementStore()

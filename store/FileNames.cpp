@@ -224,7 +224,9 @@ QString CleanName(const QString& text)
     qsizetype i;
     while ((i = out.indexOf(QStringLiteral("  "))) >= 0)
         out.remove(i, 1);
-    return SafeFileName(cutChars(out, 63));
+    out = SafeFileName(cutChars(out, 63));
+    // A mended name ("_" before a run of dots) still keeps to 63 characters.
+    return out.size() > 63 ? SafeFileName(cutChars(out, 63)) : out;
 }
 
 void FixReservedName(QString& name)
@@ -242,8 +244,12 @@ void FixReservedName(QString& name)
 QString NameFromFileName(const QString& fileName)
 {
     const QString ext = fileExtension(fileName);
-    if (ext.left(4).toLower() == u".htm" && ext.size() < fileName.size())
-        return fileName.chopped(ext.size());
+    if (ext.left(4).toLower() == u".htm") {
+        // "..htm" must not give ".".
+        const QString name = fileName.chopped(ext.size());
+        if (IsSafeFileName(name))
+            return name;
+    }
     return fileName;
 }
 

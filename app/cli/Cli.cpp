@@ -4,6 +4,8 @@
 #include "agents/TreeListing.h"
 #include "app/cli/AgentCommands.h"
 #include "app/cli/GetCommand.h"
+#include "app/cli/PageCommands.h"
+#include "app/cli/UpdateCommand.h"
 #include "config/Env.h"
 #include "config/Home.h"
 #include "config/IniFile.h"
@@ -45,12 +47,17 @@ const std::vector<CommandInfo>& commands()
          "get URL [--proxy HOTE:PORT] [--since DATE] [--etag TAG] [--size N] [--head] [--out FICHIER] "
          "[--ca FICHIER.pem] [--verbose]",
          runGet},
+        {"update", "update [AGENT ...]   télécharge ce qui est à vérifier (par défaut : les agents ouverts)",
+         runUpdate},
         {"tree", "tree AGENT        l'arborescence complète d'un agent (AGENT.gnx ou chemin)", treeCommand},
         {"new-agent", "new-agent NOM [--dir DOSSIER]   crée un agent (un dossier d'adresses)", runNewAgent},
         {"add",
          "add AGENT URL [--name NOM] [--folder CHEMIN] [--depth N] [--images 0|1] [--same-server] "
          "[--frequency CODE]   ajoute une adresse",
          runAdd},
+        {"analyse", "analyse FICHIER [--url ADRESSE]   titre, base, rafraîchissement, cadres, liens et images d'une page",
+         analyseCommand},
+        {"compare", "compare ANCIEN NOUVEAU [--out FICHIER]   marque ce qui a changé (Compared.html)", compareCommand},
     };
     return list;
 }

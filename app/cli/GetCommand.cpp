@@ -5,6 +5,7 @@
 #include "config/Numbers.h"
 #include "engine/HttpProbe.h"
 #include "engine/HttpText.h"
+#include "store/StatusTexts.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -93,7 +94,7 @@ int runGet(Context& ctx)
     const HttpProbeResult result = probeHttp(request, [&](const QString& line) { ctx.out << line << '\n'; });
     if (!result.statusText.isEmpty())
         ctx.out << result.statusText << '\n';
-    ctx.out << "status\t" << result.status << '\t' << httpStatusText(result.status) << '\n';
+    ctx.out << "status\t" << result.status << '\t' << StatusText(result.status) << '\n';
     ctx.out << "downloaded\t" << (result.downloaded ? 1 : 0) << '\n';
     ctx.out << "length\t" << result.body.size() << '\n';
     ctx.out.flush();

@@ -1,4 +1,5 @@
 #include "config/IniFile.h"
+
 #include "config/Numbers.h"
 #include "tests/support/TempHome.h"
 
@@ -27,7 +28,8 @@ TEST_F(IniFileTest, MissingFileGivesDefaultsAndIsNotCreatedWithoutChanges)
 
 TEST_F(IniFileTest, NamesMatchWithoutCaseAndKeysAreReplacedInPlace)
 {
-    home.write("t.ini", "[InternetShortcut]\r\nURL=http://a/\r\nIconIndex=3\r\n\r\n[Glanix]\r\nDateDownLoaded=1\r\n");
+    home.write("t.ini",
+               "[InternetShortcut]\r\nURL=http://a/\r\nIconIndex=3\r\n\r\n[Glanix]\r\nDateDownLoaded=1\r\n");
     {
         IniFile ini(path);
         EXPECT_EQ(ini.readString(u"internetshortcut", u"url"), "http://a/");
@@ -39,7 +41,8 @@ TEST_F(IniFileTest, NamesMatchWithoutCaseAndKeysAreReplacedInPlace)
     }
     // CRLF kept, unknown key kept in place, new key after the last key, new section last.
     EXPECT_EQ(home.read("t.ini"),
-              "[InternetShortcut]\r\nURL=http://b/\r\nIconIndex=3\r\n\r\n[Glanix]\r\nDateDownLoaded=1\r\nSize=12\r\n"
+              "[InternetShortcut]\r\nURL=http://b/"
+              "\r\nIconIndex=3\r\n\r\n[Glanix]\r\nDateDownLoaded=1\r\nSize=12\r\n"
               "\r\n[New]\r\nK=v\r\n");
 }
 
@@ -56,9 +59,11 @@ TEST_F(IniFileTest, WritingTheSameValueDoesNotRewriteTheFile)
 
 TEST_F(IniFileTest, PlainLinesAndSectionsKeepTheirOrder)
 {
-    home.write("t.ini", "; made by hand\n[Glanix Messages]\n -> GET / HTTP/1.0\n <- Set-Cookie: a=b\n\n[Z]\nx=1\n");
+    home.write("t.ini",
+               "; made by hand\n[Glanix Messages]\n -> GET / HTTP/1.0\n <- Set-Cookie: a=b\n\n[Z]\nx=1\n");
     IniFile ini(path);
-    EXPECT_EQ(ini.sectionLines(u"glanix messages"), QStringList({" -> GET / HTTP/1.0", " <- Set-Cookie: a=b"}));
+    EXPECT_EQ(ini.sectionLines(u"glanix messages"),
+              QStringList({" -> GET / HTTP/1.0", " <- Set-Cookie: a=b"}));
     ini.replaceSection(u"Glanix Messages", {"one", "[two]", "\\three"});
     ini.replaceSection(u"Glanix Notes", {"note"});
     EXPECT_EQ(ini.sectionLines(u"Glanix Messages"), QStringList({"one", "[two]", "\\three"}));
@@ -84,6 +89,18 @@ TEST_F(IniFileTest, LineBreaksInValuesCannotInjectSectionsOrKeys)
     EXPECT_EQ(ini.readString(u"Glanix", u"Etag"), "=x=");
     EXPECT_FALSE(ini.valueExists(u"Glanix Notes", u"URL"));
     EXPECT_EQ(ini.keys(u"InternetShortcut"), QStringList({"URL"}));
+}
+
+TEST_F(IniFileTest, IndentedBracketsInPlainLinesStayPlainLines)
+{
+    {
+        IniFile ini(path);
+        ini.replaceSection(u"Glanix Notes", {"  [InternetShortcut]", "URL=file:///etc/passwd", "\t[X]"});
+    }
+    IniFile ini(path);
+    EXPECT_EQ(ini.sections(), QStringList({"Glanix Notes"}));
+    EXPECT_EQ(ini.sectionLines(u"Glanix Notes"),
+              QStringList({"  [InternetShortcut]", "URL=file:///etc/passwd", "\t[X]"}));
 }
 
 TEST_F(IniFileTest, NumbersBooleansColoursAndDefaults)

@@ -112,13 +112,3 @@ TEST(RequestSafety, HostsAndTargetsCannotCarryControlCharacters)
     EXPECT_EQ(encodeRequestTarget(u"/a b\r\nX: 1\t\"<>é"_qs), u"/a%20b%0D%0AX:%201%09%22%3C%3E%C3%A9");
     EXPECT_EQ(encodeRequestTarget(QStringLiteral("/a\0b%41")), u"/a%00b%41");
 }
-
-TEST(HttpStatus, TextsOfOwnAndHttpStatuses)
-{
-    EXPECT_EQ(httpStatusText(-2), u"Erreur de protocole");
-    EXPECT_EQ(httpStatusText(-3), u"Serveur momentanément inaccessible");
-    EXPECT_EQ(httpStatusText(-4), u"Serveur inaccessible");
-    EXPECT_EQ(httpStatusText(404), u"404 : Non trouvé");
-    EXPECT_EQ(httpStatusText(599), u"599 : ");
-    EXPECT_EQ(httpStatusText(-9), u"");
-}

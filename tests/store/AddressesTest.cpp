@@ -50,6 +50,10 @@ INSTANTIATE_TEST_SUITE_P(
         Resolution {"http://servera/x.htm", "http://servera/go?u=http://serverb/p.htm",
                     "http://serverb/p.htm"},
         Resolution {"http://servera/x.htm", "go?u=https://serverb/p.htm", "https://serverb/p.htm"},
+        Resolution {"http://servera/x.htm", "go?u=HtTp://serverb/p.htm", "HtTp://serverb/p.htm"},
+        // The first carried address wins, whatever its scheme.
+        Resolution {"http://servera/x.htm", "go?a=https://b/1&c=http://c/2", "https://b/1&c=http://c/2"},
+        Resolution {"http://servera/x.htm", "go?a=http://b/1&c=https://c/2", "http://b/1&c=https://c/2"},
         Resolution {"http://servera/x.htm", "www.serverb:8080/p.htm", "http://www.serverb:8080/p.htm"},
         // Tabs and line breaks inside a link never reach an address.
         Resolution {"http://servera/x.htm", " y\r\n.htm\t", "http://servera/y.htm"}));

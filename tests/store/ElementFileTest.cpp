@@ -256,7 +256,8 @@ TEST_F(ElementFileTest, RootDefaultsAndTheRootSection)
 
     ElementStore again(home.env());
     EXPECT_EQ(again.RootElement()->Versions, 4);
-    EXPECT_EQ(again.RootElement()->DLDir(), ""); // defaults only apply without Versions
+    EXPECT_EQ(again.RootElement()->DLDir(), home.path());
+    EXPECT_EQ(again.RootElement()->GetDownLoadType(), 0); // written by the first save
 }
 
 TEST_F(ElementFileTest, ChildrenAreReadFromDiskLevelByLevel)

@@ -1,0 +1,150 @@
+#include "agents/HeadlessCycle.h"
+
+#include "agents/AgentFile.h"
+#include "agents/NextCheck.h"
+#include "config/Env.h"
+#include "config/IniFile.h"
+#include "config/Numbers.h"
+#include "config/Settings.h"
+#include "config/UserPrompt.h"
+#include "engine/CycleStatus.h"
+#include "engine/EngineTexts.h"
+#include "engine/Scheduler.h"
+#include "store/ElementStore.h"
+#include "store/TElement.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+
+namespace glanix {
+
+namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("HeadlessCycle", text);
+}
+
+// Messages (a full disk) go to the error stream; questions take their default answer.
+class StreamPrompt final : public UserPrompt {
+public:
+    explicit StreamPrompt(QTextStream& err)
+        : m_err(err)
+    {
+    }
+
+    Button ask(Icon, const QString& text, unsigned, Button defaultButton) override
+    {
+        m_err << text << '\n';
+        m_err.flush();
+        return defaultButton;
+    }
+
+    bool confirm(const QString& text, const std::function<void(bool)>&) override
+    {
+        m_err << text << '\n';
+        return false;
+    }
+
+private:
+    QTextStream& m_err;
+};
+
+QStringList openedAgents(const Env& env)
+{
+    const IniFile ini(env.iniFileName());
+    QStringList names;
+    for (int i = 1;; ++i) {
+        const QString name = ini.readString(u"OpenedAgents", QStringLiteral("Agent%1").arg(i));
+        if (name.isEmpty())
+            break;
+        names << name;
+    }
+    return names;
+}
+
+} // namespace
+
+QString outcomeWord(DownloadReport::Outcome outcome)
+{
+    switch (outcome) {
+    case DownloadReport::Outcome::New:
+        return tr("nouveau");
+    case DownloadReport::Outcome::Modified:
+        return tr("modifié");
+    case DownloadReport::Outcome::Unchanged:
+        return tr("inchangé");
+    case DownloadReport::Outcome::Error:
+        return tr("erreur");
+    case DownloadReport::Outcome::Interrupted:
+        return tr("interrompu");
+    }
+    return {};
+}
+
+HeadlessCycle::HeadlessCycle(Env& env, QTextStream& out, QTextStream& err)
+    : m_env(env)
+    , m_out(out)
+    , m_err(err)
+{
+}
+
+void HeadlessCycle::downloadEnded(const DownloadReport& report)
+{
+    m_out << outcomeWord(report.outcome) << '\t' << report.statusText << '\t' << report.url << '\n';
+}
+
+bool HeadlessCycle::run(const QStringList& agents)
+{
+    QElapsedTimer elapsed;
+    elapsed.start();
+    Settings settings(m_env);
+    settings.readOptions();
+    TOptGene& opt = settings.Opt();
+    // Nobody is there to end a cycle kept open.
+    opt.KeepReady = false;
+
+    ElementStore store(m_env);
+    store.setSeeImages(opt.SeeImages);
+    store.setFavoritesFolder(opt.FavoritesFolder);
+    const QStringList names = agents.isEmpty() ? openedAgents(m_env) : agents;
+    if (names.isEmpty()) {
+        m_err << tr("Aucun agent à mettre à jour") << '\n';
+        return false;
+    }
+    for (const QString& name : names) {
+        QString error;
+        if (!openAgent(store, agentFilePath(m_env.home(), name), {}, &error)) {
+            m_err << error << '\n';
+            return false;
+        }
+    }
+
+    StreamPrompt prompt(m_err);
+    EngineContext context {store, opt};
+    context.view = this;
+    context.prompt = &prompt;
+    context.nextCheck = [](const TElement& e) { return nextCheckTime(e); };
+    Scheduler scheduler(context);
+    QEventLoop loop;
+    QObject::connect(&scheduler, &Scheduler::cycleEnded, &loop, &QEventLoop::quit);
+    scheduler.startTimeOutWatch();
+    scheduler.startCommand();
+    if (scheduler.inCycle())
+        loop.exec();
+    scheduler.shutdown();
+
+    m_verified = scheduler.NbVerified;
+    m_created = scheduler.NbNew;
+    m_modified = scheduler.NbModified;
+    m_out << engine_texts::counters(m_verified, m_created, m_modified) << '\n';
+    m_out << engine_texts::total(static_cast<double>(scheduler.BytesThisCycle)) << '\n';
+    QString seconds = QString::number(static_cast<double>(elapsed.elapsed()) / 1000, 'f', 2);
+    if (decimalSeparator() != u'.')
+        seconds.replace(u'.', decimalSeparator());
+    m_out << tr("Durée ") << seconds << " s" << '\n';
+    m_out.flush();
+    return true;
+}
+
+} // namespace glanix

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "engine/EngineHost.h"
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+// One download cycle without a window, as `glanix-cli update` runs it: opens the agents,
+// runs the same scheduler and download threads as the desktop program on the local network
+// with KeepReady off, in the caller's event loop, and reports each finished download and the
+// cycle's counters as lines of text. Nothing a window alone needs is done per download.
+namespace glanix {
+
+class Env;
+
+class HeadlessCycle final : public EngineView {
+public:
+    HeadlessCycle(Env& env, QTextStream& out, QTextStream& err);
+
+    // Agent names or .gnx paths; none: the agents of Glanix.ini's OpenedAgents. Returns false
+    // (with a message on `err`) when an agent cannot be opened; true once the cycle ran.
+    bool run(const QStringList& agents);
+
+    // What the last cycle counted.
+    int verified() const { return m_verified; }
+
+    int created() const { return m_created; }
+
+    int modified() const { return m_modified; }
+
+    void downloadEnded(const DownloadReport& report) override;
+
+private:
+    Env& m_env;
+    QTextStream& m_out;
+    QTextStream& m_err;
+    int m_verified = 0;
+    int m_created = 0;
+    int m_modified = 0;
+};
+
+// The word of a download's outcome in the report lines.
+QString outcomeWord(DownloadReport::Outcome outcome);
+
+} // namespace glanix

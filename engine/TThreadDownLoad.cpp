@@ -1,0 +1,704 @@
+#include "engine/TThreadDownLoad.h"
+
+#include "config/AtomicFile.h"
+#include "config/Env.h"
+#include "config/OptGene.h"
+#include "engine/CycleStatus.h"
+#include "engine/EngineTexts.h"
+#include "engine/Http.h"
+#include "engine/HttpProbe.h"
+#include "engine/Scheduler.h"
+#include "store/Addresses.h"
+#include "store/ContentTypes.h"
+#include "store/ElementStore.h"
+#include "store/FileNames.h"
+#include "store/FileOps.h"
+#include "store/ModifiedTest.h"
+#include "store/PageAnalysis.h"
+#include "store/StatusTexts.h"
+#include "store/TElement.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cmath>
+#include <cstdio>
+
+namespace glanix {
+
+namespace {
+
+constexpr int kMaxPasses = 5;
+
+// "Now" for the client's unreadable date headers: the start of the transfer. The worker
+// never reads the program's clock, which belongs to the user-interface thread.
+class TransferClock final : public Clock {
+public:
+    QDateTime now() const override { return m_now; }
+
+    void set(TDateTime t) { m_now = fromDateTime(t); }
+
+private:
+    QDateTime m_now = QDateTime::currentDateTime();
+};
+
+// Depth-first order of two nodes of the same tree.
+bool precedes(const TreeNode* a, const TreeNode* b)
+{
+    if (a == b || !a || !b)
+        return false;
+    std::vector<const TreeNode*> pa, pb;
+    for (const TreeNode* n = a; n && !n->isRoot(); n = n->parent() ? n->parent() : nullptr)
+        pa.insert(pa.begin(), n);
+    for (const TreeNode* n = b; n && !n->isRoot(); n = n->parent() ? n->parent() : nullptr)
+        pb.insert(pb.begin(), n);
+    for (size_t i = 0; i < std::min(pa.size(), pb.size()); ++i) {
+        if (pa[i] != pb[i])
+            return pa[i]->row() < pb[i]->row();
+    }
+    return pa.size() < pb.size();
+}
+
+QString mainType(const QString& contentType)
+{
+    QString type = contentType.toLower();
+    const qsizetype semicolon = type.indexOf(u';');
+    if (semicolon >= 0)
+        type.truncate(semicolon);
+    type = type.trimmed();
+    return type.isEmpty() ? QStringLiteral("text/html") : type;
+}
+
+QByteArray charsetOf(const QString& contentType)
+{
+    const qsizetype at = contentType.indexOf(QLatin1String("charset="), 0, Qt::CaseInsensitive);
+    if (at < 0)
+        return {};
+    QString value = contentType.mid(at + 8);
+    const qsizetype end = value.indexOf(u';');
+    if (end >= 0)
+        value.truncate(end);
+    value = value.trimmed();
+    value.remove(u'"');
+    value.remove(u'\'');
+    return value.toLatin1();
+}
+
+// The stored file's name with the extension the content type asks for.
+QString fileNameForType(TElement& e)
+{
+    const QString current = e.GetSaveFileName();
+    if (current.isEmpty())
+        return current;
+    KnownTypes& known = e.store().knownTypes();
+    const QString wanted = ExtensionForType(e.ContentType, current, &known);
+    const QString own = fileExtension(current).trimmed().toLower();
+    if (wanted.isEmpty() || own == wanted.toLower())
+        return current;
+    if (!own.isEmpty() && extensionsOfType(e.ContentType).contains(own))
+        return current;
+    return current.left(current.size() - fileExtension(current).size()) + wanted;
+}
+
+bool isWebAddress(const QString& url)
+{
+    return url.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)
+        || url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+TThreadDownLoad::TThreadDownLoad(Scheduler& owner, TElement* element)
+    : m_owner(owner)
+    , m_element(element)
+{
+    LastActivity = owner.env().now();
+}
+
+TThreadDownLoad::~TThreadDownLoad()
+{
+    requestTerminate();
+    resume();
+    wait();
+}
+
+void TThreadDownLoad::requestTerminate()
+{
+    {
+        std::lock_guard lock(m_suspendMutex);
+        m_terminate = true;
+    }
+    m_suspendCondition.notify_all();
+}
+
+void TThreadDownLoad::resume()
+{
+    {
+        std::lock_guard lock(m_suspendMutex);
+        m_suspended = false;
+    }
+    m_suspendCondition.notify_all();
+}
+
+void TThreadDownLoad::suspendSelf()
+{
+    std::unique_lock lock(m_suspendMutex);
+    m_suspended = true;
+    m_suspendCondition.wait(lock, [this] { return !m_suspended.load() || m_terminate.load(); });
+    m_suspended = false;
+}
+
+void TThreadDownLoad::checkTerminate() const
+{
+    if (m_terminate.load())
+        throw ETerminated();
+}
+
+void TThreadDownLoad::sync(void (TThreadDownLoad::*step)())
+{
+    // The scheduler lives on the user-interface thread, and so does this object.
+    QMetaObject::invokeMethod(
+        this,
+        [this, step] {
+            if (!m_owner.closing())
+                (this->*step)();
+        },
+        Qt::BlockingQueuedConnection);
+}
+
+// --- Worker ----------------------------------------------------------------------------------
+
+void TThreadDownLoad::run()
+{
+    int stage = 0;
+    try {
+        execute();
+        stage = 1;
+    } catch (...) {
+        const QString message
+            = QStringLiteral("On ne devrait jamais être là dans le thread %1 %2").arg(stage).arg(ElementName);
+        QMetaObject::invokeMethod(
+            this,
+            [this, message] {
+                if (!m_owner.closing())
+                    m_owner.env().logError(message);
+            },
+            Qt::BlockingQueuedConnection);
+    }
+    if (m_terminate.load())
+        return;
+    try {
+        sync(&TThreadDownLoad::DoEndComm);
+    } catch (...) {
+        const QString message = QStringLiteral("Pb dans DoEndComm ? ") + ElementName;
+        QMetaObject::invokeMethod(
+            this,
+            [this, message] {
+                if (!m_owner.closing())
+                    m_owner.env().logError(message);
+            },
+            Qt::BlockingQueuedConnection);
+    }
+}
+
+void TThreadDownLoad::execute()
+{
+    auto clock = std::make_shared<TransferClock>();
+    Http = std::make_unique<T_HTTP>(clock);
+    sync(&TThreadDownLoad::DoStart);
+    clock->set(StartTime);
+
+    IsNew = IsModified = false;
+    Received = 0;
+    NewAddress.clear();
+    Downloaded = false;
+    for (int pass = 1; pass <= kMaxPasses && !m_terminate.load(); ++pass) {
+        oneRequest();
+        if (Status != 301 && Status != 304)
+            Status = Http->StatusCode;
+        if (!followRedirection())
+            break;
+    }
+    Http->OnTrace = nullptr;
+    Http->OnDataReceived = nullptr;
+    sync(&TThreadDownLoad::CommFinished);
+    Http.reset();
+}
+
+void TThreadDownLoad::oneRequest()
+{
+    T_HTTP& h = *Http;
+    m_cut = false;
+    m_loadedPartial = 0;
+    h.Stream.clear();
+    try {
+        const QString url = h.URL;
+        const qsizetype form = url.indexOf(QLatin1String("??"));
+        if (form >= 0) {
+            h.URL = url.left(form);
+            h.Stream = url.mid(form + 2).toUtf8();
+            // The client throws on its own failures here; they become statuses as for a GET,
+            // and the posted body must not pass for the answer.
+            try {
+                h.Post();
+            } catch (const EProtocolError& e) {
+                h.StatusCode = kStatusProtocolError;
+                h.StatusText = e.message();
+                h.Stream.clear();
+            } catch (const ESocketError& e) {
+                h.StatusCode = kStatusSocketError;
+                h.StatusText = e.message();
+                h.Stream.clear();
+            } catch (const ETcpIpError& e) {
+                h.StatusCode = kStatusHostError;
+                h.StatusText = e.message();
+                h.Stream.clear();
+            }
+            Downloaded = h.StatusCode > 0;
+            return;
+        }
+        if (!WasComplete && !SavePath.isEmpty()) {
+            QFile partial(SavePath);
+            if (partial.open(QIODevice::ReadOnly)) {
+                h.Stream = partial.readAll();
+                Received = h.Stream.size();
+                m_loadedPartial = h.Stream.size();
+            }
+        }
+        Downloaded = h.GetIfModified(StoredETag, StoredSize, InfoOnly, StoredDate);
+        if (!m_terminate.load() && h.StatusCode == kStatusSocketError)
+            Downloaded = h.GetIfModified(StoredETag, StoredSize, InfoOnly, StoredDate);
+    } catch (...) {
+        Downloaded = false;
+        m_cut = true;
+    }
+}
+
+bool TThreadDownLoad::followRedirection()
+{
+    T_HTTP& h = *Http;
+    const QString location = h.Location;
+    if (location.isEmpty() || location == h.URL)
+        return false;
+    const qsizetype semicolon = location.indexOf(u';');
+    const QString cut = semicolon >= 0 ? location.left(semicolon) : location;
+    const QString resolved = ResolveURL(h.URL, cut);
+    // Only web addresses are followed (no file://, ftp:// or mailto:).
+    if (!isWebAddress(resolved))
+        return false;
+    if (h.StatusCode == 301)
+        NewAddress = cut;
+    h.URL = resolved;
+    return true;
+}
+
+void TThreadDownLoad::Trace(const QString& line, int level)
+{
+    checkTerminate();
+    const QString message = traceMessage(line, level);
+    if (!message.isEmpty()) {
+        TraceLine = message;
+        sync(&TThreadDownLoad::DoTrace);
+    }
+    checkTerminate();
+}
+
+void TThreadDownLoad::DataReceived(qint64 count)
+{
+    Received = Http->Stream.size();
+    Expected = Http->ContentLength > 0 ? Http->ContentLength : StoredSize;
+    LastBlock = count;
+    sync(&TThreadDownLoad::DoDataReceived);
+    if (m_bandwidthLimit > 0 && CycleBytes > 0 && m_elapsedTenths > 0) {
+        const double rate
+            = static_cast<double>(CycleBytes) * 10 / static_cast<double>(m_elapsedTenths) / 1024;
+        if (rate > m_bandwidthLimit)
+            suspendSelf();
+    }
+    checkTerminate();
+}
+
+// --- User-interface thread ----------------------------------------------------------------
+
+bool TThreadDownLoad::keepCommsOf(const TElement& e) const
+{
+    return e.Kind != kindImage || m_owner.opt().SaveCommsForImg;
+}
+
+void TThreadDownLoad::addMessage(TElement& e, const QString& line) const
+{
+    if (keepCommsOf(e))
+        e.Messages.append(line);
+}
+
+void TThreadDownLoad::DoStart()
+{
+    m_owner.downloadStarted(this);
+    m_started = true;
+    StartTime = m_owner.env().now();
+    LastActivity = StartTime;
+    TElement* e = m_element;
+    if (!e)
+        return;
+    try {
+        if (e->Node())
+            e->Node()->setBold(true);
+        m_owner.status().setPanel(panelRunning, engine_texts::running(m_owner.Running));
+        const TOptGene& opt = m_owner.opt();
+        T_HTTP& h = *Http;
+        h.Proxy = opt.Proxy;
+        h.NoCache = false;
+        h.URL = e->GetURL();
+        if (TElement* parent = e->Parent(); parent && parent->isAddressOrPage()
+            && parent->GetURL().startsWith(QLatin1String("http"), Qt::CaseInsensitive))
+            h.Reference = parent->GetURL();
+        h.Agent = QStringLiteral("Glanix/" GLANIX_VERSION);
+        h.setTlsOptions(m_owner.tlsOptions());
+        h.setTerminateFlag(&m_terminate);
+        h.OnTrace = [this](T_TcpIp&, const QString& line, int level) { Trace(line, level); };
+        h.OnDataReceived = [this](T_HTTP&, TransferMode, qint64 count) { DataReceived(count); };
+        ElementName = e->GetName();
+        SavePath = e->GetSavePath();
+        StoredDate = !SavePath.isEmpty() && QFileInfo::exists(SavePath) ? e->LastModified : 0;
+        StoredETag = e->Etag;
+        InfoOnly = e->GetDownLoadType() == 1;
+        WasComplete = e->Complete;
+        StoredSize = e->Size;
+        m_bandwidthLimit = m_owner.connection().byModem() ? 0 : opt.BandWithLimit;
+    } catch (...) {
+        if (m_owner.env().isDebug())
+            m_owner.env().logError(QStringLiteral("Problème dans DoStart ") + ElementName);
+    }
+}
+
+void TThreadDownLoad::DoTrace()
+{
+    if (m_terminate.load())
+        return;
+    try {
+        m_owner.status().setPanel(panelCommunication, ElementName + TraceLine);
+        if (m_element)
+            addMessage(*m_element, TraceLine);
+        LastActivity = m_owner.env().now();
+    } catch (...) {
+        m_owner.env().logError(QStringLiteral("Pb dans DoTrace "));
+    }
+}
+
+void TThreadDownLoad::DoDataReceived()
+{
+    if (m_terminate.load())
+        return;
+    int step = 0;
+    try {
+        step = 1;
+        TreeNode* node = m_element ? m_element->Node() : nullptr;
+        if (Expected > 0 && node)
+            node->setText(QString::number(Received * 100 / Expected) + QStringLiteral(" % ") + ElementName);
+        step = 2;
+        m_owner.addCycleBytes(LastBlock);
+        CycleBytes = m_owner.BytesThisCycle;
+        step = 3;
+        const TDateTime now = m_owner.env().now();
+        LastActivity = now;
+        m_elapsedTenths = std::llround((now - m_owner.CycleStart) * 864000);
+        m_bandwidthLimit = m_owner.connection().byModem() ? 0 : m_owner.opt().BandWithLimit;
+    } catch (...) {
+        if (m_owner.env().isDebug()) {
+            m_owner.env().logError(QStringLiteral("Pb dans DoDataReceived %1 %2 %3")
+                                       .arg(step)
+                                       .arg(ElementName, m_element ? m_element->GetURL() : QString()));
+        }
+    }
+}
+
+void TThreadDownLoad::DoEndComm()
+{
+    try {
+        ++m_owner.NbVerified;
+        if (TreeNode* node = m_element ? m_element->Node() : nullptr) {
+            node->setText(m_element->GetName());
+            node->setBold(false);
+        }
+        if (IsNew)
+            ++m_owner.NbNew;
+        if (IsModified)
+            ++m_owner.NbModified;
+    } catch (...) {
+        m_owner.env().logError(QStringLiteral("Pb dans DoEndComm "));
+    }
+}
+
+void TThreadDownLoad::CommFinished()
+{
+    TElement* ep = m_element;
+    if (!ep)
+        return;
+    TElement& e = *ep;
+    T_HTTP& h = *Http;
+    Env& env = m_owner.env();
+    try {
+        e.Complete = true;
+        e.LastVerified = StartTime;
+        Downloaded = h.StatusCode < 300;
+        // A failed or cut transfer that brought nothing new leaves the stored copy as it was,
+        // complete or not; what the stream holds then is the partial copy put there to resume.
+        const bool cut = m_cut || h.StatusCode < 0;
+        if (cut && h.Stream.size() <= m_loadedPartial) {
+            h.Stream.clear();
+            e.Complete = WasComplete;
+        }
+        // A download the time-out interrupted keeps -6, so that it is restarted only once.
+        if (m_timedOut)
+            Status = -6;
+        if (Status != 0)
+            e.StatusNumber = Status;
+        addMessage(e, h.StatusText);
+        if (InfoOnly)
+            storeInformation(e);
+        else
+            storeFullDownload(e);
+        for (const QString& value : h.Authenticate)
+            e.Messages.append(value);
+    } catch (...) {
+        if (env.isDebug())
+            e.Messages.append(QStringLiteral("CommFinished interrompu"));
+    }
+    try {
+        if (e.State != stateUnread)
+            e.SetState(e.StatusNumber < 400 ? stateRead : stateError);
+        if (e.Complete && e.StatusNumber == 206)
+            e.StatusNumber = 200;
+        e.Save();
+        e.GetImageIndex();
+        if (e.Node()) {
+            e.Node()->notifyChanged();
+            e.store().host().refreshNode(e.Node());
+        }
+    } catch (...) {
+        env.logError(QStringLiteral("Erreur dans CommFinished : ") + ElementName);
+    }
+    if (m_childrenAdded)
+        m_owner.childrenAdded();
+
+    DownloadReport report;
+    report.status = e.StatusNumber;
+    report.statusText = StatusText(e.StatusNumber, e.Complete);
+    report.url = e.GetURL();
+    report.name = e.GetName();
+    report.bytes = h.Stream.size();
+    if (m_terminate.load())
+        report.outcome = DownloadReport::Outcome::Interrupted;
+    else if (IsNew)
+        report.outcome = DownloadReport::Outcome::New;
+    else if (IsModified)
+        report.outcome = DownloadReport::Outcome::Modified;
+    else if (e.StatusNumber < 0 || e.StatusNumber >= 400)
+        report.outcome = DownloadReport::Outcome::Error;
+    else
+        report.outcome = DownloadReport::Outcome::Unchanged;
+    m_owner.downloadFinished(this, report);
+}
+
+void TThreadDownLoad::storeFullDownload(TElement& e)
+{
+    T_HTTP& h = *Http;
+    const bool cut = m_cut || h.StatusCode < 0;
+    if (Downloaded) {
+        e.Etag = h.ETag;
+        if (!h.Stream.isEmpty()) {
+            // Without a length, only the server's closing tells the end: a cut transfer is not.
+            const bool complete = h.ContentLength >= 1 ? h.Stream.size() >= h.ContentLength : !cut;
+            if (complete) {
+                if (e.LastModified > 0 && e.StatusNumber != 206)
+                    Downloaded
+                        = IsModifiedContent(e, h.Stream, e.GetSavePath(), m_owner.opt().CompareTextOnly);
+                else
+                    Downloaded = true;
+            } else {
+                // An image is whole or nothing: an incomplete one is not stored.
+                const bool image = e.Kind == kindImage || e.IsImage();
+                Downloaded = !image;
+                e.Complete = false;
+            }
+        } else {
+            Downloaded = false;
+        }
+    }
+    if (Downloaded)
+        storeNewContent(e);
+}
+
+void TThreadDownLoad::storeNewContent(TElement& e)
+{
+    T_HTTP& h = *Http;
+    Env& env = m_owner.env();
+    e.Location = NewAddress;
+    e.SetPosition(0);
+    e.ContentType = mainType(h.ContentType);
+    if (e.Kind != kindImage && e.Complete)
+        e.SetState(stateUnread);
+    if (env.isDebug())
+        e.Messages.append(QStringLiteral("        ") + e.GetSavePath() + QStringLiteral("  Type : ")
+                          + e.ContentType);
+    const QString fileName = fileNameForType(e);
+    if (fileName != e.GetSaveFileName()) {
+        e.SetFileName(fileName);
+        if (env.isDebug())
+            e.Messages.append(QStringLiteral("Devient ") + e.GetSavePath());
+    }
+    try {
+        analysePage(e);
+    } catch (...) {
+        env.logError(QStringLiteral("Pb dans l'analyse du fichier ") + ElementName);
+    }
+
+    // On failure the file on disk is still the old one: the element keeps describing it,
+    // so that its next check finds the change again.
+    if (!writeDocument(e, e.Complete && WasComplete))
+        return;
+    // New: the element had no stored version before this download.
+    IsNew = e.LastModified == 0;
+    IsModified = !IsNew;
+    e.ImageIndex = -1;
+    e.BeforeLastModified = e.LastModified;
+    e.DateDownloaded = env.now();
+    TDateTime modified = h.LastModified;
+    if (h.LastModified <= 0)
+        modified = e.DateDownloaded;
+    else if (h.ServerDate > 0 && h.LastModified > h.ServerDate)
+        modified = h.ServerDate;
+    e.SetLastModified(modified);
+    SetFileDate(e.GetSavePath(), e.LastModified);
+    if (e.BeforeLastModified == e.LastModified)
+        e.BeforeLastModified = 0;
+    e.BeforeSize = e.Size;
+    e.Size = static_cast<qint32>(h.ContentLength >= 1 ? h.ContentLength : h.Stream.size());
+    refreshViews(e);
+}
+
+void TThreadDownLoad::analysePage(TElement& e)
+{
+    T_HTTP& h = *Http;
+    Env& env = m_owner.env();
+    if (e.HasExt() && e.ContentType == u"text/html") {
+        e.FreeAnalysis();
+        const QString before = e.GetSavePath();
+        const QString refresh = AnalysePage(e, &h.Stream, charsetOf(h.ContentType));
+        if (env.isDebug() && e.GetSavePath() != before)
+            e.Messages.append(before + QStringLiteral(" -> ") + e.GetSavePath());
+        CreateFramePages(e);
+        if (e.GetDownLoadImages())
+            CreateImageChildren(e);
+        if (e.GetDownLoadLinksDepth() > 0)
+            CreateLinkedPages(e);
+        if (!refresh.isEmpty())
+            createRefreshChild(e, refresh);
+        m_childrenAdded = true;
+    }
+    // New children are examined next: the cursor goes back to the page.
+    TreeNode* node = e.Node();
+    if (m_owner.opt().PriorityToChilds && node && m_owner.NodeEnCours && precedes(node, m_owner.NodeEnCours))
+        m_owner.NodeEnCours = node;
+}
+
+void TThreadDownLoad::createRefreshChild(TElement& e, const QString& refresh)
+{
+    const QString resolved = ResolveURL(e.GetURL(), refresh);
+    if (resolved.isEmpty())
+        return;
+    e.Messages.append(QStringLiteral("meta http-equiv=\"Refresh\" URL=") + resolved);
+    if (e.FindElementByURL(resolved) || !e.Node())
+        return;
+    auto* child = new TElement(e.store());
+    child->SetHasExt(true);
+    child->Kind = kindPage;
+    child->SetParent(&e);
+    child->SetName(UniqueSiblingName(QStringLiteral("Http-Equiv "), nullptr, e.Node()));
+    child->SetURL(resolved);
+    CreeRepIfNotExists(QFileInfo(child->GetIniFileName()).path(), &e.store().env());
+    e.Node()->addChild(child->GetName(), child);
+    child->Save();
+}
+
+bool TThreadDownLoad::writeDocument(TElement& e, bool shift)
+{
+    Env& env = m_owner.env();
+    const QString path = e.GetSavePath();
+    const QByteArray& data = Http->Stream;
+    if (path.isEmpty())
+        return false;
+    CreeRepIfNotExists(QFileInfo(path).path(), &env);
+    if (PathTooLong(path)) {
+        env.logError(QStringLiteral("Chemin trop long : ") + path + u' ' + ElementName);
+        return false;
+    }
+    const auto failed = [&](const QString& why) {
+        env.logError(QStringLiteral("SaveToFile ne peut créer ") + path + u' ' + ElementName
+                     + (why.isEmpty() ? QString() : QStringLiteral(" : ") + why));
+        return false;
+    };
+    if (!shift || !PathExists(path)) {
+        const WriteResult r = writeFileAtomically(path, data);
+        return r.ok ? true : failed(r.error);
+    }
+    // The new copy is on disk before the old one becomes version 2: a full disk leaves the
+    // stored copy where it was.
+    const QString fresh = path + QStringLiteral(".glanix-new");
+    const WriteResult r = writeFileAtomically(fresh, data);
+    if (!r.ok)
+        return failed(r.error);
+    ShiftVersions(path, e.GetVersions(), &env);
+    if (std::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(path).constData()) != 0) {
+        RemoveFile(fresh);
+        const QString version2 = SaveFileNameVersionPrec(path, 2, &env);
+        if (!PathExists(path) && PathExists(version2))
+            MoveFileOrDir(version2, path);
+        return failed({});
+    }
+    return true;
+}
+
+void TThreadDownLoad::storeInformation(TElement& e)
+{
+    if (!Downloaded)
+        return;
+    T_HTTP& h = *Http;
+    e.Etag = h.ETag;
+    e.Location = NewAddress;
+    e.ContentType = h.ContentType.toLower();
+    e.ImageIndex = -1;
+    const TDateTime old = e.LastModified;
+    e.DateDownloaded = m_owner.env().now();
+    if (h.LastModified <= 0) {
+        if (h.ContentLength >= 1 && h.ContentLength != e.Size)
+            e.SetLastModified(e.DateDownloaded);
+    } else if (h.LastModified > e.LastModified) {
+        e.SetLastModified(h.ServerDate > 0 && h.LastModified > h.ServerDate ? h.ServerDate : h.LastModified);
+    }
+    if (e.LastModified != old) {
+        e.BeforeLastModified = old;
+        e.BeforeSize = e.Size;
+        e.Size = static_cast<qint32>(h.ContentLength >= 1 ? h.ContentLength : 0);
+        IsNew = e.BeforeLastModified == 0;
+        IsModified = !IsNew;
+    }
+}
+
+void TThreadDownLoad::refreshViews(TElement& e)
+{
+    const QString& clicked = m_owner.URLClicked;
+    if (clicked.isEmpty())
+        return;
+    if (e.GetURL() == clicked) {
+        m_owner.view().clickedDocumentStored(&e);
+        return;
+    }
+    if (e.Kind != kindImage || !e.Parent())
+        return;
+    TElement* page = e.Parent();
+    TElement* above = page->Parent();
+    if (page->GetURL() == clicked || (page->isAddressOrPage() && above && above->GetURL() == clicked))
+        m_owner.view().clickedImageStored(&e);
+}
+
+} // namespace glanix

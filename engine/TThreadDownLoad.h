@@ -1,0 +1,136 @@
+#pragma once
+
+#include "config/DateTime.h"
+
+#include <QString>
+#include <QThread>
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+// One download: fetches one element (an address, a linked page or an image) on its own
+// thread and turns the answer into a stored version.
+//
+// The HTTP exchange (T_HTTP) runs on the worker. Everything shared (the element, its files,
+// the tree, the scheduler's counters, the view) is touched only on the user-interface thread,
+// by the steps DoStart, DoTrace, DoDataReceived, CommFinished and DoEndComm, each run by a
+// blocking queued call from the worker. The scheduler creates the thread, owns it, and
+// controls it only through the terminate request, suspend/resume and its priority; it never
+// waits for it, except at shutdown, where the pending steps are run (and skip their work)
+// while it joins.
+namespace glanix {
+
+class Scheduler;
+class T_HTTP;
+class TElement;
+
+class TThreadDownLoad : public QThread {
+    Q_OBJECT
+
+public:
+    TThreadDownLoad(Scheduler& owner, TElement* element);
+    ~TThreadDownLoad() override;
+
+    // The element downloaded; null once it was freed during the download.
+    TElement* Element() const { return m_element; }
+
+    // Forgets the element (it is being freed): no later step touches it.
+    void detachElement() { m_element = nullptr; }
+
+    // Creation time, then the time of the last trace line or data block (UI thread).
+    TDateTime LastActivity = 0;
+
+    // The worker gives up at its next trace line or data block (and its socket waits).
+    void requestTerminate();
+
+    bool terminateRequested() const { return m_terminate.load(); }
+
+    // The time-out check interrupted it: the element keeps the status -6.
+    void markTimedOut() { m_timedOut = true; }
+
+    bool timedOut() const { return m_timedOut; }
+
+    // Bandwidth limit: the worker suspends itself at a data block; the status tick resumes.
+    bool isSuspended() const { return m_suspended.load(); }
+
+    void resume();
+
+    // DoStart has run (the scheduler counts it among the downloads in progress).
+    bool hasStarted() const { return m_started; }
+
+    // Test seam: the bytes received so far.
+    qint64 received() const { return Received; }
+
+protected:
+    void run() override;
+
+private:
+    // Worker side.
+    void execute();
+    void oneRequest();
+    bool followRedirection();
+    void Trace(const QString& line, int level);
+    void DataReceived(qint64 count);
+    void checkTerminate() const;
+    void suspendSelf();
+    void sync(void (TThreadDownLoad::*step)());
+
+    // User-interface side, each run by a blocking call from the worker.
+    void DoStart();
+    void DoTrace();
+    void DoDataReceived();
+    void CommFinished();
+    void DoEndComm();
+
+    // Parts of CommFinished.
+    void storeFullDownload(TElement& e);
+    void storeNewContent(TElement& e);
+    void analysePage(TElement& e);
+    void createRefreshChild(TElement& e, const QString& refresh);
+    bool writeDocument(TElement& e, bool shift);
+    void storeInformation(TElement& e);
+    void refreshViews(TElement& e);
+    bool keepCommsOf(const TElement& e) const;
+    void addMessage(TElement& e, const QString& line) const;
+
+    Scheduler& m_owner;
+    TElement* m_element;
+    std::unique_ptr<T_HTTP> Http;
+
+    // Filled by DoStart from the element (UI thread), read by the worker afterwards.
+    QString ElementName;
+    QString SavePath;
+    QString StoredETag;
+    qint64 StoredSize = 0;
+    TDateTime StoredDate = 0;
+    TDateTime StartTime = 0;
+    bool InfoOnly = false;
+    bool WasComplete = true;
+    int m_bandwidthLimit = 0; // Ko/s; 0 = none
+    qint64 m_elapsedTenths = 0; // since the cycle started, at the last data block
+
+    // Written by the worker, read by the steps.
+    QString NewAddress;
+    QString TraceLine;
+    int Status = 0;
+    qint64 Received = 0;
+    qint64 Expected = 0;
+    qint64 LastBlock = 0;
+    qint64 CycleBytes = 0;
+    qint64 m_loadedPartial = 0; // bytes of a partial copy put in the stream to resume
+    bool Downloaded = false;
+    bool IsNew = false;
+    bool IsModified = false;
+    bool m_cut = false; // an exception ended a request before its answer was whole
+    bool m_started = false;
+    bool m_timedOut = false;
+    bool m_childrenAdded = false;
+
+    std::atomic<bool> m_terminate = false;
+    std::atomic<bool> m_suspended = false;
+    std::mutex m_suspendMutex;
+    std::condition_variable m_suspendCondition;
+};
+
+} // namespace glanix

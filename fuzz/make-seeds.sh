@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Writes the seed corpora of the fuzz targets into DIR (default build-fuzz/corpus): NUL bytes,
+# unterminated tags, comments, scripts and quotes, 100k attributes, huge entities.
+set -euo pipefail
+dir=${1:-build-fuzz/corpus}
+mkdir -p "$dir"/{page_scan,html_to_text,file_masks,highlight}
+
+python3 - "$dir" <<'PY'
+import os, sys
+d = sys.argv[1]
+def put(sub, name, data):
+    with open(os.path.join(d, sub, name), 'wb') as f:
+        f.write(data)
+
+page = (b'<html><head><title>Caf\xc3\xa9 &#233; &#x2019;</title><base href="http://b/x/">'
+        b'<meta http-equiv="refresh" content="5; URL=next.htm"><meta charset="utf-8"></head>'
+        b'<body background=bg.jpg><a href="a.htm">a</a><img alt="t" src="i.gif"><frame src=f.htm>'
+        b'<script language=js><a href=hidden.htm></script><iframe src=x.htm><input type=image src=b.gif>'
+        b'<a href="">e</a><a href=mailto:x@y>m</a></body></html>')
+put('page_scan', 'page', b'\x00' + page)
+put('page_scan', 'nul', b'\x01<a\x00href=x.htm>\x00<img src="\x00y.gif">' + b'\x00' * 64)
+put('page_scan', 'unterminated', b'\x00<a href="x.htm <img src=\'y.gif <!-- <script language=x>')
+put('page_scan', 'lt', b'\x00' + b'<' * 4096)
+put('page_scan', 'attributes', b'\x00<img' + b''.join(b' a%d="v"' % i for i in range(100000)) + b' src=x.gif>')
+put('page_scan', 'utf16', b'\x03\xff\xfe' + '<title>Été</title><a href=x.htm>'.encode('utf-16-le'))
+put('page_scan', 'latin1', b'\x02<title>caf\xe9</title>')
+put('page_scan', 'undeclared', b'\x00<title>caf\xe9 cr\xc3\xa8me</title><a href="\xe9t\xe9.htm">')
+
+put('html_to_text', 'refs', b'\x00&#233;&#x2019;&#0;&#xD800;&#x110000;&#99999999;&#38;#65;&amp;eacute;&nbsp;&quot;')
+put('html_to_text', 'tags', b'\x01a > b <p>c<br>d</p> e ## f')
+put('html_to_text', 'huge', b'\x00' + b'&#' * 20000 + b'&#x' + b'f' * 5000 + b';')
+put('html_to_text', 'lt', b'\x01' + b'<>' * 10000 + b'>' * 1000)
+
+put('file_masks', 'simple', b'htm, *.zip;;a?c\nindex.htm')
+put('file_masks', 'stars', b'*a*a*a*a*a*a*b\n' + b'a' * 60)
+put('file_masks', 'empty', b' , ; \n')
+
+old = page * 3
+new = old.replace(b'a.htm', b'b.htm').replace(b'Caf', b'Kaf')
+put('highlight', 'pair', b'\x1e\x0f' + old + b'\x01\x02' + new)
+put('highlight', 'moved', b'\x1e\x0f<body><p>one two three four</p><p>five six seven eight</p></body>'
+    b'\x01\x02<body><p>five six seven eight</p><p>one two three four</p></body>')
+put('highlight', 'entities', b'\x0a\x05&eacute;&eacute;&eacute;abc\x01\x02&eacute;&eacute;&eacute;abd')
+put('highlight', 'scripts', b'\x05\x03<script><script><!--<script>x\x01\x02<script>y</SCRIPT><!-- -->z')
+put('highlight', 'nul', b'\x03\x02a\x00b\x00c</html>\x01\x02a\x00b\x00d</html>\x00')
+PY
+echo "seeds in $dir"

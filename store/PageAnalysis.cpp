@@ -1,0 +1,262 @@
+#include "store/PageAnalysis.h"
+
+#include "config/Env.h"
+#include "store/Addresses.h"
+#include "store/ElementStore.h"
+#include "store/FileMasks.h"
+#include "store/FileNames.h"
+#include "store/FileOps.h"
+#include "store/HtmlText.h"
+#include "store/PageEncoding.h"
+#include "store/PageScanner.h"
+#include "store/TElement.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+namespace glanix {
+
+namespace {
+
+QString asciiLower(QString s)
+{
+    for (QChar& c : s) {
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + 32);
+    }
+    return s;
+}
+
+// One list of addresses, each recorded once, letter case ignored, up to the cap.
+class Recorder {
+public:
+    explicit Recorder(QStringList& list)
+        : m_list(list)
+    {
+    }
+
+    // Lowers the address once for the two steps below.
+    bool seen(const QString& address)
+    {
+        m_key = asciiLower(address);
+        return m_seen.size() >= kMaxAddressesPerKind || m_seen.contains(m_key);
+    }
+
+    // Records the address last asked about.
+    void record(const QString& address, const QString& fileName)
+    {
+        m_seen.insert(m_key);
+        m_list.append(address + u' ' + fileName);
+    }
+
+private:
+    QStringList& m_list;
+    QSet<QString> m_seen;
+    QString m_key;
+};
+
+QString folderOf(const QString& path)
+{
+    return QFileInfo(path).path();
+}
+
+// A kindPage child under the page, provisionally named, saved at once.
+TElement* newPageChild(TElement& page, const QString& fileName, const QString& address)
+{
+    auto* child = new TElement(page.store());
+    child->SetHasExt(true);
+    child->Kind = kindPage;
+    child->SetParent(&page);
+    QString name = NameFromFileName(fileName).trimmed() + u' ';
+    if (name == u" ")
+        name = QStringLiteral("NoName ");
+    child->SetName(UniqueSiblingName(name, nullptr, page.Node()));
+    child->SetURL(address);
+    child->SetDownLoadLinksStart(page.GetDownLoadLinksStart());
+    CreeRepIfNotExists(folderOf(child->GetIniFileName()), &page.store().env());
+    page.Node()->addChild(child->GetName(), child);
+    return child;
+}
+
+void logCapped(TElement& page, const char* what, qsizetype skipped)
+{
+    page.store().env().logError(QStringLiteral("Trop de %1 dans %2 : %3 ignorés")
+                                    .arg(QLatin1String(what), page.GetURL())
+                                    .arg(skipped));
+}
+
+} // namespace
+
+PageFindings analyseContent(const QByteArray& content, const QString& pageUrl, QByteArrayView headerCharset)
+{
+    PageFindings f;
+    const QByteArray text = scannableContent(content, headerCharset);
+    const PageScan scan = scanPage(text);
+    const PageDecoder decoder(text, headerCharset, scan.metaCharset);
+
+    f.title = HtmlToText(decoder.decode(scan.title), false).trimmed();
+    f.refresh = decoder.decode(scan.refresh);
+    // A relative base is taken against the page's own address.
+    if (!scan.base.isEmpty())
+        f.base = ResolveURL(pageUrl, decoder.decode(scan.base));
+
+    Recorder frames(f.FrameLinks), links(f.PageLinks), images(f.ImageLinks);
+    // The same value against the same base is the same address: repeats (an image used
+    // twenty times) are dropped before the costly resolution.
+    QSet<QByteArray> rawSeen[3][2];
+    for (const ScannedAddress& a : scan.addresses) {
+        QSet<QByteArray>& raw = rawSeen[static_cast<int>(a.kind)][a.afterBase ? 1 : 0];
+        const qsizetype before = raw.size();
+        raw.insert(a.value);
+        if (raw.size() == before)
+            continue;
+        const QString& from = a.afterBase && !f.base.isEmpty() ? f.base : pageUrl;
+        QString address = ResolveURL(from, decoder.decode(a.value));
+        if (address.isEmpty())
+            continue;
+        // A blank would split the "address file-name" line in the wrong place.
+        if (address.contains(u' '))
+            address.replace(u' ', QStringLiteral("%20"));
+        switch (a.kind) {
+        case ScannedAddress::Kind::Link: {
+            // Only a link that has a file name joins the list of those seen.
+            if (address.left(6).compare(u"mailto", Qt::CaseInsensitive) == 0 || links.seen(address))
+                break;
+            const QString fileName = UrlToFileName(address);
+            if (!fileName.isEmpty())
+                links.record(address, fileName);
+            break;
+        }
+        case ScannedAddress::Kind::Image:
+            if (!images.seen(address))
+                images.record(address, UrlToFileName(address));
+            break;
+        case ScannedAddress::Kind::Frame:
+            if (!frames.seen(address))
+                frames.record(address, UrlToFileName(address));
+            break;
+        }
+    }
+    return f;
+}
+
+QString AnalysePage(TElement& page, const QByteArray* content, QByteArrayView headerCharset)
+{
+    TExt* ext = page.Ext();
+    if (!ext || ext->Analysed)
+        return {};
+    ext->Analysed = true;
+    ext->FrameLinks.clear();
+    ext->PageLinks.clear();
+    ext->ImageLinks.clear();
+    if (!page.IsHtml())
+        return {};
+    QByteArray stored;
+    if (!content) {
+        QFile file(page.GetSavePath());
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        stored = file.readAll();
+        content = &stored;
+    }
+    const QByteArray charset = headerCharset.isEmpty() ? charsetParameter(page.ContentType.toLatin1())
+                                                       : headerCharset.toByteArray();
+    PageFindings f = analyseContent(*content, page.GetURL(), charset);
+    ext->FrameLinks = std::move(f.FrameLinks);
+    ext->PageLinks = std::move(f.PageLinks);
+    ext->ImageLinks = std::move(f.ImageLinks);
+
+    if (page.GetName().endsWith(u' ') && !f.title.isEmpty()) {
+        // The check is made on the name the page would really get: a sibling bearing it
+        // keeps the provisional name rather than a "~1" variant of the title.
+        const QString name = CleanName(f.title).trimmed();
+        const TreeNode* parentNode = page.Parent() ? page.Parent()->Node() : nullptr;
+        if (!name.isEmpty() && UniqueSiblingName(name, page.Node(), parentNode) == name)
+            page.SetName(name);
+    }
+    return f.refresh;
+}
+
+void CreateFramePages(TElement& page)
+{
+    if (!page.HasExt() || !page.Node())
+        return;
+    AnalysePage(page);
+    const QStringList frames = page.Ext()->FrameLinks;
+    int made = 0;
+    for (qsizetype i = 0; i < frames.size(); ++i) {
+        const QString address = FirstWord(frames[i]);
+        if (page.FindElementByURL(address))
+            continue; // also a frame that loads its own page
+        if (made++ == kMaxChildrenPerCall) {
+            logCapped(page, "cadres", frames.size() - i);
+            break;
+        }
+        TElement* child = newPageChild(page, AfterFirstWord(frames[i]), address);
+        // A frame belongs to its page and does not use up a level of depth.
+        child->SetDownLoadLinksDepth(page.GetDownLoadLinksDepth());
+        child->Save();
+    }
+}
+
+void CreateImageChildren(TElement& page)
+{
+    if (!page.HasExt())
+        return;
+    AnalysePage(page);
+    const QStringList images = page.Ext()->ImageLinks;
+    int made = 0;
+    for (qsizetype i = 0; i < images.size(); ++i) {
+        const QString address = FirstWord(images[i]);
+        // The page's own images count as near it: a page analysed again gets no duplicates.
+        if (page.FindImageByURL(address) || page.FindLocal(address))
+            continue;
+        if (made++ == kMaxChildrenPerCall) {
+            logCapped(page, "images", images.size() - i);
+            break;
+        }
+        auto image = std::make_unique<TElement>(page.store());
+        image->SetHasExt(false);
+        image->Kind = kindImage;
+        image->SetParent(&page);
+        image->SetName(NoDuplicateImgName(AfterFirstWord(images[i]), page));
+        image->SetURL(address);
+        CreeRepIfNotExists(folderOf(page.GetIniFileName()), &page.store().env());
+        page.addImage(std::move(image));
+    }
+    page.SaveImages();
+    if (!images.isEmpty() && page.store().seeImages())
+        page.BuildImageNodes();
+}
+
+void CreateLinkedPages(TElement& page)
+{
+    if (!page.HasExt() || !page.Node())
+        return;
+    const QStringList include = maskList(page.GetIncludeMask());
+    const QStringList exclude = maskList(page.GetExcludeMask());
+    AnalysePage(page);
+    const QStringList links = page.Ext()->PageLinks;
+    const QString start = page.GetDownLoadLinksStart();
+    int made = 0;
+    for (qsizetype i = 0; i < links.size(); ++i) {
+        const QString address = FirstWord(links[i]);
+        const QString fileName = AfterFirstWord(links[i]);
+        const QString lowered = fileName.toLower();
+        if (!include.isEmpty() && !MatchesAnyMask(include, lowered))
+            continue;
+        if (!exclude.isEmpty() && MatchesAnyMask(exclude, lowered))
+            continue;
+        if (!address.startsWith(start) || page.FindElementByURL(address))
+            continue;
+        if (made++ == kMaxChildrenPerCall) {
+            logCapped(page, "liens", links.size() - i);
+            break;
+        }
+        // Its depth stays unset: it answers the page's depth minus one.
+        newPageChild(page, fileName, address)->Save();
+    }
+}
+
+} // namespace glanix

@@ -1,0 +1,378 @@
+#include "config/AtomicFile.h"
+#include "store/FileNames.h"
+#include "store/StatusTexts.h"
+#include "tests/engine/EngineFixture.h"
+
+using namespace glanix;
+using namespace glanix::test;
+using Outcome = DownloadReport::Outcome;
+
+namespace {
+
+struct DownloadCycle : EngineFixture {
+    TElement* home_ = nullptr;
+
+    // A small site: a frameset, pages with images and links, a link outside the prefix, a
+    // link excluded by the masks, a dead link and a page one level too deep.
+    void buildSite()
+    {
+        page("index.html",
+             "<html><head><title>Accueil</title></head><frameset><frame src=\"menu.html\">"
+             "<frame src=\"news/a.html\"></frameset></html>");
+        page("menu.html",
+             "<html><body><img src=\"logo.gif\"><a href=\"news/b.html\">B</a>"
+             "<a href=\"files/doc.zip\">zip</a><a href=\"/other/x.html\">hors</a></body></html>");
+        page("news/a.html",
+             "<html><head><title>Article A</title></head><body><img src=\"../logo.gif\">"
+             "<img src=\"pic.png\"><a href=\"b.html\">b</a><a href=\"dead.html\">mort</a></body></html>");
+        page("news/b.html",
+             "<html><head><title>Article B</title></head><body><a href=\"c.html\">c</a></body></html>");
+        page("news/c.html", "<html><body><a href=\"d.html\">d</a></body></html>");
+        page("news/d.html", "<html><body>trop loin</body></html>");
+        page("news/pic.png", QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(300, 'p'));
+        page("logo.gif", QByteArray("GIF89a", 6) + QByteArray(100, 'g'));
+        page("files/doc.zip", "PK");
+        page("other/x.html", "<html>ailleurs</html>");
+    }
+
+    TElement* openSite(int depth = 2)
+    {
+        TElement* agent = agentWith({{QStringLiteral("Accueil"), server.url("/index.html")}}, depth);
+        home_ = agent->Node()->firstChild()->element();
+        home_->SetDownLoadLinksStart(server.url("/news/"));
+        home_->SetExcludeMask(QStringLiteral("*.zip"));
+        return agent;
+    }
+};
+
+} // namespace
+
+TEST_F(DownloadCycle, FirstCycleStoresPagesFramesImagesAndLinksToTheDepth)
+{
+    buildSite();
+    openSite(2);
+    ASSERT_TRUE(runCycle());
+
+    for (const char* path : {"/index.html", "/menu.html", "/news/a.html", "/news/b.html", "/news/c.html",
+                             "/logo.gif", "/news/pic.png"}) {
+        TElement* e = find(server.url(QString::fromLatin1(path)));
+        ASSERT_NE(e, nullptr) << path;
+        EXPECT_EQ(e->StatusNumber, 200) << path;
+        EXPECT_TRUE(e->Complete) << path;
+        EXPECT_EQ(read(e->GetSavePath()), read(site + QString::fromLatin1(path).mid(1))) << path;
+    }
+    // Frames keep the page's depth; b is two links away, c three; the prefix keeps "/other"
+    // out and the mask the archive.
+    EXPECT_EQ(find(server.url("/news/d.html")), nullptr);
+    EXPECT_EQ(find(server.url("/other/x.html")), nullptr);
+    EXPECT_EQ(find(server.url("/files/doc.zip")), nullptr);
+    EXPECT_EQ(server.count("GET", "/other/x.html"), 0);
+    EXPECT_EQ(find(server.url("/news/dead.html"))->StatusNumber, 404);
+    EXPECT_EQ(find(server.url("/news/dead.html"))->State, stateError);
+
+    // New pages are unread, provisional names took the titles, images are not marked.
+    TElement* article = find(server.url("/news/a.html"));
+    EXPECT_EQ(article->GetName(), u"Article A");
+    EXPECT_EQ(article->State, stateUnread);
+    EXPECT_EQ(find(server.url("/logo.gif"))->State, stateRead);
+    EXPECT_EQ(article->ContentType, u"text/html");
+
+    const Scheduler& s = *scheduler;
+    EXPECT_EQ(s.NbNew, view.count(Outcome::New));
+    EXPECT_EQ(s.NbVerified, static_cast<int>(view.reports.size()));
+    EXPECT_EQ(view.count(Outcome::Error), 1);
+    EXPECT_EQ(s.Running, 0);
+    EXPECT_TRUE(s.Threads().empty());
+    // Every document was fetched once in the cycle.
+    EXPECT_EQ(server.count("GET", "/news/b.html"), 1);
+    EXPECT_EQ(server.count("GET", "/logo.gif"), 1);
+    EXPECT_FALSE(view.barVisible);
+    EXPECT_EQ(view.panels[panelCommunication], QString());
+}
+
+TEST_F(DownloadCycle, UnchangedSiteCostsHeadRequestsOnlyAndRewritesNothing)
+{
+    buildSite();
+    openSite(2);
+    ASSERT_TRUE(runCycle());
+    const QString stored = find(server.url("/news/a.html"))->GetSavePath();
+    const QDateTime written = QFileInfo(stored).lastModified();
+    const int verified = scheduler->NbVerified;
+    server.clearRequests();
+
+    ASSERT_TRUE(runCycle());
+    EXPECT_EQ(server.count("GET"), 0);
+    EXPECT_GT(server.count("HEAD"), 3);
+    EXPECT_EQ(scheduler->NbNew + scheduler->NbModified, 0);
+    EXPECT_EQ(view.count(Outcome::Unchanged) + view.count(Outcome::Error),
+              static_cast<int>(view.reports.size()));
+    EXPECT_LE(scheduler->NbVerified, verified);
+    EXPECT_EQ(QFileInfo(stored).lastModified(), written);
+    EXPECT_FALSE(QFileInfo::exists(SaveFileNameVersionPrec(stored, 2)));
+}
+
+TEST_F(DownloadCycle, ChangedPageBecomesTheNewVersionUnreadAndCountedModified)
+{
+    page("p.html", "<html><body>avant</body></html>", 7200);
+    agentWith({{QStringLiteral("Page"), server.url("/p.html")}});
+    ASSERT_TRUE(runCycle());
+    TElement* e = find(server.url("/p.html"));
+    e->SetState(stateRead);
+    const TDateTime first = e->LastModified;
+
+    page("p.html", "<html><body>après le changement</body></html>", 60);
+    ASSERT_TRUE(runCycle());
+    EXPECT_EQ(read(e->GetSavePath()), "<html><body>après le changement</body></html>");
+    EXPECT_EQ(read(SaveFileNameVersionPrec(e->GetSavePath(), 2)), "<html><body>avant</body></html>");
+    EXPECT_EQ(e->State, stateUnread);
+    EXPECT_EQ(scheduler->NbModified, 1);
+    EXPECT_EQ(scheduler->NbNew, 0);
+    EXPECT_EQ(view.count(Outcome::Modified), 1);
+    EXPECT_EQ(e->BeforeLastModified, first);
+    EXPECT_GT(e->LastModified, first);
+}
+
+TEST_F(DownloadCycle, SameBytesUnderANewDateAreNotAVersion)
+{
+    page("p.html", "<p>pareil</p>", 7200);
+    agentWith({{QStringLiteral("Page"), server.url("/p.html")}});
+    ASSERT_TRUE(runCycle());
+    TElement* e = find(server.url("/p.html"));
+    e->SetState(stateRead);
+    page("p.html", "<p>pareil</p>", 60);
+    ASSERT_TRUE(runCycle());
+    EXPECT_EQ(server.count("GET", "/p.html"), 2);
+    EXPECT_FALSE(QFileInfo::exists(SaveFileNameVersionPrec(e->GetSavePath(), 2)));
+    EXPECT_EQ(e->State, stateRead);
+    EXPECT_EQ(scheduler->NbModified + scheduler->NbNew, 0);
+}
+
+TEST_F(DownloadCycle, VersionsShiftWithoutLosingOneThatMustStay)
+{
+    page("p.html", "v1", 9000);
+    TElement* agent = agentWith({{QStringLiteral("Page"), server.url("/p.html")}});
+    agent->SetVersions(2);
+    ASSERT_TRUE(runCycle());
+    page("p.html", "v2", 6000);
+    ASSERT_TRUE(runCycle());
+    page("p.html", "v3", 3000);
+    ASSERT_TRUE(runCycle());
+    page("p.html", "v4", 60);
+    ASSERT_TRUE(runCycle());
+    const QString path = find(server.url("/p.html"))->GetSavePath();
+    EXPECT_EQ(read(path), "v4");
+    EXPECT_EQ(read(SaveFileNameVersionPrec(path, 2)), "v3");
+    EXPECT_EQ(read(SaveFileNameVersionPrec(path, 3)), "v2");
+    EXPECT_FALSE(QFileInfo::exists(SaveFileNameVersionPrec(path, 4)));
+}
+
+TEST_F(DownloadCycle, IncompletePageIsResumedWithARangeAndEndsAt200)
+{
+    const QByteArray body = QByteArray(4000, 'a') + QByteArray(1000, 'b');
+    const QDateTime modified = QDateTime::currentDateTime().addDays(-2);
+    std::atomic<int> gets = 0;
+    server.on("/long.html", [&](const RecordedRequest& request) {
+        Reply r = TestServer::answerDocument(request, Document {.body = body, .lastModified = modified});
+        // The first transfer breaks after the headers and 1000 bytes of body.
+        if (request.method == "GET" && gets++ == 0)
+            r.closeAfter = 1200;
+        return r;
+    });
+    agentWith({{QStringLiteral("Long"), server.url("/long.html")}});
+    ASSERT_TRUE(runCycle());
+    TElement* e = find(server.url("/long.html"));
+    EXPECT_FALSE(e->Complete);
+    EXPECT_TRUE(e->StatusText().endsWith(u" - Incomplet"));
+    const qint64 partial = QFileInfo(e->GetSavePath()).size();
+    EXPECT_GT(partial, 0);
+    EXPECT_LT(partial, body.size());
+
+    ASSERT_TRUE(runCycle());
+    const QList<RecordedRequest> requests = server.requests();
+    const auto resumed = std::find_if(requests.rbegin(), requests.rend(),
+                                      [](const RecordedRequest& r) { return r.method == "GET"; });
+    ASSERT_NE(resumed, requests.rend());
+    EXPECT_EQ(resumed->header("Range"), QStringLiteral("bytes=%1-4999/5000").arg(partial).toLatin1());
+    EXPECT_TRUE(e->Complete);
+    EXPECT_EQ(e->StatusNumber, 200);
+    EXPECT_EQ(read(e->GetSavePath()), body);
+    // The broken copy was not kept as a version of the page.
+    EXPECT_FALSE(QFileInfo::exists(SaveFileNameVersionPrec(e->GetSavePath(), 2)));
+}
+
+TEST_F(DownloadCycle, IncompleteImageIsNotStored)
+{
+    page("p.html", "<img src=\"broken.gif\">");
+    server.on("/broken.gif", [](const RecordedRequest& request) {
+        Reply r = Reply::text(200, QByteArray(800, 'i'), "image/gif");
+        if (request.method == "GET")
+            r.closeAfter = 300;
+        return r;
+    });
+    agentWith({{QStringLiteral("Page"), server.url("/p.html")}});
+    ASSERT_TRUE(runCycle());
+    TElement* image = find(server.url("/broken.gif"));
+    ASSERT_NE(image, nullptr);
+    EXPECT_FALSE(image->Complete);
+    EXPECT_FALSE(QFileInfo::exists(image->GetSavePath()));
+}
+
+TEST_F(DownloadCycle, RedirectionsAreFollowedRecordedAndBounded)
+{
+    page("new.html", "<html>ici</html>");
+    server.on("/old.html",
+              [](const RecordedRequest&) { return Reply::redirect(301, "/new.html;jsessionid=1"); });
+    for (int i = 0; i < 7; ++i) {
+        const QByteArray next = "/loop" + QByteArray::number(i + 1);
+        server.on("/loop" + QByteArray::number(i),
+                  [next](const RecordedRequest&) { return Reply::redirect(302, next); });
+    }
+    server.on("/tofile", [](const RecordedRequest&) { return Reply::redirect(302, "file:///etc/passwd"); });
+    agentWith({{QStringLiteral("Ancien"), server.url("/old.html")},
+               {QStringLiteral("Boucle"), server.url("/loop0")},
+               {QStringLiteral("Fichier"), server.url("/tofile")}});
+    ASSERT_TRUE(runCycle());
+
+    TElement* moved = find(server.url("/old.html"));
+    ASSERT_NE(moved, nullptr);
+    EXPECT_EQ(moved->GetURL(), server.url("/old.html"));
+    EXPECT_EQ(moved->Location, u"/new.html");
+    EXPECT_EQ(moved->StatusNumber, 301);
+    EXPECT_EQ(read(moved->GetSavePath()), "<html>ici</html>");
+
+    // Five passes: loop0 .. loop4 asked, loop5 never.
+    EXPECT_EQ(server.count("HEAD", "/loop4"), 1);
+    EXPECT_EQ(server.count("HEAD", "/loop5"), 0);
+    EXPECT_FALSE(QFileInfo::exists(find(server.url("/loop0"))->GetSavePath()));
+    EXPECT_EQ(find(server.url("/tofile"))->StatusNumber, 302);
+}
+
+TEST_F(DownloadCycle, CredentialsInAnAddressNeverLeaveInRequestsOrMessages)
+{
+    page("p.html", "<html>secret</html>");
+    server.on("/moved", [this](const RecordedRequest&) {
+        return Reply::redirect(302, server.url("/p.html").toLatin1());
+    });
+    const QString url = server.url("/moved").replace(u"://"_qs, u"://jean:motdepasse@"_qs);
+    agentWith({{QStringLiteral("Privé"), url}});
+    ASSERT_TRUE(runCycle());
+    for (const RecordedRequest& r : server.requests())
+        EXPECT_FALSE(r.raw.contains("motdepasse")) << r.raw.constData();
+    TElement* e = find(url);
+    ASSERT_NE(e, nullptr);
+    // Read back from the element's file, where the messages were saved.
+    EXPECT_FALSE(e->GetMessages().isEmpty());
+    EXPECT_FALSE(e->GetMessages().join(u'\n').contains(u"motdepasse"));
+}
+
+TEST_F(DownloadCycle, FormAddressIsPostedWithItsBody)
+{
+    server.on("/form.cgi", [](const RecordedRequest& r) {
+        return Reply::text(200, r.method == "POST" ? "<html>merci " + r.body + "</html>" : "<html>?</html>");
+    });
+    agentWith({{QStringLiteral("Formulaire"), server.url("/form.cgi??nom=Dupont&ville=Lyon")}});
+    ASSERT_TRUE(runCycle());
+    const RecordedRequest post = server.lastRequest();
+    EXPECT_EQ(post.method, "POST");
+    EXPECT_EQ(post.target, "/form.cgi");
+    EXPECT_EQ(post.body, "nom=Dupont&ville=Lyon");
+    EXPECT_EQ(post.header("Content-Type"), "application/x-www-form-urlencoded");
+    TElement* e = find(server.url("/form.cgi??nom=Dupont&ville=Lyon"));
+    EXPECT_EQ(read(e->GetSavePath()), "<html>merci nom=Dupont&ville=Lyon</html>");
+}
+
+TEST_F(DownloadCycle, FailuresBecomeStatusesAndStoreNothing)
+{
+    page("ok.html", "<html>ok</html>");
+    server.on("/error", [](const RecordedRequest&) { return Reply::text(500, "<html>panne</html>"); });
+    server.on("/garbage", [](const RecordedRequest&) { return Reply::raw("HTTP/1.1 99999 ???\r\n\r\n"); });
+    quint16 closedPort = 0;
+    {
+        TestServer gone;
+        closedPort = gone.port();
+    }
+    agentWith({{QStringLiteral("Erreur"), server.url("/error")},
+               {QStringLiteral("Charabia"), server.url("/garbage")},
+               {QStringLiteral("Fermé"), QStringLiteral("http://127.0.0.1:%1/x.html").arg(closedPort)},
+               {QStringLiteral("Ftp"), QStringLiteral("ftp://127.0.0.1/x")},
+               {QStringLiteral("Ok"), server.url("/ok.html")}});
+    ASSERT_TRUE(runCycle());
+    TElement* error = find(server.url("/error"));
+    EXPECT_EQ(error->StatusNumber, 500);
+    EXPECT_EQ(error->State, stateError);
+    EXPECT_FALSE(QFileInfo::exists(error->GetSavePath()));
+    EXPECT_EQ(find(server.url("/garbage"))->StatusNumber, -2);
+    TElement* closed = find(QStringLiteral("http://127.0.0.1:%1/x.html").arg(closedPort));
+    EXPECT_EQ(closed->StatusNumber, -3);
+    EXPECT_EQ(closed->StatusText(), StatusText(-3));
+    EXPECT_FALSE(QFileInfo::exists(closed->GetSavePath()));
+    // Tried twice: the server was only momentarily unreachable, perhaps.
+    EXPECT_EQ(closed->GetMessages().filter(u"Impossible d'ouvrir"_qs).size(), 2);
+    EXPECT_EQ(find(QStringLiteral("ftp://127.0.0.1/x"))->StatusNumber, 0);
+    EXPECT_EQ(find(server.url("/ok.html"))->StatusNumber, 200);
+}
+
+TEST_F(DownloadCycle, FullDiskLeavesTheStoredCopyAndTheElementAsTheyWere)
+{
+    page("p.html", "ancien", 7200);
+    agentWith({{QStringLiteral("Page"), server.url("/p.html")}});
+    ASSERT_TRUE(runCycle());
+    TElement* e = find(server.url("/p.html"));
+    const TDateTime date = e->LastModified;
+    page("p.html", "nouveau", 60);
+    failNextAtomicWrites(1);
+    ASSERT_TRUE(runCycle());
+    EXPECT_EQ(read(e->GetSavePath()), "ancien");
+    EXPECT_EQ(e->LastModified, date);
+    EXPECT_EQ(scheduler->NbModified, 0);
+    EXPECT_TRUE(env().errorLogged());
+    // The next check fetches it again.
+    ASSERT_TRUE(runCycle());
+    EXPECT_EQ(read(e->GetSavePath()), "nouveau");
+}
+
+TEST_F(DownloadCycle, LinkPlantedAtTheStoredNameIsReplacedNotFollowed)
+{
+    page("p.html", "contenu du site");
+    AgentBuilder builder(home.path(), QStringLiteral("Veille"));
+    builder.address({}, StoredDoc {.name = QStringLiteral("Page"), .url = server.url("/p.html")});
+    const QString outside = home.file(QStringLiteral("outside.txt"));
+    QFile(outside).open(QIODevice::WriteOnly);
+    TElement* agent = open(builder);
+    agent->SetFrequency(0);
+    TElement* e = agent->Node()->firstChild()->element();
+    QDir().mkpath(QFileInfo(e->GetSavePath()).path());
+    ASSERT_TRUE(QFile::link(outside, e->GetSavePath()));
+    ASSERT_TRUE(QFile::link(outside, e->GetSavePath() + QStringLiteral(".glanix-new")));
+    ASSERT_TRUE(runCycle());
+    EXPECT_EQ(read(outside), QByteArray());
+    EXPECT_EQ(read(e->GetSavePath()), "contenu du site");
+    EXPECT_FALSE(QFileInfo(e->GetSavePath()).isSymLink());
+}
+
+TEST_F(DownloadCycle, FramesLoadingThemselvesAndLinkChainsStopAtTheDepth)
+{
+    page("self.html", "<frameset><frame src=\"self.html\"><frame src=\"chain1.html\"></frameset>");
+    for (int i = 1; i < 30; ++i)
+        page(QStringLiteral("chain%1.html").arg(i),
+             QStringLiteral("<a href=\"chain%1.html\">x</a>").arg(i + 1).toLatin1());
+    agentWith({{QStringLiteral("Soi"), server.url("/self.html")}}, 3);
+    ASSERT_TRUE(runCycle());
+    EXPECT_EQ(server.count("GET", "/self.html"), 1);
+    EXPECT_NE(find(server.url("/chain4.html")), nullptr);
+    EXPECT_EQ(find(server.url("/chain5.html")), nullptr);
+}
+
+TEST_F(DownloadCycle, InformationOnlyRecordsTheDatesWithoutStoring)
+{
+    page("p.html", "<html>info</html>", 7200);
+    TElement* agent = agentWith({{QStringLiteral("Info"), server.url("/p.html")}});
+    agent->SetDownLoadType(1);
+    ASSERT_TRUE(runCycle());
+    TElement* e = find(server.url("/p.html"));
+    EXPECT_EQ(server.count("GET"), 0);
+    EXPECT_GT(e->LastModified, 0);
+    EXPECT_EQ(e->Size, 17);
+    EXPECT_EQ(scheduler->NbNew, 1);
+    EXPECT_FALSE(QFileInfo::exists(e->GetSavePath()));
+}
