@@ -184,7 +184,7 @@ TElement* createAgent(ElementStore& store, const NewAgentChoice& choice, Setting
     return agent;
 }
 
-TElement* addAddress(TElement& parent, const NewAddress& spec)
+TElement* addAddress(TElement& parent, const NewAddress& wanted)
 {
     TreeNode* parentNode = parent.Node();
     if (!parentNode || !parent.HasExt())
@@ -192,7 +192,8 @@ TElement* addAddress(TElement& parent, const NewAddress& spec)
     // Siblings on disk count too: a name already used would overwrite its file.
     parent.LoadChildren(1);
     ElementStore& store = parent.store();
-    QString name = spec.name.trimmed().isEmpty() ? QStringLiteral("Nouvelle adresse ") : CleanName(spec.name);
+    QString name
+        = wanted.name.trimmed().isEmpty() ? QStringLiteral("Nouvelle adresse ") : CleanName(wanted.name);
     name = UniqueSiblingName(name, nullptr, parentNode);
 
     auto* e = new TElement(store);
@@ -201,14 +202,14 @@ TElement* addAddress(TElement& parent, const NewAddress& spec)
     e->SetParent(&parent);
     e->SetName(name);
     TreeNode* node = parentNode->addChild(e->GetName(), e);
-    const QString url = addScheme(spec.url.trimmed());
+    const QString url = addScheme(wanted.url.trimmed());
     e->SetURL(url);
-    e->SetFrequency(spec.frequency.value_or(parent.GetFrequency()));
-    e->SetDownLoadImages(spec.downLoadImages.value_or(parent.GetDownLoadImages()));
-    e->SetDownLoadLinksDepth(spec.depth.value_or(parent.GetDownLoadLinksDepth()));
-    e->SetDownLoadLinksStart(spec.sameServer ? ServerPart(url) : QString());
-    e->SetIncludeMask(spec.includeMask.value_or(parent.GetIncludeMask()));
-    e->SetExcludeMask(spec.excludeMask.value_or(parent.GetExcludeMask()));
+    e->SetFrequency(wanted.frequency.value_or(parent.GetFrequency()));
+    e->SetDownLoadImages(wanted.downLoadImages.value_or(parent.GetDownLoadImages()));
+    e->SetDownLoadLinksDepth(wanted.depth.value_or(parent.GetDownLoadLinksDepth()));
+    e->SetDownLoadLinksStart(wanted.sameServer ? ServerPart(url) : QString());
+    e->SetIncludeMask(wanted.includeMask.value_or(parent.GetIncludeMask()));
+    e->SetExcludeMask(wanted.excludeMask.value_or(parent.GetExcludeMask()));
     if (!e->Save()) {
         node->deleteNode();
         return nullptr;

@@ -77,7 +77,7 @@ struct NewAddress {
 
 // Adds an address under `parent` (a linked page under an address or a page), named uniquely
 // among its siblings, with a node, saved. Options not given are taken as the parent has them.
-TElement* addAddress(TElement& parent, const NewAddress& spec);
+TElement* addAddress(TElement& parent, const NewAddress& wanted);
 
 // The element at a path of names under the agent ("Docs/Presse"), reading folders as it
 // goes; the agent itself for an empty path; null when a name is missing.

@@ -138,9 +138,9 @@ int runAdd(Context& ctx)
         ctx.err << (p.error.isEmpty() ? QString() : p.error + u'\n') << usage;
         return kExitUsage;
     }
-    NewAddress spec;
-    spec.name = p.options.value(QStringLiteral("--name"));
-    spec.sameServer = p.options.contains(QStringLiteral("--same-server"));
+    NewAddress wanted;
+    wanted.name = p.options.value(QStringLiteral("--name"));
+    wanted.sameServer = p.options.contains(QStringLiteral("--same-server"));
     if (p.options.contains(QStringLiteral("--depth"))) {
         const auto depth = parseInteger(p.options.value(QStringLiteral("--depth")));
         if (!depth || *depth < 0 || *depth > 50) {
@@ -148,7 +148,7 @@ int runAdd(Context& ctx)
                     << " (de 0 à 50)\n";
             return kExitUsage;
         }
-        spec.depth = *depth;
+        wanted.depth = *depth;
     }
     if (p.options.contains(QStringLiteral("--images"))) {
         const QString images = p.options.value(QStringLiteral("--images"));
@@ -156,7 +156,7 @@ int runAdd(Context& ctx)
             ctx.err << "--images attend 0 ou 1\n";
             return kExitUsage;
         }
-        spec.downLoadImages = images == u"1";
+        wanted.downLoadImages = images == u"1";
     }
     if (p.options.contains(QStringLiteral("--frequency"))) {
         const auto code = parseReal(p.options.value(QStringLiteral("--frequency")));
@@ -165,7 +165,7 @@ int runAdd(Context& ctx)
                     << " (0, -1, -2, -3 ou JOURS.PERIODE)\n";
             return kExitUsage;
         }
-        spec.frequency = *code;
+        wanted.frequency = *code;
     }
     QString error;
     const auto url = acceptAgentAddress(p.positional[1], &error);
@@ -173,7 +173,7 @@ int runAdd(Context& ctx)
         ctx.err << error << '\n';
         return kExitUsage;
     }
-    spec.url = *url;
+    wanted.url = *url;
 
     Env env(ctx.home);
     ElementStore store(env);
@@ -189,9 +189,9 @@ int runAdd(Context& ctx)
         ctx.err << "Dossier introuvable dans l'agent " << agent->GetName() << " : " << folderPath << '\n';
         return kExitUsage;
     }
-    TElement* address = addAddress(*parent, spec);
+    TElement* address = addAddress(*parent, wanted);
     if (!address) {
-        ctx.err << "Impossible d'enregistrer l'adresse " << spec.url << '\n';
+        ctx.err << "Impossible d'enregistrer l'adresse " << wanted.url << '\n';
         return kExitFailure;
     }
     ctx.out << "Adresse créée : " << address->TreePath() << '\n'

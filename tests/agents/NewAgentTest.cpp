@@ -199,10 +199,10 @@ TEST_F(NewAgentTest, AddressesGetUniqueNamesAndTheirParentsOptions)
     ASSERT_NE(presse, nullptr);
     presse->SetDownLoadLinksDepth(3);
 
-    NewAddress spec;
-    spec.url = "lwn.net";
-    spec.name = "Le Journal"; // taken: a second file must not replace the first
-    TElement* e = addAddress(*presse, spec);
+    NewAddress wanted;
+    wanted.url = "lwn.net";
+    wanted.name = "Le Journal"; // taken: a second file must not replace the first
+    TElement* e = addAddress(*presse, wanted);
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(e->GetName(), "Le Journal~1");
     EXPECT_EQ(e->GetURL(), "http://lwn.net");
