@@ -114,7 +114,7 @@ bool HeadlessCycle::run(const QStringList& agents)
     }
     for (const QString& name : names) {
         QString error;
-        if (!openAgent(store, agentFilePath(m_env.home(), name), &error)) {
+        if (!openAgent(store, agentFilePath(m_env.home(), name), {}, &error)) {
             m_err << error << '\n';
             return false;
         }

@@ -1,5 +1,6 @@
 #include "ui/MessageBoxPrompt.h"
 
+#include "ui/NormalCursor.h"
 #include "ui/TFormConfirm.h"
 
 #include <QCoreApplication>
@@ -60,6 +61,7 @@ UserPrompt::Button MessageBoxPrompt::ask(Icon icon, const QString& text, unsigne
         if (b == escape)
             box.setEscapeButton(button);
     }
+    const NormalCursor arrow;
     box.exec();
     const auto it = chosen.find(box.clickedButton());
     return it == chosen.end() ? escape : it->second;
@@ -68,6 +70,7 @@ UserPrompt::Button MessageBoxPrompt::ask(Icon icon, const QString& text, unsigne
 bool MessageBoxPrompt::confirm(const QString& text, const std::function<void(bool)>& dontAskAgainChanged)
 {
     TFormConfirm dialog(QString(text).replace(u'\r', u'\n'), dontAskAgainChanged, m_parent);
+    const NormalCursor arrow;
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -53,6 +53,7 @@ WizardDepthPage::WizardDepthPage(QWidget* parent)
     group->addButton(m_allLinks);
     group->addButton(m_sameServer);
     m_sameServer->setChecked(true);
+    connect(m_depth, &QSpinBox::textChanged, this, [this] { emit depthChanged(depth()); });
 
     auto* depthRow = new QHBoxLayout;
     depthRow->addWidget(new QLabel(tr("Profondeur de chargement"), this));
@@ -75,6 +76,11 @@ int WizardDepthPage::depth() const
 bool WizardDepthPage::downLoadImages() const
 {
     return m_images->isChecked();
+}
+
+bool WizardDepthPage::sameServer() const
+{
+    return m_sameServer->isChecked();
 }
 
 QString WizardDepthPage::linksStart(const QString& address) const

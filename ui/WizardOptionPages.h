@@ -43,8 +43,15 @@ public:
 
     bool skipsMasksPage() const { return depth() == 0; }
 
+    // "Sur le même serveur" rather than "Suivre tous les liens".
+    bool sameServer() const;
+
     // Images, depth and link prefix, the prefix from the element's address.
     void applyTo(TElement& element) const;
+
+signals:
+    // The depth typed so far (the masks page is offered above 0).
+    void depthChanged(int depth);
 
 private:
     NumberEdit* m_depth;

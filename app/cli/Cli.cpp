@@ -1,10 +1,11 @@
 #include "app/cli/Cli.h"
 
+#include "agents/AgentFile.h"
+#include "agents/TreeListing.h"
+#include "app/cli/AgentCommands.h"
 #include "app/cli/GetCommand.h"
 #include "app/cli/PageCommands.h"
 #include "app/cli/UpdateCommand.h"
-#include "agents/AgentFile.h"
-#include "agents/TreeListing.h"
 #include "config/Env.h"
 #include "config/Home.h"
 #include "config/IniFile.h"
@@ -29,7 +30,7 @@ int treeCommand(Context& ctx)
     store.setSeeImages(ini.readBool(u"General", u"SeeImages", true));
     store.setFavoritesFolder(ini.readString(u"General", u"FavoritesFolder"));
     QString error;
-    TElement* agent = openAgent(store, agentFilePath(ctx.home, ctx.args.first()), &error);
+    TElement* agent = openAgent(store, agentFilePath(ctx.home, ctx.args.first()), {}, &error);
     if (!agent) {
         ctx.err << error << '\n';
         return kExitUsage;
@@ -49,6 +50,11 @@ const std::vector<CommandInfo>& commands()
         {"update", "update [AGENT ...]   télécharge ce qui est à vérifier (par défaut : les agents ouverts)",
          runUpdate},
         {"tree", "tree AGENT        l'arborescence complète d'un agent (AGENT.gnx ou chemin)", treeCommand},
+        {"new-agent", "new-agent NOM [--dir DOSSIER]   crée un agent (un dossier d'adresses)", runNewAgent},
+        {"add",
+         "add AGENT URL [--name NOM] [--folder CHEMIN] [--depth N] [--images 0|1] [--same-server] "
+         "[--frequency CODE]   ajoute une adresse",
+         runAdd},
         {"analyse", "analyse FICHIER [--url ADRESSE]   titre, base, rafraîchissement, cadres, liens et images d'une page",
          analyseCommand},
         {"compare", "compare ANCIEN NOUVEAU [--out FICHIER]   marque ce qui a changé (Compared.html)", compareCommand},

@@ -1,24 +1,42 @@
-#include "ui/MainWindow.h"
-
+#include "agents/DefaultAgents.h"
+#include "agents/MainController.h"
 #include "config/Home.h"
+#include "config/TerminationSignals.h"
+#include "ui/GlanixApplication.h"
+#include "ui/TForm1.h"
 
-#include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    glanix::GlanixApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Glanix"));
     QApplication::setApplicationVersion(QStringLiteral(GLANIX_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("glanix"));
     QStringList args = QApplication::arguments();
     args.removeFirst();
+    const QStringList given = args;
     QString error;
     const QString home = glanix::resolveHome(args, QApplication::applicationDirPath(), &error);
     if (home.isEmpty()) {
         QMessageBox::critical(nullptr, QStringLiteral("Glanix"), error);
         return 1;
     }
-    glanix::MainWindow window(home, args);
+
+    glanix::MainServices services;
+    services.home = home;
+    services.arguments = args;
+    services.applicationsDir = glanix::userApplicationsDir();
+    // The menu entry starts this program on this home when the home was chosen by hand.
+    services.launchCommand = {QApplication::applicationFilePath()};
+    if (given.size() != args.size())
+        services.launchCommand << QStringLiteral("--home") << QDir::cleanPath(home);
+
+    glanix::TForm1 window(services);
+    glanix::TerminationSignals termination;
+    QObject::connect(&termination, &glanix::TerminationSignals::terminationRequested, &window,
+                     [&window](int) { window.terminate(); });
     window.show();
     return app.exec();
 }

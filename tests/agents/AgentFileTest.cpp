@@ -1,9 +1,12 @@
 #include "agents/AgentFile.h"
 
 #include "agents/TreeListing.h"
+#include "config/IniFile.h"
 #include "store/ElementStore.h"
 #include "store/TElement.h"
 #include "tests/support/AgentBuilder.h"
+#include "tests/support/MainFakes.h"
+#include "tests/support/ScriptedPrompt.h"
 #include "tests/support/TempHome.h"
 
 #include <QFile>
@@ -97,10 +100,126 @@ TEST_F(AgentFileTest, FoldersOfTheAgentFile)
     EXPECT_FALSE(readAgentFolders(home.file("nodl.gnx"), {}, f, &error));
     EXPECT_EQ(error, QString::fromUtf8("Le sous-répertoire \"DL\" de l'agent nodl.gnx est introuvable."));
 
-    EXPECT_EQ(openAgent(store, home.file("missing.gnx"), &error), nullptr);
+    EXPECT_EQ(openAgent(store, home.file("missing.gnx"), {}, &error), nullptr);
     EXPECT_EQ(error, "Agent missing.gnx introuvable");
     EXPECT_EQ(store.tree().topLevelCount(), 0);
     EXPECT_TRUE(store.openAgents().isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+using glanix::test::ScriptedFolders;
+using glanix::test::ScriptedPrompt;
+
+struct FolderCheckTest : AgentFileTest {
+    ScriptedPrompt prompt;
+    ScriptedFolders folders;
+
+    AgentDialogs dialogs() { return AgentDialogs {&prompt, &folders, {}}; }
+
+    QString key(const QString& file, const char* name)
+    {
+        return IniFile(home.file(file)).readString(u"Glanix", QString::fromLatin1(name));
+    }
+};
+
+TEST_F(FolderCheckTest, AMissingFolderIsFoundBesideTheOtherAndKept)
+{
+    home.mkdir("A/Favs");
+    home.mkdir("A/DL");
+    home.write("a.gnx", ("[Glanix]\nSaveFileName=" + home.file("A/DL/")).toUtf8());
+    ASSERT_TRUE(checkAgentFolders(home.file("a.gnx"), home.env(), {}, dialogs()));
+    EXPECT_EQ(key("a.gnx", "DirChilds"), home.file("A/Favs/"));
+
+    home.write("b.gnx", ("[Glanix]\nDirChilds=" + home.file("A/Favs") + "\nSaveFileName=/gone/DL/").toUtf8());
+    ASSERT_TRUE(checkAgentFolders(home.file("b.gnx"), home.env(), {}, dialogs()));
+    EXPECT_EQ(key("b.gnx", "SaveFileName"), home.file("A/DL/"));
+
+    // An older agent file names its download folder only in the shortcut folder's settings.
+    home.write("A/Favs/GlanixDefault.ini", ("[Glanix]\nSaveFileName=" + home.file("A/DL")).toUtf8());
+    home.write("c.gnx", ("[Glanix]\nDirChilds=" + home.file("A/Favs/")).toUtf8());
+    EXPECT_EQ(agentDownloadFolder(home.file("c.gnx"), {}, home.env()), home.file("A/DL/"));
+    EXPECT_EQ(key("c.gnx", "SaveFileName"), home.file("A/DL/"));
+    EXPECT_TRUE(prompt.questions().empty());
+}
+
+TEST_F(FolderCheckTest, TheUserIsAskedWhereAFolderWentAndADownloadFolderMustBeNamedDL)
+{
+    home.mkdir("B/Raccourcis");
+    home.mkdir("B/Stock/dl");
+    home.mkdir("B/Stock/DL");
+    home.write("b.gnx", "[Glanix]\nDirChilds=/gone/Favs/\nSaveFileName=/gone/DL/\n");
+
+    // Favs: asked for, then DL: a folder called "dl" is refused, the agent stays closed.
+    prompt.setNextAnswer(UserPrompt::Ok);
+    folders.setNextFolder(home.file("B/Raccourcis"));
+    prompt.setNextAnswer(UserPrompt::Ok);
+    folders.setNextFolder(home.file("B/Stock/dl"));
+    prompt.setNextAnswer(UserPrompt::Ok);
+    EXPECT_EQ(openAgent(store, home.file("b.gnx"), dialogs()), nullptr);
+    EXPECT_EQ(
+        prompt.texts(),
+        QStringList({"Le sous-répertoire \"Favs\" de l'agent b.gnx est introuvable.\r\rVeuillez indiquer "
+                     "son chemin",
+                     "Le sous-répertoire \"DL\" de l'agent b.gnx est introuvable.\r\rVeuillez indiquer son "
+                     "chemin",
+                     "Le chemin que vous avez indiqué\rne contient pas le répertoire \"DL\""}));
+    EXPECT_EQ(folders.titles(),
+              QStringList({"Indiquez l'emplacement du répertoire \"Favs\"\rde l'agent b.gnx",
+                           "Indiquez l'emplacement du répertoire \"DL\"\r de l'agent b.gnx"}));
+    EXPECT_EQ(key("b.gnx", "DirChilds"), home.file("B/Raccourcis/")); // kept for next time
+    EXPECT_EQ(store.tree().topLevelCount(), 0);
+
+    // Next time only DL is asked for; "DL" itself is taken.
+    prompt.clear();
+    prompt.setNextAnswer(UserPrompt::Ok);
+    folders.setNextFolder(home.file("B/Stock/DL/"));
+    TElement* agent = openAgent(store, home.file("b.gnx"), dialogs());
+    ASSERT_NE(agent, nullptr);
+    EXPECT_EQ(agent->DLDir(), home.file("B/Stock/DL/"));
+    EXPECT_EQ(key("b.gnx", "SaveFileName"), home.file("B/Stock/DL/"));
+
+    // Cancelling the dialog leaves the agent closed and the file as it was.
+    home.write("c.gnx", "[Glanix]\nDirChilds=/gone/Favs/\nSaveFileName=/gone/DL/\n");
+    prompt.setNextAnswer(UserPrompt::Ok);
+    folders.setNextFolder(QString());
+    EXPECT_EQ(openAgent(store, home.file("c.gnx"), dialogs()), nullptr);
+    EXPECT_EQ(key("c.gnx", "DirChilds"), "/gone/Favs/");
+}
+
+TEST_F(FolderCheckTest, IdenticalFoldersAreRefusedAndForgotten)
+{
+    home.mkdir("C/Tout");
+    home.write(
+        "c.gnx",
+        ("[Glanix]\nDirChilds=" + home.file("C/Tout") + "\nSaveFileName=" + home.file("C/Tout/")).toUtf8());
+    prompt.setNextAnswer(UserPrompt::Ok);
+    EXPECT_EQ(openAgent(store, home.file("c.gnx"), dialogs()), nullptr);
+    EXPECT_EQ(prompt.texts().last(),
+              "Les 2 répertoires \"Favs\" et \"DL\" correspondant à un agent\rne peuvent être identiques");
+    EXPECT_EQ(key("c.gnx", "DirChilds"), "");
+    EXPECT_EQ(key("c.gnx", "SaveFileName"), "");
+}
+
+TEST_F(FolderCheckTest, TheFavouritesAgentAndAMissingFileWithoutQuestions)
+{
+    home.mkdir("Favoris");
+    home.mkdir("F/DL");
+    store.setFavoritesFolder(home.file("Favoris"));
+    home.write("f.gnx", ("[Glanix]\nDirChilds=FAVORITES\\\nSaveFileName=" + home.file("F/DL/")).toUtf8());
+    TElement* agent = openAgent(store, home.file("f.gnx"), dialogs());
+    ASSERT_NE(agent, nullptr);
+    EXPECT_EQ(agent->FavsDir(), home.file("Favoris/"));
+    EXPECT_EQ(key("f.gnx", "DirChilds"), "FAVORITES\\"); // the file keeps naming the favourites
+
+    // A missing agent file opens nothing and asks nothing; asking its folders tells.
+    EXPECT_EQ(openAgent(store, home.file("absent.gnx"), dialogs()), nullptr);
+    EXPECT_TRUE(prompt.texts().isEmpty());
+    prompt.setNextAnswer(UserPrompt::Ok);
+    EXPECT_EQ(agentChildsFolder(home.file("absent.gnx"), {}, &prompt), "");
+    EXPECT_EQ(prompt.texts(), QStringList({"Agent absent.gnx introuvable"}));
 }
 
 } // namespace

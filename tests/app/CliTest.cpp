@@ -39,3 +39,61 @@ TEST(Cli, TreeListsAWholeAgent)
     EXPECT_TRUE(broken.err.contains("introuvable"));
     EXPECT_EQ(runCli({"--home", home.path(), "tree"}).code, 2);
 }
+
+TEST(Cli, NewAgentAndAddMakeWhatTheWizardMakes)
+{
+    TempHome home;
+    const CliResult made = runCli({"--home", home.path(), "new-agent", "Veille"});
+    ASSERT_EQ(made.code, 0) << made.err.toStdString();
+    EXPECT_TRUE(made.out.startsWith("Agent créé : Veille\n"));
+    EXPECT_TRUE(home.exists("Veille.gnx"));
+    EXPECT_TRUE(home.exists("Veille/Favs"));
+    EXPECT_TRUE(home.read("Veille/DL/GlanixDefault.ini").contains("Frequency=0")); // "Systématique"
+
+    const CliResult again = runCli({"--home", home.path(), "new-agent", "Veille"});
+    EXPECT_EQ(again.code, 2);
+    EXPECT_EQ(again.err, "Un agent portant ce nom existe déjà\n");
+    EXPECT_EQ(runCli({"--home", home.path(), "new-agent", "../Ailleurs"}).code, 2);
+    // Another agent's folder is not taken without a yes, which nobody can give here.
+    const CliResult taken
+        = runCli({"--home", home.path(), "new-agent", "Autre", "--dir", home.file("Veille")});
+    EXPECT_EQ(taken.code, 2);
+    EXPECT_TRUE(taken.err.startsWith("Ce répertoire est celui d'un agent existant."));
+    const CliResult elsewhere
+        = runCli({"--home", home.path(), "new-agent", "Autre", "--dir", home.file("X/Y")});
+    EXPECT_EQ(elsewhere.code, 0) << elsewhere.err.toStdString();
+    EXPECT_TRUE(home.exists("X/Y/DL/GlanixDefault.ini"));
+
+    const CliResult added
+        = runCli({"--home", home.path(), "add", "Veille", "lwn.net/Articles/", "--name", "LWN", "--depth",
+                  "1", "--images", "0", "--same-server", "--frequency", "-1"});
+    ASSERT_EQ(added.code, 0) << added.err.toStdString();
+    EXPECT_TRUE(added.out.startsWith("Adresse créée : Veille\\LWN\n"));
+    const QByteArray url = home.read("Veille/Favs/LWN.url");
+    EXPECT_TRUE(url.contains("URL=http://lwn.net/Articles/"));
+    EXPECT_TRUE(url.contains("DownLoadLinksDepth=1"));
+    EXPECT_TRUE(url.contains("DownLoadImages=0"));
+    EXPECT_TRUE(url.contains("DownLoadLinksStart=http://lwn.net"));
+    EXPECT_TRUE(url.contains("Frequency=-1"));
+    // The same name again does not replace the first address.
+    ASSERT_EQ(runCli({"--home", home.path(), "add", "Veille", "https://lwn.net/", "--name", "LWN"}).code, 0);
+    EXPECT_TRUE(home.read("Veille/Favs/LWN.url").contains("URL=http://lwn.net/Articles/"));
+    EXPECT_TRUE(home.exists("Veille/Favs/LWN~1.url"));
+    const QStringList tree
+        = runCli({"--home", home.path(), "tree", "Veille"}).out.split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(tree.size(), 3);
+
+    const CliResult empty = runCli({"--home", home.path(), "add", "Veille", "  "});
+    EXPECT_EQ(empty.code, 2);
+    EXPECT_EQ(empty.err, "Vous n'avez pas renseigné l'adresse\n");
+    const CliResult noAgent = runCli({"--home", home.path(), "add", "Absent", "lwn.net"});
+    EXPECT_EQ(noAgent.code, 2);
+    EXPECT_EQ(noAgent.err, "Agent Absent.gnx introuvable\n");
+    const CliResult noFolder
+        = runCli({"--home", home.path(), "add", "Veille", "lwn.net", "--folder", "Presse"});
+    EXPECT_EQ(noFolder.code, 2);
+    EXPECT_TRUE(noFolder.err.startsWith("Dossier introuvable"));
+    EXPECT_EQ(runCli({"--home", home.path(), "add", "Veille", "lwn.net", "--depth", "-2"}).code, 2);
+    EXPECT_EQ(runCli({"--home", home.path(), "add", "Veille", "lwn.net", "--frequency", "-7"}).code, 2);
+    EXPECT_EQ(runCli({"--home", home.path(), "add", "Veille", "lwn.net", "--bogus"}).code, 2);
+}

@@ -112,7 +112,7 @@ struct EngineFixture : ::testing::Test {
         if (!store)
             store = std::make_unique<ElementStore>(env());
         QString error;
-        TElement* e = openAgent(*store, agent.agentFile(), &error);
+        TElement* e = openAgent(*store, agent.agentFile(), {}, &error);
         EXPECT_NE(e, nullptr) << error.toStdString();
         return e;
     }

@@ -1,52 +1,302 @@
-#include "ui/MainWindow.h"
-
+#include "config/IniFile.h"
 #include "store/TElement.h"
 #include "tests/support/AgentBuilder.h"
-#include "tests/support/TempHome.h"
-#include "ui/ElementTreeModel.h"
+#include "tests/ui/MainWindowFixture.h"
+#include "ui/AddressBox.h"
+#include "ui/StatusBars.h"
 
-#include <QDir>
-#include <QTreeView>
-#include <gtest/gtest.h>
+#include <QDialog>
+#include <QDockWidget>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QToolBar>
+#include <QWidgetAction>
 
 using namespace glanix;
-using glanix::test::AgentBuilder;
-using glanix::test::TempHome;
+using namespace glanix::test;
 
 namespace {
 
-TEST(MainWindow, ShowsTheAgentsOfTheHomeInNameOrder)
+using MainWindowTest = MainWindowFixture;
+
+TEST_F(MainWindowTest, FirstStartShowsTheBaseAgentAndEveryMenu)
 {
-    TempHome home;
+    start();
+    EXPECT_EQ(window->windowTitle(), "Glanix 3.0");
+    EXPECT_EQ(topLevelNames(), QStringList({"Agent de Base"}));
+    EXPECT_EQ(currentText(), "Glanix");
+    EXPECT_TRUE(treeHasFocus());
+
+    QStringList menus;
+    for (QAction* a : window->menuBar()->actions())
+        menus << a->text();
+    EXPECT_EQ(
+        menus,
+        QStringList({"&Fichier", "&Edition", "&Vues", "&Connexion", "&Préférences", "Fe&nêtres", "&?"}));
+
+    // Shortcuts of the menus, some of which a menu designer could not express.
+    const std::pair<const char*, QKeySequence> keys[] = {
+        {"MenuOuvrirAgent", QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {"MenuFermerAgent", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
+        {"MenuQuitter", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {"MenuProprietes", QKeySequence(Qt::ALT | Qt::Key_Return)},
+        {"MenuActiver", QKeySequence(Qt::CTRL | Qt::Key_Space)},
+        {"MenuMarquerLu", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R)},
+        {"MenuNouvelleAdresse", QKeySequence(Qt::Key_Insert)},
+        {"MenuVoirLesImagesDansArborescence", QKeySequence(Qt::CTRL | Qt::Key_I)},
+        {"MenuModeComparaison", QKeySequence(Qt::Key_F10)},
+        {"MenuConnecter", QKeySequence(Qt::Key_F9)},
+        {"MenuCacherArborescence", QKeySequence(Qt::CTRL | Qt::Key_H)},
+        {"MenuMosaiqueHorizontale", QKeySequence(Qt::CTRL | Qt::Key_G)},
+    };
+    for (const auto& [name, key] : keys)
+        EXPECT_EQ(action(name)->shortcut(), key) << name;
+    // No two commands share a key.
+    QHash<QKeySequence, QString> used;
+    for (QAction* a : window->findChildren<QAction*>()) {
+        if (a->shortcut().isEmpty())
+            continue;
+        EXPECT_FALSE(used.contains(a->shortcut()))
+            << a->objectName().toStdString() << " and " << used.value(a->shortcut()).toStdString();
+        used.insert(a->shortcut(), a->objectName());
+    }
+
+    // What is not built yet is there, and disabled; what is built works.
+    EXPECT_FALSE(action("MenuExporter")->isEnabled());
+    EXPECT_FALSE(action("MenuNouvelleAdresse")->isEnabled());
+    EXPECT_TRUE(action("MenuOuvrirAgent")->isEnabled());
+    EXPECT_TRUE(action("MenuProprietes")->isEnabled());
+    EXPECT_TRUE(action("MenuConnecter")->isEnabled()); // an engine is there
+    EXPECT_FALSE(action("MenuEffacerFichiersOrphelins")->isVisible()); // debug mode only
+    // The settings the menus mirror.
+    EXPECT_TRUE(action("MenuVoirLesImagesDansArborescence")->isChecked());
+    EXPECT_TRUE(action("MenuModeComparaison")->isChecked());
+    EXPECT_FALSE(action("MenuConnexionRaccrocherQuandTermine")->isChecked());
+    EXPECT_TRUE(action("MenuConnexionResterEnVeille")->isChecked());
+
+    // Bars and panels a user finds at once.
+    for (const char* name :
+         {"ToolBarVues", "ToolBarArborescence", "ToolBarNavigation", "ToolBarConnexion", "ToolBarAdresse"})
+        EXPECT_TRUE(window->findChild<QToolBar*>(QLatin1String(name))->isVisible()) << name;
+    EXPECT_TRUE(window->statusBarGlobal()->isVisible());
+    EXPECT_FALSE(window->commBarVisible());
+    EXPECT_EQ(window->statusBarComm()->panelText(StatusBarComm::Counters), "Nouveaux et modifiés");
+    // Icons are drawn on every tool button.
+    for (QToolBar* bar : window->findChildren<QToolBar*>()) {
+        for (QAction* a : bar->actions()) {
+            if (!a->isSeparator() && !qobject_cast<QWidgetAction*>(a)) {
+                EXPECT_FALSE(a->icon().isNull()) << a->objectName().toStdString();
+            }
+        }
+    }
+    window->treeView()->expandAll();
+    screenshot(window.get(), QStringLiteral("main-window"));
+    EXPECT_TRUE(prompt.allAnswered());
+}
+
+TEST_F(MainWindowTest, QuittingSavesTheWindowTheMenusAndTheHistory)
+{
+    AgentBuilder::sample(home.path(), "Veille");
+    home.write("Glanix.ini",
+               "[OpenedAgents]\nAgent1=Veille\n[General]\nSplit=40\nWidth=900\nHeight=600\n"
+               "Left=20\nTop=30\n");
+    home.write("History.dat", "http://a.example/\r\nVeille\r\n");
+    start();
+    EXPECT_EQ(window->splitter()->sizes().value(0), 100); // raised to 100
+    EXPECT_EQ(window->toolBars().addressBox->entries(), QStringList({"http://a.example/", "Veille"}));
+    EXPECT_EQ(ini("General", "Starting"), "0");
+
+    type(Qt::Key_I, Qt::ControlModifier);
+    type(Qt::Key_F10);
+    action("MenuConnexionRaccrocherQuandTermine")->trigger();
+    window->toolBars().addressBox->remember("lwn.net");
+    window->setGeometry(60, 70, 700, 500);
+    window->splitter()->setSizes({250, 450});
+    window->findChild<QToolBar*>("ToolBarNavigation")->hide();
+    window->findChild<QToolBar*>("ToolBarConnexion")->hide();
+    ASSERT_TRUE(quit());
+
+    EXPECT_EQ(ini("General", "SeeImages"), "0");
+    EXPECT_EQ(ini("General", "Compare"), "0");
+    EXPECT_EQ(ini("General", "HangUpWhenFinished"), "1");
+    EXPECT_EQ(ini("General", "Width"), "700");
+    EXPECT_EQ(ini("General", "Left"), "60");
+    EXPECT_EQ(ini("General", "Split"), "250");
+    EXPECT_EQ(ini("OpenedAgents", "Agent1"), "Veille");
+    EXPECT_EQ(home.read("History.dat"), "lwn.net\r\nhttp://a.example/\r\nVeille\r\n");
+    EXPECT_FALSE(ini("Toolbars", "State").isEmpty());
+    EXPECT_EQ(downloads.shutdowns, 1);
+    EXPECT_EQ(views.placementsSaved, 1);
+
+    // The next run finds it all again, the tool bar the user hid included.
+    window.reset();
+    start();
+    EXPECT_FALSE(action("MenuVoirLesImagesDansArborescence")->isChecked());
+    EXPECT_FALSE(action("MenuModeComparaison")->isChecked());
+    EXPECT_TRUE(action("MenuConnexionRaccrocherQuandTermine")->isChecked());
+    EXPECT_EQ(window->geometry(), QRect(60, 70, 700, 500));
+    EXPECT_EQ(window->splitter()->sizes().value(0), 250);
+    EXPECT_FALSE(window->findChild<QToolBar*>("ToolBarConnexion")->isVisible());
+    EXPECT_TRUE(window->findChild<QToolBar*>("ToolBarNavigation")->isVisible()); // always shown again
+}
+
+TEST_F(MainWindowTest, ImagesInTheTreeFollowTheirMenuEntry)
+{
+    AgentBuilder::sample(home.path(), "Veille");
+    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n");
+    start();
+    MainController& c = window->controller();
+    TElement* journal = c.findByTreePath("Veille\\Presse\\Le Journal");
+    ASSERT_NE(journal, nullptr);
+    TreeNode* images = journal->Node()->firstChild();
+    ASSERT_EQ(images->text(), "Images");
+    ASSERT_EQ(images->childCount(), 2);
+    window->treeView()->setCurrentIndex(window->treeModel().indexOf(images->firstChild()));
+    ASSERT_EQ(currentText(), "logo.gif");
+
+    type(Qt::Key_I, Qt::ControlModifier);
+    EXPECT_FALSE(c.Opt().SeeImages);
+    EXPECT_EQ(journal->Node()->firstChild()->text(), "Suite");
+    EXPECT_EQ(currentText(), "Le Journal"); // moved up out of the removed nodes
+
+    type(Qt::Key_I, Qt::ControlModifier);
+    EXPECT_EQ(journal->Node()->firstChild()->text(), "Images");
+    EXPECT_EQ(journal->Node()->firstChild()->childCount(), 2);
+
+    // The information panel tells what the server said about the current element.
+    journal->GetMessages() << "<-  HTTP/1.0 200 OK" << "<-  Server: exemple/1.0";
+    ASSERT_EQ(c.currentElement(), journal);
+    action("MenuInformationsServeur")->trigger();
+    EXPECT_TRUE(window->infoPanel()->isVisible());
+    EXPECT_EQ(window->infoLabel()->text(), "Server: exemple/1.0");
+    window->setCommBarVisible(true);
+    window->treeView()->expandAll();
+    screenshot(window.get(), QStringLiteral("main-window-agent"));
+}
+
+TEST_F(MainWindowTest, PropertiesOpenOnTheCurrentElementAndGiveTheFocusBack)
+{
+    start();
+    QString title;
+    whenModal([&](QWidget* dialog) {
+        title = dialog->windowTitle();
+        static_cast<QDialog*>(dialog)->reject();
+    });
+    type(Qt::Key_Return, Qt::AltModifier);
+    EXPECT_EQ(title, "Propriétés");
+    EXPECT_TRUE(treeHasFocus());
+
+    // The general options dialog: help and the dial-up hook reach the window.
+    bool generalShown = false;
+    whenModal([&](QWidget* dialog) {
+        generalShown = dialog->windowTitle() == "Options générales";
+        static_cast<QDialog*>(dialog)->reject();
+    });
+    action("MenuOptionsGenerales")->trigger();
+    EXPECT_TRUE(generalShown);
+    EXPECT_TRUE(treeHasFocus());
+}
+
+TEST_F(MainWindowTest, OpeningAgentsFromTheDialog)
+{
+    start();
     AgentBuilder::sample(home.path(), "Veille");
     AgentBuilder::sample(home.path(), "Archives");
-    home.write("Cassé.gnx", "[Glanix]\nDirChilds=/nowhere/\n");
-    MainWindow window(home.path(), {});
-    window.show();
-    ElementTreeModel& model = window.treeModel();
-    ASSERT_EQ(model.rowCount(), 2);
-    EXPECT_EQ(model.index(0, 0).data().toString(), "Archives");
-    EXPECT_EQ(model.index(1, 0).data().toString(), "Veille");
-    EXPECT_EQ(window.treeView()->currentIndex(), model.index(0, 0));
+    QStringList listed;
+    QString hint;
+    whenModal([&](QWidget* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), "Ouvrir agents");
+        auto* list = dialog->findChild<QListWidget*>("ListAgents");
+        for (int i = 0; i < list->count(); ++i)
+            listed << list->item(i)->text();
+        hint = list->item(0)->toolTip();
+        screenshot(dialog, QStringLiteral("ouvrir-agents"));
+        list->clearSelection();
+        list->item(0)->setSelected(true);
+        list->item(2)->setSelected(true);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("ok"), Qt::LeftButton);
+    });
+    type(Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(listed, QStringList({"Archives", "Bonnes adresses", "Smart addresses", "Veille"}));
+    EXPECT_EQ(hint, "Agent sauvé dans\n" + home.path() + "Archives");
+    EXPECT_EQ(topLevelNames(), QStringList({"Agent de Base", "Archives", "Smart addresses"}));
+    EXPECT_EQ(currentText(), "Smart addresses");
 
-    // Expand everything of "Veille" and take a picture of the window.
-    QTreeView* view = window.treeView();
-    const QModelIndex veille = model.index(1, 0);
-    view->expand(veille);
-    for (int i = 0; i < 6; ++i) {
-        for (QModelIndex idx = veille; idx.isValid(); idx = view->indexBelow(idx))
-            view->expand(idx);
-    }
-    view->setCurrentIndex(veille);
-    const QImage shot = window.grab().toImage();
-    EXPECT_FALSE(shot.isNull());
-    // Every name fits in the panel.
-    for (QModelIndex idx = model.index(0, 0); idx.isValid(); idx = view->indexBelow(idx))
-        EXPECT_LE(view->visualRect(idx).right(), view->viewport()->width())
-            << idx.data().toString().toStdString();
-    const QString out = qEnvironmentVariable("GLANIX_SCREENSHOT_DIR", QDir::tempPath());
-    shot.save(out + "/glanix-main-window.png");
-    EXPECT_EQ(model.rowCount(model.index(0, 0, veille)), 0); // "Café du coin" has no children
+    action("MenuOuvrirTousLesAgents")->trigger();
+    EXPECT_EQ(topLevelNames().size(), 5);
+    prompt.setNextAnswer(UserPrompt::Ok);
+    type(Qt::Key_O, Qt::ControlModifier);
+    ASSERT_FALSE(prompt.texts().isEmpty());
+    EXPECT_EQ(prompt.texts().last(), "Tous les agents existants sont ouverts");
+}
+
+TEST_F(MainWindowTest, ClosingAnAgentTakesItOutOfEveryList)
+{
+    AgentBuilder::sample(home.path(), "Veille");
+    AgentBuilder::sample(home.path(), "Archives");
+    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\nAgent2=Archives\n");
+    start();
+    MainController& c = window->controller();
+    TElement* cafe = c.findByTreePath("Veille\\Café du coin");
+    TElement* journal = c.findByTreePath("Veille\\Presse\\Le Journal");
+    TElement* other = c.findByTreePath("Archives\\Outils");
+    for (TElement* e : {cafe, journal, other})
+        window->treeView()->setCurrentIndex(window->treeModel().indexOf(e->Node()));
+    EXPECT_GE(c.navigation().PreviousList().size(), 3);
+    views.open(wtInfo, cafe);
+    views.open(wtList, nullptr); // search results
+    views.open(wtInfo, other);
+
+    window->treeView()->setCurrentIndex(window->treeModel().indexOf(journal->Node()));
+    type(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(topLevelNames(), QStringList({"Archives"}));
+    EXPECT_EQ(currentText(), "Archives");
+    ASSERT_TRUE(c.navigation().PreviousList().contains(other));
+    for (TElement* e : c.navigation().PreviousList())
+        EXPECT_EQ(e->GetAgent()->GetName(), "Archives");
+    ASSERT_EQ(views.count(), 2); // the view of "Café du coin" is closed
+    EXPECT_EQ(views.element(0), other);
+    EXPECT_EQ(views.rowsRemovedFor.size(), 1u);
+    EXPECT_EQ(c.store().openAgents(), QStringList({home.file("Archives.gnx")}));
+
+    action("MenuFermerTousLesAgents")->trigger();
+    EXPECT_TRUE(topLevelNames().isEmpty());
+    EXPECT_EQ(views.count(), 0);
+    EXPECT_TRUE(c.navigation().PreviousList().isEmpty());
+    EXPECT_FALSE(action("MenuFermerAgent")->isEnabled());
+    ASSERT_TRUE(quit());
+    EXPECT_TRUE(ini("OpenedAgents", "Agent1").isEmpty());
+}
+
+TEST_F(MainWindowTest, TheCloseQueryKeepsRunningDownloads)
+{
+    start();
+    downloads.cycle = true;
+    prompt.setNextAnswer(UserPrompt::No);
+    EXPECT_FALSE(quit());
+    EXPECT_EQ(prompt.texts().last(), "Des téléchargements sont en cours. Voulez-vous les interrompre ?");
+    EXPECT_EQ(downloads.shutdowns, 0);
+    prompt.setNextAnswer(UserPrompt::Yes);
+    EXPECT_TRUE(quit());
+    EXPECT_EQ(downloads.timersStopped, 1);
+    EXPECT_EQ(downloads.shutdowns, 1);
+}
+
+TEST_F(MainWindowTest, TerminationDismissesDialogsAndSaves)
+{
+    start();
+    home.write("History.dat", "");
+    window->toolBars().addressBox->remember("debian.org");
+    downloads.cycle = true; // no question asked when the system ends the program
+    whenModal([&](QWidget*) { window->terminate(); });
+    action("MenuOptionsHtml")->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !window->isVisible(); }, 5000));
+    EXPECT_EQ(home.read("History.dat"), "debian.org\r\n");
+    EXPECT_EQ(ini("OpenedAgents", "Agent1"), "Agent de Base");
+    EXPECT_TRUE(prompt.texts().isEmpty());
 }
 
 } // namespace

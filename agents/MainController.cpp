@@ -1,0 +1,324 @@
+#include "agents/MainController.h"
+
+#include "agents/AgentFile.h"
+#include "agents/DefaultAgents.h"
+#include "agents/MainWindowPort.h"
+#include "agents/UpdateNotice.h"
+#include "agents/ViewWindows.h"
+#include "config/Env.h"
+#include "config/RemoteAccess.h"
+#include "config/UserPrompt.h"
+#include "engine/DownloadControl.h"
+#include "store/FileOps.h"
+#include "store/TElement.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace glanix {
+
+namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("MainController", text);
+}
+
+template<class T> T* required(T* service, const char* what)
+{
+    if (!service)
+        qFatal("MainController: %s manquant", what);
+    return service;
+}
+
+} // namespace
+
+MainController::MainController(const MainServices& services)
+    : m_env(std::make_unique<Env>(services.home, services.clock))
+    , m_settings(*m_env)
+    , m_store(std::make_unique<ElementStore>(*m_env))
+    , m_ownDownloads(services.downloads ? nullptr : std::make_unique<DownloadControl>())
+    , m_ownViews(services.views ? nullptr : std::make_unique<ViewWindows>())
+    , m_prompt(required(services.prompt, "prompt"))
+    , m_folders(required(services.folders, "folders"))
+    , m_remoteAccess(required(services.remoteAccess, "remoteAccess"))
+    , m_downloads(services.downloads ? services.downloads : m_ownDownloads.get())
+    , m_views(services.views ? services.views : m_ownViews.get())
+    , m_firstArgument(services.arguments.value(0))
+    , m_applicationsDir(services.applicationsDir)
+    , m_launchCommand(services.launchCommand)
+{
+    m_agents = std::make_unique<AgentCommands>(*m_store, m_settings.Opt(), *m_prompt, *m_folders, *m_views,
+                                               m_navigation, nullptr);
+    m_store->setHost(this);
+}
+
+MainController::~MainController()
+{
+    m_store->setHost(nullptr);
+}
+
+TElement* MainController::currentElement() const
+{
+    TreeNode* node = selectedNode();
+    return node ? node->element() : nullptr;
+}
+
+void MainController::created(MainWindowPort& port)
+{
+    m_port = &port;
+    m_agents->setPort(&port);
+    port.setCaption(QStringLiteral("Glanix ") + versionNumber());
+    // Each debug run starts a fresh log.
+    if (m_env->isDebug())
+        RemoveFile(m_env->homeFile(QStringLiteral("Erreurs.log")));
+    m_env->addErrorListener([this](const QString& message) {
+        if (m_port)
+            m_port->setCaption(QStringLiteral("Msg : ") + message);
+    });
+    port.setBusy(true);
+}
+
+void MainController::firstShow()
+{
+    if (m_shown || !m_port)
+        return;
+    m_shown = true;
+    m_port->restoreToolbars(m_settings.toolbarState());
+    m_loaded = m_settings.loadSettings(m_port->displayInfo());
+    m_store->setSeeImages(Opt().SeeImages);
+    m_store->setFavoritesFolder(Opt().FavoritesFolder);
+    m_port->applyWindowState(m_loaded);
+    m_port->optionsChanged();
+    if (TreeNode* first = m_store->tree().firstNode())
+        m_port->selectNode(first);
+    m_port->updateCommands();
+}
+
+void MainController::startup()
+{
+    if (m_started || m_startupRunning || !m_port)
+        return;
+    m_startupRunning = true;
+    MainWindowPort& port = *m_port;
+
+    installDefaultFolders(*m_env);
+    renameFreshDefaultFolders(m_env->home());
+
+    const bool fromArgument = Settings::isAgentFileArgument(m_firstArgument);
+    bool listed = false;
+    if (fromArgument) {
+        listed = true;
+        m_agents->open(m_firstArgument);
+    } else {
+        for (const QString& name : std::as_const(m_loaded.openedAgents)) {
+            listed = true;
+            m_agents->open(name);
+        }
+    }
+
+    const bool noAgentFile = QDir(m_env->home()).entryList({QStringLiteral("*.gnx")}, QDir::Files).isEmpty();
+    if (!listed && noAgentFile) {
+        if (!m_applicationsDir.isEmpty() && !m_launchCommand.isEmpty())
+            writeDesktopEntry(m_applicationsDir, m_launchCommand, *m_env);
+        createDefaultAgents(*m_store, AgentDialogs {m_prompt, m_folders, Opt().BookMarkFileName});
+    }
+
+    if (listed && m_store->tree().topLevelCount() > 0 && !port.startupKeysHeld())
+        reopenViewWindows();
+    if (!port.selectedNode() && m_store->tree().firstNode())
+        port.selectNode(m_store->tree().firstNode());
+
+    m_settings.endStarting();
+    port.setBusy(false);
+
+    prepareConnection();
+
+    // An agent file given as argument is never an unattended run, whatever its path holds.
+    if (!fromArgument && m_firstArgument.toLower().contains(QLatin1String("start"))) {
+        Opt().HangUpWhenFinished = true;
+        port.optionsChanged();
+        m_downloads->startCommand();
+    }
+
+    port.setCaption(startupCaption(*m_env));
+    port.focusTree();
+    m_downloads->startTimeOutWatch();
+    m_started = true;
+    m_startupRunning = false;
+    port.updateCommands();
+}
+
+void MainController::prepareConnection()
+{
+    if (!Opt().ConnectByModem)
+        return;
+    if (m_remoteAccess->isAvailable()) {
+        m_downloads->createDialUp(Opt().ConnectEntry);
+        return;
+    }
+    Opt().ConnectByModem = false;
+    m_prompt->inform(
+        tr("Vous avez peut-être eu un message indiquant qu'une librairie DLL était "
+           "introuvable\rindiquant que vous aviez probablement une connexion permanente à "
+           "Internet.\rGlanix se configure donc en \"Connexion par réseau\" et non \"par "
+           "modem\".\rCela signifie qu'il n'essaiera pas d'établir la connexion (numérotation)"));
+}
+
+TElement* MainController::findByTreePath(const QString& path)
+{
+    if (path.isEmpty())
+        return nullptr;
+    TreeNode* parent = m_store->tree().root();
+    TreeNode* node = nullptr;
+    for (const QString& part : path.split(u'\\')) {
+        if (node) {
+            if (TElement* e = node->element(); e && e->HasExt())
+                e->LoadChildren(1);
+            if (m_port)
+                m_port->expandNode(node);
+            parent = node;
+        }
+        node = nullptr;
+        for (int i = 0; i < parent->childCount() && !node; ++i) {
+            if (parent->child(i)->text() == part)
+                node = parent->child(i);
+        }
+        if (!node)
+            return nullptr;
+    }
+    return node->element();
+}
+
+void MainController::reopenViewWindows()
+{
+    TElement* last = nullptr;
+    for (const OpenedWindow& w : std::as_const(m_loaded.openedWindows)) {
+        TElement* e = findByTreePath(w.ShortCut);
+        if (!e || w.WindowType < wtDocument || w.WindowType > wtInfo)
+            continue;
+        // The document and image views are the likeliest cause of a start that never ended.
+        const bool needsFile = w.WindowType == wtDocument || w.WindowType == wtImage;
+        if (needsFile && (Opt().Starting || !QFileInfo::exists(e->GetSavePath())))
+            continue;
+        if (!m_views->open(w.WindowType, e))
+            continue;
+        m_port->expandNode(e->Node());
+        last = e;
+    }
+    if (m_views->count() > 0)
+        m_views->showFirst(m_loaded.firstWindowMaximized);
+    m_port->selectNode(last ? last->Node() : m_store->tree().firstNode());
+}
+
+bool MainController::canClose(bool ask)
+{
+    if (m_startupRunning)
+        return false;
+    if (ask && m_downloads->cycleInProgress()
+        && !m_prompt->yesNo(tr("Des téléchargements sont en cours. Voulez-vous les interrompre ?"),
+                            UserPrompt::No))
+        return false;
+    m_downloads->stopTimers();
+    return true;
+}
+
+void MainController::shutdown()
+{
+    if (m_shutDown || !m_port)
+        return;
+    m_shutDown = true;
+    MainWindowPort& port = *m_port;
+    m_downloads->shutdown();
+    m_closing = true;
+
+    if (!port.treePanelVisible())
+        port.showTreePanel();
+    MainWindowState state = port.captureWindowState();
+    state.openedAgents.clear();
+    for (const QString& file : std::as_const(m_store->openAgents()))
+        state.openedAgents << agentName(file);
+    state.openedWindows.clear();
+    for (int i = 0; i < m_views->count(); ++i) {
+        if (TElement* e = m_views->element(i))
+            state.openedWindows << OpenedWindow {m_views->windowType(i), e->TreePath()};
+    }
+    state.firstWindowMaximized = m_views->count() > 0 && m_views->isMaximized(0);
+    m_settings.saveSettings(state, m_firstArgument);
+
+    m_views->savePlacements();
+    m_settings.saveToolbarState(port.toolbarState());
+
+    port.selectNode(nullptr);
+    m_store->closeAll();
+    if (const int pending = m_downloads->pendingCount(); pending > 0)
+        m_env->logError(QStringLiteral("Reste %1").arg(pending));
+    RemoveFile(m_env->homeFile(QStringLiteral("Vue externe.html")));
+    RemoveFile(m_env->homeFile(QStringLiteral("Compared.html")));
+    if (m_env->isDebug() && m_env->errorLogged())
+        port.openTextFile(m_env->homeFile(QStringLiteral("Erreurs.log")));
+    if (m_downloads->threadsRunning() > 0 || m_views->count() > 0)
+        m_env->logError(QStringLiteral("ThreadsRunning = %1\rOpt.ListWindows.Count = %2")
+                            .arg(m_downloads->threadsRunning())
+                            .arg(m_views->count()));
+}
+
+void MainController::setSeeImages(bool on)
+{
+    Opt().SeeImages = on;
+    m_store->setSeeImages(on);
+    if (!on && m_port) {
+        // The selection leaves the nodes that are about to go.
+        TreeNode* selected = m_port->selectedNode();
+        TreeNode* kept = selected;
+        while (kept && kept->element()
+               && (kept->element()->Kind == kindImage || kept->element()->Kind == kindImageGroup))
+            kept = kept->parent();
+        if (kept != selected)
+            m_port->selectNode(kept);
+    }
+    for (TElement* e = m_store->ElementsWithExt().first(); e; e = ElementList::next(e)) {
+        if (!e->isAddressOrPage() || !e->Node())
+            continue;
+        if (on)
+            e->BuildImageNodes();
+        else
+            e->RemoveImageGroup();
+    }
+}
+
+TreeNode* MainController::selectedNode() const
+{
+    return m_port ? m_port->selectedNode() : nullptr;
+}
+
+void MainController::selectNode(TreeNode* node)
+{
+    if (m_port)
+        m_port->selectNode(node);
+}
+
+void MainController::refreshNode(TreeNode* node)
+{
+    if (m_port)
+        m_port->refreshNode(node);
+    else if (node)
+        node->notifyChanged();
+}
+
+void MainController::closeViewsOf(TElement* element)
+{
+    for (int i = m_views->count() - 1; i >= 0; --i) {
+        if (m_views->element(i) == element)
+            m_views->close(i);
+    }
+}
+
+void MainController::elementDestroyed(TElement* element)
+{
+    m_navigation.forget(element);
+    m_downloads->elementDestroyed(element);
+}
+
+} // namespace glanix

@@ -1,0 +1,138 @@
+#pragma once
+
+#include "agents/AgentCommands.h"
+#include "agents/Navigation.h"
+#include "config/Settings.h"
+#include "store/ElementStore.h"
+
+#include <QStringList>
+#include <memory>
+
+// The main window's logic without its widgets: it owns what the window owns for the whole run
+// (the Env, the settings and Opt, the element store with the root element and the open
+// agents, the navigation lists) and runs the window's lifecycle in order: creation, first
+// show (settings loaded), the start-up sequence at the first idle moment (default folders,
+// agents, first start, view windows, connection mode, unattended run, caption, time-out
+// watch), the close query and the shutdown (everything saved, elements freed, temporary
+// files deleted). It answers what the element store asks of the window. The window (TForm1)
+// creates it, implements MainWindowPort and forwards its events here.
+namespace glanix {
+
+class Clock;
+class DownloadControl;
+class FolderChooser;
+class MainWindowPort;
+class RemoteAccessProbe;
+class UserPrompt;
+class ViewWindows;
+
+// What the window is given to run on; tests replace any of it.
+struct MainServices {
+    QString home;
+    std::shared_ptr<Clock> clock; // null: the system's
+    // Required.
+    UserPrompt* prompt = nullptr;
+    FolderChooser* folders = nullptr;
+    RemoteAccessProbe* remoteAccess = nullptr;
+    // Optional.
+    DownloadControl* downloads = nullptr; // null: no engine
+    ViewWindows* views = nullptr; // null: no view windows
+    QStringList arguments; // the command line after the program name and --home
+    QString applicationsDir; // where the desktop entry goes
+    QStringList launchCommand; // what the desktop entry starts
+};
+
+class MainController final : private StoreHost {
+public:
+    explicit MainController(const MainServices& services);
+    ~MainController() override;
+    MainController(const MainController&) = delete;
+    MainController& operator=(const MainController&) = delete;
+
+    Env& env() { return *m_env; }
+
+    Settings& settings() { return m_settings; }
+
+    TOptGene& Opt() { return m_settings.Opt(); }
+
+    ElementStore& store() { return *m_store; }
+
+    NavigationHistory& navigation() { return m_navigation; }
+
+    AgentCommands& agents() { return *m_agents; }
+
+    UserPrompt& prompt() { return *m_prompt; }
+
+    FolderChooser& folders() { return *m_folders; }
+
+    RemoteAccessProbe& remoteAccess() { return *m_remoteAccess; }
+
+    DownloadControl& downloads() { return *m_downloads; }
+
+    ViewWindows& views() { return *m_views; }
+
+    const QString& firstArgument() const { return m_firstArgument; }
+
+    // The element of the selected node (`ElementCourant`).
+    TElement* currentElement() const;
+
+    bool starting() const { return !m_started; }
+
+    bool startupRunning() const { return m_startupRunning; }
+
+    bool closing() const { return m_closing; }
+
+    // --- Lifecycle, in this order ----------------------------------------------------------
+    // Caption, debug switch and error log, cursor.
+    void created(MainWindowPort& port);
+    // Tool bars, settings and address history loaded; the first node selected.
+    void firstShow();
+    // The start-up sequence; runs once.
+    void startup();
+    // The close query: false keeps the window open. Without `ask` (the system asked the
+    // program to end) running downloads are interrupted without a question.
+    bool canClose(bool ask = true);
+    // Everything saved and freed; the window goes next.
+    void shutdown();
+
+    // "Voir les images dans l'arborescence": image nodes built or removed in every page.
+    void setSeeImages(bool on);
+
+    // The tree-path of an element back to its element, expanding the nodes passed.
+    TElement* findByTreePath(const QString& path);
+
+private:
+    TreeNode* selectedNode() const override;
+    void selectNode(TreeNode* node) override;
+    void refreshNode(TreeNode* node) override;
+    void closeViewsOf(TElement* element) override;
+    void elementDestroyed(TElement* element) override;
+
+    void reopenViewWindows();
+    void prepareConnection();
+
+    std::unique_ptr<Env> m_env;
+    Settings m_settings;
+    std::unique_ptr<ElementStore> m_store;
+    NavigationHistory m_navigation;
+    std::unique_ptr<DownloadControl> m_ownDownloads;
+    std::unique_ptr<ViewWindows> m_ownViews;
+    UserPrompt* m_prompt;
+    FolderChooser* m_folders;
+    RemoteAccessProbe* m_remoteAccess;
+    DownloadControl* m_downloads;
+    ViewWindows* m_views;
+    std::unique_ptr<AgentCommands> m_agents;
+    MainWindowPort* m_port = nullptr;
+    QString m_firstArgument;
+    QString m_applicationsDir;
+    QStringList m_launchCommand;
+    MainWindowState m_loaded;
+    bool m_shown = false;
+    bool m_started = false;
+    bool m_startupRunning = false;
+    bool m_closing = false;
+    bool m_shutDown = false;
+};
+
+} // namespace glanix

@@ -1,0 +1,52 @@
+#include "agents/Navigation.h"
+
+#include "store/TElement.h"
+
+namespace glanix {
+
+namespace {
+
+bool isImageKind(const TElement* e)
+{
+    return e->Kind == kindImage || e->Kind == kindImageGroup;
+}
+
+} // namespace
+
+void NavigationHistory::recordVisit(TElement* current)
+{
+    if (!current)
+        return;
+    for (TElement* e : std::as_const(m_next)) {
+        if (!isImageKind(e))
+            m_previous.prepend(e);
+    }
+    m_next.clear();
+    m_previous.removeAll(current);
+    if (!isImageKind(current))
+        m_previous.prepend(current);
+    while (m_previous.size() > kMaxEntries)
+        m_previous.removeAt(kMaxEntries);
+}
+
+void NavigationHistory::forget(TElement* element)
+{
+    // Every occurrence: a freed element left behind would be followed later.
+    m_previous.removeAll(element);
+    m_next.removeAll(element);
+}
+
+void NavigationHistory::forgetAgent(TElement* agent)
+{
+    auto ofAgent = [agent](TElement* e) { return e->GetAgent() == agent; };
+    m_previous.removeIf(ofAgent);
+    m_next.removeIf(ofAgent);
+}
+
+void NavigationHistory::clear()
+{
+    m_previous.clear();
+    m_next.clear();
+}
+
+} // namespace glanix

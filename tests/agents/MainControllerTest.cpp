@@ -1,0 +1,289 @@
+#include "agents/MainController.h"
+
+#include "agents/MainWindowPort.h"
+#include "config/IniFile.h"
+#include "store/TElement.h"
+#include "tests/support/AgentBuilder.h"
+#include "tests/support/FakeRemoteAccess.h"
+#include "tests/support/MainFakes.h"
+#include "tests/support/ScriptedPrompt.h"
+#include "tests/support/TempHome.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace glanix;
+using namespace glanix::test;
+
+namespace {
+
+// The window as the controller sees it, without widgets.
+struct FakePort final : MainWindowPort {
+    QStringList captions;
+    bool busy = false;
+    TreeNode* selected = nullptr;
+    QList<TreeNode*> expanded;
+    bool shiftHeld = false;
+    MainWindowState applied;
+    MainWindowState state;
+    bool treeVisible = true;
+    QByteArray toolbars;
+    QStringList opened;
+
+    void setCaption(const QString& caption) override { captions << caption; }
+
+    void setBusy(bool b) override { busy = b; }
+
+    TreeNode* selectedNode() const override { return selected; }
+
+    void selectNode(TreeNode* node) override { selected = node; }
+
+    void expandNode(TreeNode* node) override { expanded << node; }
+
+    void refreshNode(TreeNode*) override { }
+
+    void focusTree() override { }
+
+    bool startupKeysHeld() const override { return shiftHeld; }
+
+    DisplayInfo displayInfo() const override { return DisplayInfo {QRect(0, 0, 1600, 1000), {}, "Sans"}; }
+
+    void applyWindowState(const MainWindowState& s) override { applied = s; }
+
+    MainWindowState captureWindowState() const override { return state; }
+
+    bool treePanelVisible() const override { return treeVisible; }
+
+    void showTreePanel() override { treeVisible = true; }
+
+    void restoreToolbars(const QByteArray& s) override { toolbars = s; }
+
+    QByteArray toolbarState() const override { return "barres"; }
+
+    void optionsChanged() override { }
+
+    void updateCommands() override { }
+
+    void processEvents() override { }
+
+    void openTextFile(const QString& path) override { opened << path; }
+};
+
+struct MainControllerTest : ::testing::Test {
+    TempHome home;
+    QTemporaryDir dataHome;
+    ScriptedPrompt prompt;
+    ScriptedFolders folders;
+    FakeRemoteAccess remoteAccess {true};
+    FakeDownloads downloads;
+    FakeViews views;
+    FakePort port;
+    std::unique_ptr<MainController> c;
+    bool shiftHeld = false;
+
+    void run(const QStringList& arguments = {})
+    {
+        MainServices s;
+        s.home = home.path();
+        s.clock = std::shared_ptr<Clock>(&home.clock(), [](Clock*) {});
+        s.prompt = &prompt;
+        s.folders = &folders;
+        s.remoteAccess = &remoteAccess;
+        s.downloads = &downloads;
+        s.views = &views;
+        s.arguments = arguments;
+        s.applicationsDir = dataHome.path() + "/applications";
+        s.launchCommand = {"/usr/bin/glanix"};
+        port = FakePort {};
+        port.shiftHeld = shiftHeld;
+        views.windows.clear();
+        c = std::make_unique<MainController>(s);
+        c->created(port);
+        c->firstShow();
+        c->startup();
+    }
+
+    void quit()
+    {
+        ASSERT_TRUE(c->canClose());
+        c->shutdown();
+        c.reset();
+    }
+
+    QString ini(const char* section, const char* key) const
+    {
+        return IniFile(home.file("Glanix.ini"))
+            .readString(QString::fromLatin1(section), QString::fromLatin1(key));
+    }
+
+    QStringList agents() const
+    {
+        QStringList names;
+        for (int i = 0; i < c->store().tree().topLevelCount(); ++i)
+            names << c->store().tree().topLevel(i)->text();
+        return names;
+    }
+};
+
+TEST_F(MainControllerTest, TheVeryFirstStart)
+{
+    run();
+    EXPECT_TRUE(home.exists("Agent de Base.gnx"));
+    EXPECT_TRUE(home.exists("Bonnes adresses.gnx"));
+    EXPECT_TRUE(home.exists("Smart addresses.gnx"));
+    EXPECT_EQ(agents(), QStringList({"Agent de Base"}));
+    ASSERT_NE(port.selected, nullptr);
+    EXPECT_EQ(port.selected->text(), "Glanix");
+    const QString entry = QString::fromUtf8(home.read(dataHome.path() + "/applications/glanix.desktop"));
+    EXPECT_TRUE(entry.contains("Exec=/usr/bin/glanix %f"));
+    EXPECT_EQ(ini("General", "Starting"), "0");
+    EXPECT_FALSE(port.busy);
+    EXPECT_EQ(port.captions, QStringList({"Glanix 3.0", "Glanix 3.0"}));
+    EXPECT_EQ(downloads.timeOutWatches, 1);
+    EXPECT_EQ(downloads.dialUps, QStringList({""})); // NetworkManager is there: by modem
+    quit();
+    EXPECT_EQ(ini("OpenedAgents", "Agent1"), "Agent de Base");
+    EXPECT_EQ(ini("OpenedAgents", "Agent2"), "");
+
+    // The second start opens what was open and makes nothing new.
+    QFile::remove(dataHome.path() + "/applications/glanix.desktop");
+    run();
+    EXPECT_EQ(agents(), QStringList({"Agent de Base"}));
+    EXPECT_FALSE(home.exists(dataHome.path() + "/applications/glanix.desktop"));
+}
+
+TEST_F(MainControllerTest, OpenedAgentsInOrderAndAnAgentFileArgumentLeavesThemAlone)
+{
+    AgentBuilder::sample(home.path(), "Veille");
+    AgentBuilder::sample(home.path(), "Archives");
+    AgentBuilder::sample(home.path(), "Divers");
+    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\nAgent2=Disparu\nAgent3=Archives\n");
+    run();
+    EXPECT_EQ(agents(), QStringList({"Veille", "Archives"})); // the missing one skipped silently
+    EXPECT_TRUE(prompt.texts().isEmpty());
+    EXPECT_FALSE(home.exists("Agent de Base.gnx"));
+    quit();
+    EXPECT_EQ(ini("OpenedAgents", "Agent1"), "Veille");
+    EXPECT_EQ(ini("OpenedAgents", "Agent2"), "Archives");
+
+    run({home.file("Divers.gnx")});
+    EXPECT_EQ(agents(), QStringList({"Divers"}));
+    quit();
+    EXPECT_EQ(ini("OpenedAgents", "Agent1"), "Veille");
+    EXPECT_EQ(ini("OpenedAgents", "Agent2"), "Archives");
+}
+
+TEST_F(MainControllerTest, ViewWindowsRoundTripAndAStartThatNeverEnded)
+{
+    AgentBuilder::sample(home.path(), "Veille");
+    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n");
+    run();
+    TElement* journal = c->findByTreePath("Veille\\Presse\\Le Journal");
+    TElement* logo = c->findByTreePath("Veille\\Presse\\Le Journal\\Images\\logo.gif");
+    TElement* outils = c->findByTreePath("Veille\\Outils");
+    ASSERT_TRUE(journal && logo && outils);
+    EXPECT_EQ(c->findByTreePath("Veille\\presse"), nullptr); // names match exactly
+    views.open(wtList, nullptr); // search results are not kept
+    views.open(wtInfo, journal);
+    views.open(wtList, outils);
+    views.open(wtImage, logo);
+    views.open(wtDocument, journal); // the most recent, at the head
+    views.windows[0].maximized = true;
+    quit();
+    EXPECT_EQ(ini("OpenedWindows", "ShortCut0"), "Veille\\Presse\\Le Journal"); // last window first
+    EXPECT_EQ(ini("OpenedWindows", "WindowType0"), "4");
+    EXPECT_EQ(ini("OpenedWindows", "ShortCut3"), "Veille\\Presse\\Le Journal");
+    EXPECT_EQ(ini("OpenedWindows", "WindowType3"), "1");
+    EXPECT_EQ(ini("OpenedWindows", "Maximized"), "1");
+
+    run();
+    ASSERT_EQ(views.count(), 4);
+    EXPECT_EQ(views.windowType(0), wtDocument);
+    EXPECT_EQ(views.element(1)->GetName(), "logo.gif");
+    EXPECT_TRUE(views.firstMaximized);
+    EXPECT_EQ(port.selected, views.element(0)->Node()); // the last one reopened
+    c->shutdown();
+    c.reset();
+
+    // The run dies between the first show and the end of start-up.
+    EXPECT_EQ(ini("General", "Starting"), "0");
+    IniFile(home.file("Glanix.ini")).writeString(u"General", u"Starting", "1");
+    run();
+    QList<int> kinds;
+    for (int i = 0; i < views.count(); ++i)
+        kinds << views.windowType(i);
+    EXPECT_EQ(kinds, QList<int>({wtList, wtInfo}));
+    c.reset();
+
+    // Shift held while starting: agents, but no view window.
+    shiftHeld = true;
+    run();
+    EXPECT_EQ(agents(), QStringList({"Veille"}));
+    EXPECT_EQ(views.count(), 0);
+}
+
+TEST_F(MainControllerTest, StartArgumentConnectionModeAndUpdateNotice)
+{
+    home.write("Glanix.ini", "[CheckUpDate]\nLastVersion=Glanix/3.1\nDownloadPage=https://glanix.example/\n");
+    remoteAccess.setAvailable(false);
+    prompt.setNextAnswer(UserPrompt::Ok);
+    run({"start"});
+    EXPECT_TRUE(prompt.texts().value(0).startsWith(
+        "Vous avez peut-être eu un message indiquant qu'une librairie DLL"));
+    EXPECT_FALSE(c->Opt().ConnectByModem);
+    EXPECT_TRUE(c->Opt().HangUpWhenFinished);
+    EXPECT_EQ(downloads.starts, 1);
+    EXPECT_EQ(port.captions.last(), "Une nouvelle version existe (Glanix/3.1) : https://glanix.example/");
+    quit();
+    EXPECT_EQ(ini("General", "ConnectByModem"), "0");
+    EXPECT_EQ(ini("General", "HangUpWhenFinished"), "1");
+
+    // An agent file whose path holds "start" is only opened.
+    AgentBuilder::sample(home.path(), "Restart");
+    run({home.file("Restart.gnx")});
+    EXPECT_EQ(downloads.starts, 1);
+    EXPECT_TRUE(prompt.allAnswered());
+}
+
+TEST_F(MainControllerTest, ShutdownSavesFreesAndCleans)
+{
+    run();
+    home.write("Vue externe.html", "x");
+    home.write("Compared.html", "x");
+    port.state.geometry = QRect(10, 20, 800, 600);
+    port.state.split = 240;
+    port.state.history = {"lwn.net", "Veille"};
+    port.treeVisible = false;
+    downloads.pending = 3;
+    TElement* base = c->store().tree().topLevel(0)->element();
+    const size_t destroyedBefore = downloads.destroyed.size();
+    quit();
+    EXPECT_TRUE(port.treeVisible); // shown again so that its width is saved
+    EXPECT_EQ(ini("General", "Width"), "800");
+    EXPECT_EQ(ini("General", "Split"), "240");
+    EXPECT_EQ(home.read("History.dat"), "lwn.net\r\nVeille\r\n");
+    EXPECT_EQ(ini("Toolbars", "State"), QString::fromLatin1(QByteArray("barres").toBase64()));
+    EXPECT_FALSE(home.exists("Vue externe.html"));
+    EXPECT_FALSE(home.exists("Compared.html"));
+    EXPECT_EQ(downloads.shutdowns, 1);
+    EXPECT_GT(downloads.destroyed.size(), destroyedBefore); // every element is freed
+    EXPECT_NE(std::find(downloads.destroyed.begin(), downloads.destroyed.end(), base),
+              downloads.destroyed.end());
+    EXPECT_FALSE(home.exists("Erreurs.log")); // "Reste 3" goes nowhere outside debug mode
+}
+
+TEST_F(MainControllerTest, DebugModeLogsToCaptionAndFile)
+{
+    home.write("Glanix.ini", "[Debug]\nDebug=7351\n");
+    home.write("Erreurs.log", "ancien\n");
+    run();
+    EXPECT_FALSE(home.read("Erreurs.log").contains("ancien")); // each debug run starts afresh
+    c->env().logError("Pb dans un test");
+    EXPECT_EQ(port.captions.last(), "Msg : Pb dans un test");
+    downloads.pending = 2;
+    c->shutdown();
+    EXPECT_TRUE(home.read("Erreurs.log").contains("Reste 2"));
+    EXPECT_EQ(port.opened, QStringList({home.file("Erreurs.log")}));
+}
+
+} // namespace

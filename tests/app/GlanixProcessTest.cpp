@@ -1,0 +1,86 @@
+// The desktop program itself, started as a user's session starts it and ended as a logout ends
+// it (SIGTERM): what it must leave on disk.
+#include "config/IniFile.h"
+#include "tests/support/TempHome.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <gtest/gtest.h>
+
+using namespace glanix;
+using namespace glanix::test;
+
+namespace {
+
+struct GlanixProcess : ::testing::Test {
+    TempHome home;
+    QTemporaryDir dataHome;
+    QProcess process;
+
+    void start(const QStringList& arguments = {})
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("XDG_DATA_HOME", dataHome.path());
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(GLANIX_GUI), QStringList {"--home", home.path()} + arguments);
+        ASSERT_TRUE(process.waitForStarted(10000));
+    }
+
+    // Start-up is over once General/Starting is back to 0 with agents open.
+    bool started() const
+    {
+        return QTest::qWaitFor(
+            [this] {
+                const IniFile ini(home.file("Glanix.ini"));
+                return home.exists("Agent de Base.gnx") && ini.valueExists(u"General", u"Starting")
+                    && ini.readString(u"General", u"Starting") == "0";
+            },
+            30000);
+    }
+
+    int terminate(int signal = SIGTERM)
+    {
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+        EXPECT_TRUE(process.waitForFinished(30000));
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QString ini(const char* section, const char* key) const
+    {
+        return IniFile(home.file("Glanix.ini"))
+            .readString(QString::fromLatin1(section), QString::fromLatin1(key));
+    }
+};
+
+TEST_F(GlanixProcess, ALogoutClosesTheWindowTheNormalWay)
+{
+    home.write("Glanix.ini", "[General]\nConnectByModem=0\nSeeImages=0\n");
+    home.write("History.dat", "https://lwn.net/\r\nLe Journal\r\n");
+    start();
+    ASSERT_TRUE(started()) << process.readAllStandardError().toStdString();
+    EXPECT_TRUE(home.exists(dataHome.path() + "/applications/glanix.desktop"));
+    EXPECT_EQ(terminate(), 0);
+
+    EXPECT_EQ(ini("OpenedAgents", "Agent1"), "Agent de Base");
+    EXPECT_EQ(ini("General", "SeeImages"), "0");
+    EXPECT_FALSE(ini("General", "Width").isEmpty());
+    EXPECT_FALSE(ini("General", "Split").isEmpty());
+    EXPECT_FALSE(ini("Toolbars", "State").isEmpty());
+    EXPECT_EQ(home.read("History.dat"), "https://lwn.net/\r\nLe Journal\r\n");
+}
+
+TEST_F(GlanixProcess, CtrlCDuringTheConnectionMessageStillSaves)
+{
+    // Without NetworkManager the start-up shows its message; an interrupt dismisses it.
+    home.write("Glanix.ini", "[General]\nConnectByModem=1\n");
+    start();
+    ASSERT_TRUE(started());
+    EXPECT_EQ(terminate(SIGINT), 0);
+    EXPECT_EQ(ini("OpenedAgents", "Agent1"), "Agent de Base");
+    EXPECT_EQ(ini("General", "Starting"), "0");
+}
+
+} // namespace

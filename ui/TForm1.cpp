@@ -1,0 +1,621 @@
+#include "ui/TForm1.h"
+
+#include "agents/AgentFile.h"
+#include "agents/PropertiesEditor.h"
+#include "agents/UpdateNotice.h"
+#include "config/Env.h"
+#include "config/UserPrompt.h"
+#include "engine/DownloadControl.h"
+#include "store/TElement.h"
+#include "ui/AddressBox.h"
+#include "ui/ElementIcons.h"
+#include "ui/ElementTreeModel.h"
+#include "ui/GlanixApplication.h"
+#include "ui/MessageBoxPrompt.h"
+#include "ui/NetworkManagerProbe.h"
+#include "ui/NewAgentWizard.h"
+#include "ui/QtFolderChooser.h"
+#include "ui/StatusBars.h"
+#include "ui/TFormOptionsGenerales.h"
+#include "ui/TFormOptionsHtml.h"
+#include "ui/TFormOptionsURL.h"
+#include "ui/TFormOuvrirAgents.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDockWidget>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeView>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace glanix {
+
+TForm1::TForm1(MainServices services, QWidget* parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("TForm1"));
+    if (!services.prompt) {
+        m_ownPrompt = std::make_unique<MessageBoxPrompt>(this);
+        services.prompt = m_ownPrompt.get();
+    }
+    if (!services.folders) {
+        m_ownFolders = std::make_unique<QtFolderChooser>(this);
+        services.folders = m_ownFolders.get();
+    }
+    if (!services.remoteAccess) {
+        m_ownRemoteAccess = std::make_unique<NetworkManagerProbe>();
+        services.remoteAccess = m_ownRemoteAccess.get();
+    }
+    m_controller = std::make_unique<MainController>(services);
+    ElementStore& store = m_controller->store();
+    m_icons = std::make_unique<ElementIcons>(store.knownTypes());
+    m_model = new ElementTreeModel(store, *m_icons, this);
+
+    m_actions = buildMainActions(this);
+    m_toolBars = buildMainToolBars(this, m_actions);
+    buildCentralArea();
+    buildInfoPanel();
+    buildTreeMenu();
+    m_statusGlobal = new StatusBarGlobal(this);
+    setStatusBar(m_statusGlobal);
+    connectActions();
+
+    Env& env = m_controller->env();
+    const bool debug = env.isDebug();
+    m_actions.effacerFichiersOrphelins->setVisible(debug);
+    m_actions.test->setVisible(debug);
+    if (GlanixApplication* app = GlanixApplication::instance()) {
+        if (m_controller->settings().showException()) {
+            app->setExceptionHandler({});
+        } else {
+            app->setExceptionHandler([this, &env](const QString& message) {
+                const QString text = QStringLiteral("Exception : ") + message;
+                env.logError(text);
+                if (env.isDebug())
+                    setWindowTitle(text);
+            });
+        }
+    }
+    m_controller->created(*this);
+    updateCommands();
+}
+
+TForm1::~TForm1()
+{
+    // Destroying the window saves, as closing it does.
+    if (!m_shutDown) {
+        m_shutDown = true;
+        m_controller->shutdown();
+    }
+    if (GlanixApplication* app = GlanixApplication::instance())
+        app->setExceptionHandler({});
+    if (m_busy)
+        QApplication::restoreOverrideCursor();
+    // Hiding the children at the end of ~QWidget must not call back into what is gone by then.
+    disconnect(m_infoPanel, nullptr, this, nullptr);
+    // The view and the model refer to the store, which goes before the child widgets do.
+    delete m_tree;
+    m_tree = nullptr;
+    delete m_model;
+    m_model = nullptr;
+}
+
+void TForm1::buildCentralArea()
+{
+    auto* central = new QWidget(this);
+    m_split = new QSplitter(Qt::Horizontal, central);
+    m_split->setObjectName(QStringLiteral("Split"));
+    m_split->setChildrenCollapsible(false);
+    m_tree = new QTreeView(m_split);
+    m_tree->setObjectName(QStringLiteral("TreeView1"));
+    m_tree->setModel(m_model);
+    m_tree->setHeaderHidden(true);
+    m_tree->setUniformRowHeights(true);
+    m_tree->setMinimumWidth(100);
+    m_tree->header()->setStretchLastSection(false);
+    m_tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_mdi = new QMdiArea(m_split);
+    m_mdi->setObjectName(QStringLiteral("MdiArea"));
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_split->addWidget(m_tree);
+    m_split->addWidget(m_mdi);
+    m_split->setStretchFactor(0, 0);
+    m_split->setStretchFactor(1, 1);
+
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_split, 1);
+    setCentralWidget(central);
+
+    // Just above the global status bar, below any docked panel.
+    m_commBar = new QToolBar(tr("Téléchargements"), this);
+    m_commBar->setObjectName(QStringLiteral("BarreCommunication"));
+    m_commBar->setMovable(false);
+    m_commBar->setFloatable(false);
+    m_commBar->toggleViewAction()->setVisible(false);
+    m_statusComm = new StatusBarComm(m_commBar);
+    m_commBar->addWidget(m_statusComm);
+    addToolBar(Qt::BottomToolBarArea, m_commBar);
+    m_commBar->hide();
+
+    connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this, &TForm1::currentChanged);
+    connect(m_tree, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        const QModelIndex index = m_tree->indexAt(at);
+        if (index.isValid())
+            m_tree->setCurrentIndex(index);
+        m_treeMenu->popup(m_tree->viewport()->mapToGlobal(at));
+    });
+}
+
+void TForm1::buildInfoPanel()
+{
+    m_infoPanel = new QDockWidget(tr("Informations serveur"), this);
+    m_infoPanel->setObjectName(QStringLiteral("PanelInformations"));
+    m_infoLabel = new QLabel(m_infoPanel);
+    m_infoLabel->setObjectName(QStringLiteral("LabelInformations"));
+    m_infoLabel->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    m_infoLabel->setWordWrap(true);
+    m_infoLabel->setTextFormat(Qt::PlainText);
+    m_infoLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_infoLabel->setMargin(4);
+    auto* scroll = new QScrollArea(m_infoPanel);
+    scroll->setWidget(m_infoLabel);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    m_infoPanel->setWidget(scroll);
+    addDockWidget(Qt::BottomDockWidgetArea, m_infoPanel);
+    m_infoPanel->hide();
+    connect(m_actions.informationsServeur, &QAction::toggled, m_infoPanel, &QWidget::setVisible);
+    connect(m_infoPanel, &QDockWidget::visibilityChanged, this, [this](bool) {
+        // Hidden with the minimized window is still "shown" for the menu.
+        if (!isMinimized())
+            m_actions.informationsServeur->setChecked(!m_infoPanel->isHidden());
+        showCurrentInfo();
+    });
+}
+
+void TForm1::buildTreeMenu()
+{
+    const MainActions& a = m_actions;
+    m_treeMenu = new QMenu(this);
+    m_treeMenu->setObjectName(QStringLiteral("PopupMenuArbre"));
+    m_treeMenu->addActions({a.nouvelleAdresse, a.nouveauSite, a.nouveauDossier});
+    m_treeMenu->addSeparator();
+    m_treeMenu->addActions({a.renommer, a.supprimer});
+    m_treeMenu->addSeparator();
+    m_treeMenu->addActions({a.activer, a.marquerLu, a.marquerNonLu, a.rafraichir, a.copierURL});
+    m_treeMenu->addSeparator();
+    m_treeMenu->addActions({a.recupererImages, a.recupererLiens, a.editerNotes});
+    m_treeMenu->addSeparator();
+    m_treeMenu->addActions({a.fermerAgent, a.proprietes});
+}
+
+void TForm1::connectActions()
+{
+    const MainActions& a = m_actions;
+    MainController& c = *m_controller;
+    connect(a.nouvelAgent, &QAction::triggered, this, &TForm1::newAgent);
+    connect(a.ouvrirAgent, &QAction::triggered, this, &TForm1::openAgentDialog);
+    connect(a.ouvrirTousLesAgents, &QAction::triggered, this, [&c] { c.agents().openAll(); });
+    connect(a.fermerAgent, &QAction::triggered, this, [&c] { c.agents().close(c.currentElement()); });
+    connect(a.fermerTousLesAgents, &QAction::triggered, this, [&c] { c.agents().closeAll(); });
+    connect(a.quitter, &QAction::triggered, this, &QWidget::close);
+    connect(a.proprietes, &QAction::triggered, this, &TForm1::showProperties);
+    connect(a.generales, &QAction::triggered, this, &TForm1::showGeneralOptions);
+    connect(a.html, &QAction::triggered, this, &TForm1::showHtmlOptions);
+    connect(a.aPropos, &QAction::triggered, this, &TForm1::about);
+
+    connect(a.voirImages, &QAction::toggled, this, [this](bool on) {
+        m_controller->setSeeImages(on);
+        updateCommands();
+    });
+    connect(a.modeComparaison, &QAction::toggled, this,
+            [this](bool on) { m_controller->Opt().Compare = on; });
+    connect(a.raccrocherQuandTermine, &QAction::toggled, this,
+            [this](bool on) { m_controller->Opt().HangUpWhenFinished = on; });
+    connect(a.resterEnVeille, &QAction::toggled, this,
+            [this](bool on) { m_controller->Opt().KeepReady = on; });
+    connect(a.cacherArborescence, &QAction::toggled, this, [this](bool hide) {
+        m_tree->setVisible(!hide);
+        if (!hide)
+            m_tree->setFocus();
+    });
+
+    DownloadControl& d = c.downloads();
+    connect(a.connecter, &QAction::triggered, this, [&d] { d.startCommand(); });
+    connect(a.terminer, &QAction::triggered, this, [&d] { d.endCommand(); });
+    connect(a.arreterDeLancer, &QAction::triggered, this, [&d] { d.stopLaunching(); });
+    connect(a.interrompreTous, &QAction::triggered, this, [&d] { d.interruptAll(); });
+    connect(a.raccrocherMaintenant, &QAction::triggered, this, [&d] { d.hangUpNow(); });
+    connect(a.annuaire, &QAction::triggered, this, [&d] { d.chooseConnection(); });
+
+    connect(a.mosaiqueHorizontale, &QAction::triggered, this, [this] { tileViews(Qt::Vertical); });
+    connect(a.mosaiqueVerticale, &QAction::triggered, this, [this] { tileViews(Qt::Horizontal); });
+    connect(a.cascade, &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
+    connect(a.fermerToutesLesFenetres, &QAction::triggered, m_mdi, &QMdiArea::closeAllSubWindows);
+}
+
+// Side by side (Qt::Horizontal) or one above the other (Qt::Vertical), each taking its share.
+void TForm1::tileViews(Qt::Orientation orientation)
+{
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* w : m_mdi->subWindowList(QMdiArea::StackingOrder)) {
+        if (!w->isMinimized())
+            windows << w;
+    }
+    if (windows.isEmpty())
+        return;
+    const QRect area = m_mdi->viewport()->rect();
+    const int n = static_cast<int>(windows.size());
+    for (int i = 0; i < n; ++i) {
+        windows[i]->showNormal();
+        if (orientation == Qt::Horizontal) {
+            const int w = area.width() / n;
+            windows[i]->setGeometry(i * w, 0, i == n - 1 ? area.width() - i * w : w, area.height());
+        } else {
+            const int h = area.height() / n;
+            windows[i]->setGeometry(0, i * h, area.width(), i == n - 1 ? area.height() - i * h : h);
+        }
+    }
+}
+
+void TForm1::setCommBarVisible(bool visible)
+{
+    m_commBar->setVisible(visible);
+}
+
+bool TForm1::commBarVisible() const
+{
+    return m_commBar->isVisibleTo(this);
+}
+
+// --- Lifecycle ---------------------------------------------------------------------------------
+
+void TForm1::setVisible(bool visible)
+{
+    if (visible && !m_firstShown) {
+        m_firstShown = true;
+        m_controller->firstShow();
+        QMainWindow::setVisible(true);
+        QTimer::singleShot(0, this, &TForm1::runStartup);
+        return;
+    }
+    QMainWindow::setVisible(visible);
+}
+
+void TForm1::runStartup()
+{
+    m_controller->startup();
+    updateCommands();
+    if (m_closeAfterStartup)
+        QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (m_shutDown) {
+        event->accept();
+        return;
+    }
+    if (m_controller->startupRunning()) {
+        m_closeAfterStartup = true;
+        event->ignore();
+        return;
+    }
+    if (!m_controller->canClose(!m_terminating)) {
+        event->ignore();
+        return;
+    }
+    setCommBarVisible(false);
+    m_shutDown = true;
+    m_controller->shutdown();
+    event->accept();
+}
+
+void TForm1::terminate()
+{
+    m_terminating = true;
+    // Modal dialogs run their own loop: each is dismissed before the window goes.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal)
+        modal = QApplication::activePopupWidget();
+    if (modal && ++m_terminateTries < 100) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        QTimer::singleShot(50, this, &TForm1::terminate);
+        return;
+    }
+    if (m_controller->startupRunning()) {
+        m_closeAfterStartup = true;
+        return;
+    }
+    close();
+}
+
+// --- Selection ---------------------------------------------------------------------------------
+
+void TForm1::currentChanged()
+{
+    if (TElement* e = m_controller->currentElement())
+        m_controller->navigation().recordVisit(e);
+    showCurrentInfo();
+    updateCommands();
+}
+
+void TForm1::showCurrentInfo()
+{
+    if (!m_controller || m_infoPanel->isHidden())
+        return;
+    TElement* e = m_controller->currentElement();
+    m_infoLabel->setText(e ? e->GetServerInfo() : QString());
+}
+
+// --- Commands ----------------------------------------------------------------------------------
+
+void TForm1::newAgent()
+{
+    MainController& c = *m_controller;
+    NewAgentWizardSetup setup;
+    setup.home = c.env().home();
+    setup.bookmarkFile = c.Opt().BookMarkFileName;
+    setup.favoritesFolder = c.Opt().FavoritesFolder;
+    setup.clipboardText = QGuiApplication::clipboard()->text();
+    NewAgentWizard wizard(setup, c.prompt(), c.folders(), this);
+    if (wizard.exec() != QDialog::Accepted)
+        return;
+    QString error;
+    if (!createAgent(c.store(), wizard.choice(), &c.settings(), &error))
+        c.prompt().warn(error);
+    updateCommands();
+    m_tree->setFocus();
+}
+
+void TForm1::openAgentDialog()
+{
+    AgentCommands& agents = m_controller->agents();
+    const QStringList names = agents.closedAgents();
+    if (names.isEmpty()) {
+        m_controller->prompt().inform(tr("Tous les agents existants sont ouverts"));
+        return;
+    }
+    TFormOuvrirAgents dialog(
+        names, [&agents](const QString& name) { return agents.savedInHint(name); }, this);
+    connect(&dialog, &TFormOuvrirAgents::helpRequested, this, &TForm1::helpRequested);
+    if (dialog.exec() == QDialog::Accepted)
+        agents.openSeveral(dialog.selectedNames());
+}
+
+void TForm1::showProperties()
+{
+    TElement* e = m_controller->currentElement();
+    if (!e || !PropertiesEditor::hasProperties(*e))
+        return;
+    TFormOptionsURL dialog({e}, m_controller->Opt(), nullptr, this);
+    connect(&dialog, &TFormOptionsURL::helpRequested, this, &TForm1::helpRequested);
+    dialog.exec();
+    refreshNode(e->Node());
+    showCurrentInfo();
+    m_tree->setFocus();
+}
+
+void TForm1::showGeneralOptions()
+{
+    MainController& c = *m_controller;
+    const bool treeHadFocus = m_tree->hasFocus();
+    TFormOptionsGenerales dialog(c.settings(), c.prompt(), c.remoteAccess(), this);
+    connect(&dialog, &TFormOptionsGenerales::helpRequested, this, &TForm1::helpRequested);
+    connect(&dialog, &TFormOptionsGenerales::modemModeChosen, this,
+            [&c] { c.downloads().createDialUp(c.Opt().ConnectEntry); });
+    if (dialog.exec() == QDialog::Accepted)
+        c.store().setFavoritesFolder(c.Opt().FavoritesFolder);
+    optionsChanged();
+    if (treeHadFocus)
+        m_tree->setFocus();
+}
+
+void TForm1::showHtmlOptions()
+{
+    TFormOptionsHtml dialog(m_controller->Opt(), this);
+    connect(&dialog, &TFormOptionsHtml::optionsChanged, this, &TForm1::htmlOptionsChanged);
+    dialog.exec();
+}
+
+void TForm1::about()
+{
+    QMessageBox::about(this, tr("À propos de Glanix"),
+                       tr("<b>Glanix %1</b><p>Garde une copie des pages web et signale leurs changements.</p>"
+                          "<p>Dossier des agents : %2</p>")
+                           .arg(versionNumber(), m_controller->env().home().toHtmlEscaped()));
+}
+
+// --- MainWindowPort ----------------------------------------------------------------------------
+
+void TForm1::setCaption(const QString& caption)
+{
+    setWindowTitle(caption);
+}
+
+void TForm1::setBusy(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+TreeNode* TForm1::selectedNode() const
+{
+    if (!m_tree || !m_model)
+        return nullptr;
+    const QModelIndex current = m_tree->currentIndex();
+    return current.isValid() ? m_model->nodeOf(current) : nullptr;
+}
+
+void TForm1::selectNode(TreeNode* node)
+{
+    if (!m_tree)
+        return;
+    const QModelIndex index = m_model->indexOf(node);
+    if (!index.isValid()) {
+        m_tree->selectionModel()->clear();
+        return;
+    }
+    m_tree->setCurrentIndex(index);
+    m_tree->scrollTo(index);
+}
+
+void TForm1::expandNode(TreeNode* node)
+{
+    if (m_tree && node)
+        m_tree->expand(m_model->indexOf(node));
+}
+
+void TForm1::refreshNode(TreeNode* node)
+{
+    if (node)
+        node->notifyChanged();
+}
+
+void TForm1::focusTree()
+{
+    if (m_tree && m_tree->isVisible())
+        m_tree->setFocus();
+}
+
+bool TForm1::startupKeysHeld() const
+{
+    return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier);
+}
+
+DisplayInfo TForm1::displayInfo() const
+{
+    DisplayInfo info;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    info.screen = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    info.fontInstalled = [](const QString& family) { return QFontDatabase::hasFamily(family); };
+    info.desktopFont = QApplication::font().family();
+    return info;
+}
+
+void TForm1::applyWindowState(const MainWindowState& state)
+{
+    QRect geometry = state.geometry;
+    // A place saved on a bigger or another screen must not leave the window out of reach.
+    const QRect screen = displayInfo().screen;
+    geometry.setWidth(std::clamp(geometry.width(), 400, std::max(400, screen.width())));
+    geometry.setHeight(std::clamp(geometry.height(), 300, std::max(300, screen.height())));
+    if (!screen.intersects(geometry))
+        geometry.moveCenter(screen.center());
+    setGeometry(geometry);
+    if (state.maximized)
+        setWindowState(QWidget::windowState() | Qt::WindowMaximized);
+    const int split = std::max(100, state.split);
+    m_split->setSizes({split, std::max(100, geometry.width() - split)});
+    m_toolBars.addressBox->setEntries(state.history);
+}
+
+MainWindowState TForm1::captureWindowState() const
+{
+    MainWindowState s;
+    s.maximized = isMaximized();
+    s.minimized = isMinimized();
+    s.geometry = s.maximized || s.minimized ? normalGeometry() : geometry();
+    s.treePanelVisible = treePanelVisible();
+    s.split = s.treePanelVisible ? m_split->sizes().value(0) : 0;
+    s.history = m_toolBars.addressBox->entries();
+    return s;
+}
+
+bool TForm1::treePanelVisible() const
+{
+    return !m_actions.cacherArborescence->isChecked();
+}
+
+void TForm1::showTreePanel()
+{
+    m_actions.cacherArborescence->setChecked(false);
+}
+
+void TForm1::restoreToolbars(const QByteArray& state)
+{
+    if (!state.isEmpty())
+        restoreState(state);
+    // Whatever the saved state says, the bars the user needs to find are there.
+    for (QToolBar* bar : {m_toolBars.views, m_toolBars.tree, m_toolBars.navigation, m_toolBars.address})
+        bar->setVisible(true);
+    menuBar()->setVisible(true);
+    m_statusGlobal->setVisible(true);
+    // Shown by the engine during a download cycle only.
+    setCommBarVisible(false);
+    m_actions.informationsServeur->setChecked(!m_infoPanel->isHidden());
+}
+
+QByteArray TForm1::toolbarState() const
+{
+    return saveState();
+}
+
+void TForm1::optionsChanged()
+{
+    const TOptGene& opt = m_controller->Opt();
+    const QSignalBlocker b1(m_actions.voirImages);
+    const QSignalBlocker b2(m_actions.modeComparaison);
+    const QSignalBlocker b3(m_actions.raccrocherQuandTermine);
+    const QSignalBlocker b4(m_actions.resterEnVeille);
+    m_actions.voirImages->setChecked(opt.SeeImages);
+    m_actions.modeComparaison->setChecked(opt.Compare);
+    m_actions.raccrocherQuandTermine->setChecked(opt.HangUpWhenFinished);
+    m_actions.resterEnVeille->setChecked(opt.KeepReady);
+}
+
+void TForm1::updateCommands()
+{
+    if (!m_controller || !m_tree)
+        return;
+    const MainActions& a = m_actions;
+    TElement* e = m_controller->currentElement();
+    const bool hasAgents = m_controller->store().tree().topLevelCount() > 0;
+    a.fermerAgent->setEnabled(e != nullptr);
+    a.fermerTousLesAgents->setEnabled(hasAgents);
+    a.proprietes->setEnabled(e && PropertiesEditor::hasProperties(*e));
+    const bool engine = m_controller->downloads().available();
+    for (QAction* action : a.engine)
+        action->setEnabled(engine && hasAgents);
+    a.annuaire->setEnabled(engine);
+}
+
+void TForm1::processEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+void TForm1::openTextFile(const QString& path)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+} // namespace glanix

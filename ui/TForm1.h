@@ -1,0 +1,148 @@
+#pragma once
+
+#include "agents/MainController.h"
+#include "agents/MainWindowPort.h"
+#include "ui/MainActions.h"
+#include "ui/MainToolBars.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class QDockWidget;
+class QLabel;
+class QMdiArea;
+class QSplitter;
+class QToolBar;
+class QTreeView;
+
+// The main window: the tree of open agents on the left of the split bar (`Split`), the view
+// windows in the MDI area on the right, the menus and docking tool bars, the address box,
+// the information panel "Informations serveur" and the status bars. It owns the program's
+// state through MainController, which runs its lifecycle (settings loaded at the first show,
+// the start-up sequence at the first idle moment, the close query and the shutdown) and the
+// agent commands; the window only turns widgets into calls and back. The download engine
+// writes the connection panels and buttons through the accessors below.
+namespace glanix {
+
+class ElementIcons;
+class ElementTreeModel;
+class FolderChooser;
+class MessageBoxPrompt;
+class NetworkManagerProbe;
+class QtFolderChooser;
+class StatusBarComm;
+class StatusBarGlobal;
+
+class TForm1 final : public QMainWindow, private MainWindowPort {
+    Q_OBJECT
+
+public:
+    // Services left null get the desktop's: message boxes, the folder dialog, NetworkManager.
+    explicit TForm1(MainServices services, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    MainController& controller() { return *m_controller; }
+
+    ElementTreeModel& treeModel() { return *m_model; }
+
+    QTreeView* treeView() const { return m_tree; }
+
+    QSplitter* splitter() const { return m_split; }
+
+    QMdiArea* mdiArea() const { return m_mdi; }
+
+    const MainActions& actions() const { return m_actions; }
+
+    const MainToolBars& toolBars() const { return m_toolBars; }
+
+    StatusBarGlobal* statusBarGlobal() const { return m_statusGlobal; }
+
+    StatusBarComm* statusBarComm() const { return m_statusComm; }
+
+    // The download bar (StatusBarComm) is shown during a download cycle only.
+    void setCommBarVisible(bool visible);
+    bool commBarVisible() const;
+
+    QDockWidget* infoPanel() const { return m_infoPanel; }
+
+    QLabel* infoLabel() const { return m_infoLabel; }
+
+    // The system asked the program to end (SIGTERM, SIGINT): dialogs are dismissed and the
+    // window closes as "&Quitter" does, without asking about running downloads.
+    void terminate();
+
+    void setVisible(bool visible) override;
+
+signals:
+    // "&Html" changed the page colours and fonts: the views redraw.
+    void htmlOptionsChanged();
+    void helpRequested(const QString& topic);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildCentralArea();
+    void buildInfoPanel();
+    void buildTreeMenu();
+    void connectActions();
+    void tileViews(Qt::Orientation orientation);
+    void runStartup();
+    void currentChanged();
+    void showCurrentInfo();
+
+    // Commands.
+    void newAgent();
+    void openAgentDialog();
+    void showProperties();
+    void showGeneralOptions();
+    void showHtmlOptions();
+    void about();
+
+    // MainWindowPort.
+    void setCaption(const QString& caption) override;
+    void setBusy(bool busy) override;
+    TreeNode* selectedNode() const override;
+    void selectNode(TreeNode* node) override;
+    void expandNode(TreeNode* node) override;
+    void refreshNode(TreeNode* node) override;
+    void focusTree() override;
+    bool startupKeysHeld() const override;
+    DisplayInfo displayInfo() const override;
+    void applyWindowState(const MainWindowState& state) override;
+    MainWindowState captureWindowState() const override;
+    bool treePanelVisible() const override;
+    void showTreePanel() override;
+    void restoreToolbars(const QByteArray& state) override;
+    QByteArray toolbarState() const override;
+    void optionsChanged() override;
+    void updateCommands() override;
+    void processEvents() override;
+    void openTextFile(const QString& path) override;
+
+    std::unique_ptr<MessageBoxPrompt> m_ownPrompt;
+    std::unique_ptr<QtFolderChooser> m_ownFolders;
+    std::unique_ptr<NetworkManagerProbe> m_ownRemoteAccess;
+    std::unique_ptr<MainController> m_controller;
+    std::unique_ptr<ElementIcons> m_icons;
+    ElementTreeModel* m_model = nullptr;
+    QTreeView* m_tree = nullptr;
+    QSplitter* m_split = nullptr;
+    QMdiArea* m_mdi = nullptr;
+    QDockWidget* m_infoPanel = nullptr;
+    QLabel* m_infoLabel = nullptr;
+    StatusBarGlobal* m_statusGlobal = nullptr;
+    StatusBarComm* m_statusComm = nullptr;
+    QToolBar* m_commBar = nullptr;
+    QMenu* m_treeMenu = nullptr;
+    MainActions m_actions {};
+    MainToolBars m_toolBars {};
+    bool m_firstShown = false;
+    bool m_busy = false;
+    bool m_closeAfterStartup = false;
+    bool m_terminating = false;
+    int m_terminateTries = 0;
+    bool m_shutDown = false;
+};
+
+} // namespace glanix
