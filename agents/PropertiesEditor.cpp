@@ -4,6 +4,7 @@
 #include "config/Env.h"
 #include "store/Addresses.h"
 #include "store/ElementStore.h"
+#include "store/PageAnalysis.h"
 #include "store/TElement.h"
 
 #include <algorithm>
@@ -163,6 +164,23 @@ LinksStartChoice PropertiesEditor::choiceFor(const QString& start, const QString
     if (start == DirectoryPart(url))
         return LinksStartChoice::SameDirectory;
     return LinksStartChoice::None;
+}
+
+void StoredPageFollowUp::analysePage(TElement& page)
+{
+    // The options may have changed what the analysis keeps; start from the stored copy again.
+    page.FreeAnalysis();
+    AnalysePage(page);
+}
+
+void StoredPageFollowUp::queueImages(TElement& page)
+{
+    CreateImageChildren(page);
+}
+
+void StoredPageFollowUp::queueLinks(TElement& page)
+{
+    CreateLinkedPages(page);
 }
 
 void PropertiesEditor::save(const ElementOptions& chosen, PropertiesFollowUp* followUp)

@@ -53,6 +53,15 @@ public:
     virtual void refreshInformationView(TElement& /*element*/) { }
 };
 
+// The follow-up of the window: the page's stored copy is analysed again and the images and
+// links it asks for become children, which the next download cycle fetches.
+class StoredPageFollowUp : public PropertiesFollowUp {
+public:
+    void analysePage(TElement& page) override;
+    void queueImages(TElement& page) override;
+    void queueLinks(TElement& page) override;
+};
+
 class PropertiesEditor {
 public:
     // The first element is shown; the others are compared with it. Elements that have no

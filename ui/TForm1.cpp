@@ -411,7 +411,8 @@ void TForm1::showProperties()
     TElement* e = m_controller->currentElement();
     if (!e || !PropertiesEditor::hasProperties(*e))
         return;
-    TFormOptionsURL dialog({e}, m_controller->Opt(), nullptr, this);
+    StoredPageFollowUp followUp;
+    TFormOptionsURL dialog({e}, m_controller->Opt(), &followUp, this);
     connect(&dialog, &TFormOptionsURL::helpRequested, this, &TForm1::helpRequested);
     dialog.exec();
     refreshNode(e->Node());

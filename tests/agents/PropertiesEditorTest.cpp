@@ -195,3 +195,30 @@ TEST_F(PropertiesEditorTest, NextCheckOfAnElementUsesTheStoreClock)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PropertiesEditorTest, SavingAPageMakesTheImagesAndLinksOfItsStoredCopy)
+{
+    TElement* site = add(agent, kindAddress, "Site", "http://www.site.fr/index.htm");
+    site->LastModified = 1;
+    home.write(site->GetSavePath().mid(home.path().size()),
+               "<html><body><img src=\"logo.gif\"><a href=\"suite.htm\">suite</a></body></html>");
+
+    PropertiesEditor editor({site});
+    ElementOptions chosen = editor.shown();
+    chosen.downLoadImages = true;
+    chosen.depth = 1;
+    StoredPageFollowUp followUp;
+    editor.save(chosen, &followUp);
+
+    ASSERT_EQ(site->Ext()->ImgList.size(), 1u);
+    EXPECT_EQ(site->Ext()->ImgList.front()->GetURL(), "http://www.site.fr/logo.gif");
+    TreeNode* child = site->Node()->firstChild();
+    while (child && child->element()->Kind != kindPage)
+        child = child->nextSibling();
+    ASSERT_TRUE(child);
+    EXPECT_EQ(child->element()->GetURL(), "http://www.site.fr/suite.htm");
+}
+
+} // namespace
