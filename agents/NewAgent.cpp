@@ -9,6 +9,7 @@
 #include "store/Addresses.h"
 #include "store/ElementStore.h"
 #include "store/FileNames.h"
+#include "store/FileOps.h"
 #include "store/TElement.h"
 
 #include <QCoreApplication>
@@ -22,11 +23,6 @@ namespace {
 QString tr(const char* text)
 {
     return QCoreApplication::translate("NewAgent", text);
-}
-
-QString withSlash(const QString& home)
-{
-    return home.endsWith(u'/') ? home : home + u'/';
 }
 
 QString withoutSlash(QString folder)

@@ -15,14 +15,6 @@ namespace glanix {
 
 namespace {
 
-QString withSlash(QString folder)
-{
-    folder.replace(u'\\', u'/');
-    if (!folder.isEmpty() && !folder.endsWith(u'/'))
-        folder += u'/';
-    return folder;
-}
-
 // The last component of a path written with either separator.
 QString fileNamePart(const QString& path)
 {

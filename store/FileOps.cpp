@@ -99,6 +99,14 @@ QByteArray readFile(const QString& path, bool* exists)
 
 } // namespace
 
+QString withSlash(QString folder)
+{
+    folder.replace(u'\\', u'/');
+    if (!folder.isEmpty() && !folder.endsWith(u'/'))
+        folder += u'/';
+    return folder;
+}
+
 void CreeRepIfNotExists(const QString& folder, Env* log)
 {
     const QString path = withoutTrailingSlash(folder);

@@ -12,6 +12,9 @@ namespace glanix {
 
 class Env;
 
+// The folder with "/" separators and one trailing "/"; an empty folder stays empty.
+QString withSlash(QString folder);
+
 // Creates the folder with every missing parent; failures go to the error log.
 void CreeRepIfNotExists(const QString& folder, Env* log = nullptr);
 

@@ -14,14 +14,6 @@ namespace glanix {
 
 namespace {
 
-QString withSlash(QString folder)
-{
-    folder.replace(u'\\', u'/');
-    if (!folder.isEmpty() && !folder.endsWith(u'/'))
-        folder += u'/';
-    return folder;
-}
-
 bool startsWithCi(QStringView s, QStringView prefix)
 {
     return s.startsWith(prefix, Qt::CaseInsensitive);

@@ -6,6 +6,7 @@
 #include "config/Settings.h"
 #include "config/UserPrompt.h"
 #include "ui/ColorPanel.h"
+#include "ui/DialogButtons.h"
 #include "ui/NumberEdit.h"
 
 #include <QCheckBox>
@@ -100,23 +101,12 @@ TFormOptionsGenerales::TFormOptionsGenerales(Settings& settings, UserPrompt& pro
     m_tabs->addTab(buildMiscTab(), tr("Divers"));
     m_tabs->addTab(buildProfileTab(), tr("Profil"));
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(tr("OK"), QDialogButtonBox::AcceptRole);
-    QPushButton* cancel = buttons->addButton(tr("Annuler"), QDialogButtonBox::RejectRole);
-    QPushButton* help = buttons->addButton(tr("Aide"), QDialogButtonBox::HelpRole);
-    ok->setObjectName(QStringLiteral("ok"));
-    cancel->setObjectName(QStringLiteral("cancel"));
-    help->setObjectName(QStringLiteral("help"));
-    ok->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(help, &QPushButton::clicked, this, [this] { emit helpRequested(kHelpTopic); });
-    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(f1, &QShortcut::activated, this, [this] { emit helpRequested(kHelpTopic); });
+    const DialogButtons buttons
+        = makeDialogButtons(this, tr("OK"), [this] { emit helpRequested(kHelpTopic); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
-    layout->addWidget(buttons);
+    layout->addWidget(buttons.box);
 
     loadFromOpt();
 }

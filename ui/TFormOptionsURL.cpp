@@ -4,6 +4,7 @@
 #include "config/OptGene.h"
 #include "store/ElementStore.h"
 #include "store/TElement.h"
+#include "ui/DialogButtons.h"
 #include "ui/ElementIcons.h"
 #include "ui/NumberEdit.h"
 #include "ui/OptionWidgets.h"
@@ -76,20 +77,9 @@ TFormOptionsURL::TFormOptionsURL(std::vector<TElement*> elements, TOptGene& opt,
     head->addSpacing(12);
     head->addWidget(m_active);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(tr("OK"), QDialogButtonBox::AcceptRole);
-    QPushButton* cancel = buttons->addButton(tr("Annuler"), QDialogButtonBox::RejectRole);
-    QPushButton* help = buttons->addButton(tr("Aide"), QDialogButtonBox::HelpRole);
-    ok->setObjectName(QStringLiteral("ok"));
-    cancel->setObjectName(QStringLiteral("cancel"));
-    help->setObjectName(QStringLiteral("help"));
-    ok->setDefault(true);
-    ok->setEnabled(!m_editor.isEmpty());
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(help, &QPushButton::clicked, this, [this] { emit helpRequested(helpTopic()); });
-    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(f1, &QShortcut::activated, this, [this] { emit helpRequested(helpTopic()); });
+    const DialogButtons buttons
+        = makeDialogButtons(this, tr("OK"), [this] { emit helpRequested(helpTopic()); });
+    buttons.ok->setEnabled(!m_editor.isEmpty());
     connect(m_name, &QLineEdit::textChanged, this, &TFormOptionsURL::updateNextCheck);
     connect(m_tabs, &QTabWidget::currentChanged, this, [this] {
         if (m_tabs->currentWidget() == m_refreshPage)
@@ -99,7 +89,7 @@ TFormOptionsURL::TFormOptionsURL(std::vector<TElement*> elements, TOptGene& opt,
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(head);
     layout->addWidget(m_tabs);
-    layout->addWidget(buttons);
+    layout->addWidget(buttons.box);
 
     if (!m_editor.isEmpty())
         load();

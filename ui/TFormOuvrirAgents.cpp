@@ -1,5 +1,7 @@
 #include "ui/TFormOuvrirAgents.h"
 
+#include "ui/DialogButtons.h"
+
 #include <QDialogButtonBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -26,17 +28,9 @@ TFormOuvrirAgents::TFormOuvrirAgents(const QStringList& names,
     if (m_list->count() > 0)
         m_list->setCurrentRow(0);
 
-    auto* buttons = new QDialogButtonBox(this);
-    m_open = buttons->addButton(tr("Ouvrir"), QDialogButtonBox::AcceptRole);
-    m_open->setObjectName(QStringLiteral("ok"));
-    m_open->setDefault(true);
-    QPushButton* cancel = buttons->addButton(tr("Annuler"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("cancel"));
-    QPushButton* help = buttons->addButton(tr("Aide"), QDialogButtonBox::HelpRole);
-    help->setObjectName(QStringLiteral("help"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(help, &QPushButton::clicked, this, [this] { emit helpRequested(QStringLiteral("Agents")); });
+    const DialogButtons buttons
+        = makeDialogButtons(this, tr("Ouvrir"), [this] { emit helpRequested(QStringLiteral("Agents")); });
+    m_open = buttons.ok;
     connect(m_list, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
     connect(m_list, &QListWidget::itemSelectionChanged, this,
             [this] { m_open->setEnabled(!m_list->selectedItems().isEmpty()); });
@@ -44,7 +38,7 @@ TFormOuvrirAgents::TFormOuvrirAgents(const QStringList& names,
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(tr("Agents à ouvrir :"), this));
     layout->addWidget(m_list);
-    layout->addWidget(buttons);
+    layout->addWidget(buttons.box);
     resize(360, 320);
 }
 
