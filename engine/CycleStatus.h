@@ -47,6 +47,9 @@ public:
     // The average rate of the cycle in Ko/s; 0 when none can be computed yet.
     double cycleRate() const;
 
+    // Panels 1 to 3 (counters, total, rate) as they stand now.
+    void showCounters();
+
     // The end button's hint while the mouse is over it (TransparentButtonEndConnexionMouseMove).
     void endButtonHover();
 

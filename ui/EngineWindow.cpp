@@ -45,10 +45,8 @@ void EngineWindow::setCommBarVisible(bool visible)
 
 void EngineWindow::setApplicationHint(const QString& text)
 {
-    if (text.isEmpty())
-        m_window.statusBarGlobal()->clearMessage();
-    else
-        m_window.statusBarGlobal()->showMessage(text);
+    // The first panel shows the application's hint, as a status bar that follows hints does.
+    m_window.statusBarGlobal()->setPanelText(0, text);
     m_window.toolBars().animation->setToolTip(text);
 }
 
