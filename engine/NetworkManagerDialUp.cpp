@@ -449,10 +449,19 @@ void NetworkManagerDialUp::activated(DialState* dial, QDBusPendingCallWatcher* w
     for (const QDBusObjectPath& device : pathsOf(p.value(QStringLiteral("Devices"))))
         dial->devices << device.path();
     const uint state = unwrap(p.value(QStringLiteral("State"))).toUInt();
-    if (state == asActivated)
+    if (state == asActivated) {
         report(dial, rsConnected, deNone);
-    else if (state == asDeactivated)
+    } else if (state == asDeactivated) {
         report(dial, rsDisconnected, errorOfActiveReason(0));
+    } else if (!dial->devices.isEmpty()) {
+        QDBusMessage get = methodCall(dial->devices.first(), kPropertiesIface, QStringLiteral("Get"));
+        get << kDeviceIface << QStringLiteral("State");
+        const QDBusMessage device = m_bus.call(get, QDBus::Block, kCallTimeoutMs);
+        if (device.type() == QDBusMessage::ReplyMessage) {
+            if (const int s = stateOfDevice(unwrap(device.arguments().value(0)).toUInt()); s >= 0)
+                report(dial, s, deNone);
+        }
+    }
 }
 
 void NetworkManagerDialUp::report(DialState* dial, int state, int error)
