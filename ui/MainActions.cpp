@@ -222,7 +222,6 @@ MainActions buildMainActions(QMainWindow* window)
                                        tr("&Raccrocher lorsque Glanix a terminé"));
     a.resterEnVeille = b.check(connection, "MenuConnexionResterEnVeille",
                                tr("Rester en &veille lorsque Glanix a terminé"));
-    a.engine = {a.connecter, a.demarrer, a.terminer, a.arreterDeLancer, a.interrompreTous, a.raccrocherMaintenant};
     a.connectionPopup = new QMenu(window);
     a.connectionPopup->setObjectName(QStringLiteral("PopupMenuConnexion"));
     a.connectionPopup->addActions({a.connecter, a.arreterDeLancer, a.interrompreTous});
@@ -236,7 +235,6 @@ MainActions buildMainActions(QMainWindow* window)
     a.generales->setMenuRole(QAction::PreferencesRole);
     a.html = b.make(prefs, "MenuOptionsHtml", tr("&Html"));
     a.annuaire = b.make(prefs, "MenuPreferencesConnexion", tr("&Annuaire"));
-    a.engine << a.annuaire;
 
     // --- Fenêtres ------------------------------------------------------------------------------
     QMenu* windows = a.windowMenu = bar->addMenu(tr("Fe&nêtres"));

@@ -112,8 +112,6 @@ struct MainActions {
     QMenu* nextList;
 
     QList<QAction*> pending;
-    // The connection commands, enabled only when a download engine is there.
-    QList<QAction*> engine;
 };
 
 // Creates every action as a child of `window` (object names as the commands are called,

@@ -1,6 +1,7 @@
 // The main window driving real download cycles against a loopback server: the start button,
 // the communication bar and its counters, the bold nodes, the hints, interrupting one node,
 // and quitting while downloads run.
+#include "engine/CycleStatus.h"
 #include "engine/Scheduler.h"
 #include "store/TElement.h"
 #include "tests/support/AgentBuilder.h"
@@ -186,6 +187,22 @@ TEST_F(CycleWindowTest, TheStartButtonFetchesWhatIsDueAndTheBarsFollowTheCycle)
     EXPECT_EQ(imageNodes(), 0);
     EXPECT_FALSE(bold("lent"));
     EXPECT_TRUE(prompt.allAnswered());
+}
+
+TEST_F(CycleWindowTest, StartUpArmsTheTimeOutWatchAndTheNextWalkStartsAtThePressedNode)
+{
+    agentWith({"a.html", "lent.html"});
+    start();
+    EXPECT_TRUE(scheduler().status().timeOutWatchRunning());
+    EXPECT_FALSE(scheduler().status().statusRunning());
+    window->treeView()->expandAll();
+    TreeNode* slow = node("lent");
+    ASSERT_NE(slow, nullptr);
+    const QRect row = window->treeView()->visualRect(window->treeModel().indexOf(slow));
+    QTest::mousePress(window->treeView()->viewport(), Qt::LeftButton, {}, row.center());
+    QTest::mouseRelease(window->treeView()->viewport(), Qt::LeftButton, {}, row.center());
+    EXPECT_EQ(scheduler().NodeEnCours, node("a"));
+    EXPECT_EQ(scheduler().NodeDepart, nullptr);
 }
 
 TEST_F(CycleWindowTest, InterruptingOneNodeStopsItsDownloadOnly)
