@@ -39,9 +39,8 @@ DialSession::DialSession(DownloadEngine& engine, std::unique_ptr<TDialUp> dialUp
         status(message);
         QTimer::singleShot(kReadingPauseMs, this, [this] { m_engine.scheduler().EndCycle(); });
     };
-    d.OnNotConnected = [this](TDialUp&, int, const QString& message) {
-        status(engine_texts::notConnected(message));
-    };
+    d.OnNotConnected
+        = [this](TDialUp&, int, const QString& message) { status(engine_texts::notConnected(message)); };
     d.OnActiveConnection = [](TDialUp& sender, const QString& handle, int, const QString&, const QString&,
                               const QString&, const QString&) {
         if (sender.Tag == 10)

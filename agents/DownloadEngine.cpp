@@ -259,9 +259,8 @@ void DownloadEngine::bindHandlers(TDialUp& d)
     d.OnConnect = [this](TDialUp& s) { DialUp1Connect(s); };
     d.OnDialing = [this](TDialUp& s) { DialUp1Dialing(s); };
     d.OnError = [this](TDialUp& s, int error, const QString& message) { DialUp1Error(s, error, message); };
-    d.OnNotConnected = [this](TDialUp& s, int error, const QString& message) {
-        DialUp1NotConnected(s, error, message);
-    };
+    d.OnNotConnected
+        = [this](TDialUp& s, int error, const QString& message) { DialUp1NotConnected(s, error, message); };
 }
 
 void DownloadEngine::DialUp1ActiveConnection(TDialUp& sender, const QString& handle, int /*status*/,
@@ -317,7 +316,8 @@ void DownloadEngine::endUnattended()
     if (!m_opt.KeepReady)
         m_opt.KeepReady = m_keepReadyBefore;
     QTextStream& out = *m_report;
-    out << engine_texts::counters(m_scheduler->NbVerified, m_scheduler->NbNew, m_scheduler->NbModified) << '\n';
+    out << engine_texts::counters(m_scheduler->NbVerified, m_scheduler->NbNew, m_scheduler->NbModified)
+        << '\n';
     out << engine_texts::total(static_cast<double>(m_scheduler->BytesThisCycle)) << '\n';
     out.flush();
     if (!m_shutDown)

@@ -103,8 +103,9 @@ public:
     void startCycleOnce();
 
     // --- Handlers of Opt's dial-up component ------------------------------------------------------
-    void DialUp1ActiveConnection(TDialUp& sender, const QString& handle, int status, const QString& statusText,
-                                 const QString& entry, const QString& deviceType, const QString& deviceName);
+    void DialUp1ActiveConnection(TDialUp& sender, const QString& handle, int status,
+                                 const QString& statusText, const QString& entry, const QString& deviceType,
+                                 const QString& deviceName);
     void DialUp1AsyncEvent(TDialUp& sender, int state, int error, const QString& message);
     void DialUp1Connect(TDialUp& sender);
     void DialUp1Dialing(TDialUp& sender);

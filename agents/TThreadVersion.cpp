@@ -137,17 +137,22 @@ void UpdateCheck::threadDone()
     if (result.exception) {
         m_env.logError(QStringLiteral("Except"));
         if (debug)
-            m_env.appendLine(QStringLiteral("IsMaj.txt"), stamp(m_env, now) + QStringLiteral(" Http.Action pas Ok (except)"));
+            m_env.appendLine(QStringLiteral("IsMaj.txt"),
+                             stamp(m_env, now) + QStringLiteral(" Http.Action pas Ok (except)"));
     } else {
-        m_env.logError(result.ok ? QStringLiteral("Http.Action = Ok") : QStringLiteral("Http.Action = pas Ok"));
+        m_env.logError(result.ok ? QStringLiteral("Http.Action = Ok")
+                                 : QStringLiteral("Http.Action = pas Ok"));
         if (debug)
-            m_env.appendLine(QStringLiteral("IsMaj.txt"), stamp(m_env, now)
-                                 + (result.ok ? QStringLiteral(" Http.Action Ok") : QStringLiteral(" Http.Action pas Ok")));
+            m_env.appendLine(QStringLiteral("IsMaj.txt"),
+                             stamp(m_env, now)
+                                 + (result.ok ? QStringLiteral(" Http.Action Ok")
+                                              : QStringLiteral(" Http.Action pas Ok")));
     }
     if (result.ok) {
         if (debug)
             m_env.appendLine(QStringLiteral("HttpAction.txt"),
-                             stamp(m_env, now) + QStringLiteral(" Http.Action effectué (fichier ini accédé)"));
+                             stamp(m_env, now)
+                                 + QStringLiteral(" Http.Action effectué (fichier ini accédé)"));
         const QString news = m_env.homeFile(QStringLiteral("glanix_news.ini"));
         if (const WriteResult w = writeFileAtomically(news, result.body, false); !w.ok) {
             // Nothing learnt: the next run asks again.

@@ -29,6 +29,7 @@ constexpr int kCallTimeoutMs = 5000;
 constexpr int kActivateTimeoutMs = 30000;
 
 enum ActiveState : uint { asActivating = 1, asActivated = 2, asDeactivating = 3, asDeactivated = 4 };
+
 constexpr uint kDeviceFailed = 120;
 
 QDBusMessage methodCall(const QString& path, const QString& iface, const QString& method)
@@ -118,9 +119,8 @@ NetworkManagerDialUp::~NetworkManagerDialUp()
 
 bool NetworkManagerDialUp::isModemType(const QString& type)
 {
-    static const QStringList kModem
-        = {QStringLiteral("gsm"), QStringLiteral("cdma"), QStringLiteral("pppoe"), QStringLiteral("adsl"),
-           QStringLiteral("bluetooth")};
+    static const QStringList kModem = {QStringLiteral("gsm"), QStringLiteral("cdma"), QStringLiteral("pppoe"),
+                                       QStringLiteral("adsl"), QStringLiteral("bluetooth")};
     return kModem.contains(type);
 }
 
@@ -236,15 +236,19 @@ int NetworkManagerDialUp::errorOfDBus(const QString& errorName)
     if (errorName.startsWith(QLatin1String("org.freedesktop.DBus.Error."))) {
         if (errorName.endsWith(QLatin1String(".AccessDenied")))
             return deNotPermitted;
-        if (errorName.endsWith(QLatin1String(".UnknownObject")) || errorName.endsWith(QLatin1String(".UnknownMethod")))
+        if (errorName.endsWith(QLatin1String(".UnknownObject"))
+            || errorName.endsWith(QLatin1String(".UnknownMethod")))
             return deEntryNotFound;
         return deServiceUnavailable;
     }
-    if (errorName.endsWith(QLatin1String(".PermissionDenied")) || errorName.endsWith(QLatin1String(".NotAuthorized")))
+    if (errorName.endsWith(QLatin1String(".PermissionDenied"))
+        || errorName.endsWith(QLatin1String(".NotAuthorized")))
         return deNotPermitted;
-    if (errorName.endsWith(QLatin1String(".UnknownConnection")) || errorName.endsWith(QLatin1String(".InvalidConnection")))
+    if (errorName.endsWith(QLatin1String(".UnknownConnection"))
+        || errorName.endsWith(QLatin1String(".InvalidConnection")))
         return deEntryNotFound;
-    if (errorName.endsWith(QLatin1String(".UnknownDevice")) || errorName.endsWith(QLatin1String(".ConnectionActivating")))
+    if (errorName.endsWith(QLatin1String(".UnknownDevice"))
+        || errorName.endsWith(QLatin1String(".ConnectionActivating")))
         return dePortUnavailable;
     return deDeviceError;
 }
@@ -254,14 +258,15 @@ int NetworkManagerDialUp::errorOfDBus(const QString& errorName)
 int NetworkManagerDialUp::profiles(QList<Profile>& out)
 {
     const QDBusMessage reply
-        = m_bus.call(methodCall(kSettingsPath, kSettingsIface, QStringLiteral("ListConnections")), QDBus::Block,
-                     kCallTimeoutMs);
+        = m_bus.call(methodCall(kSettingsPath, kSettingsIface, QStringLiteral("ListConnections")),
+                     QDBus::Block, kCallTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage)
         return errorOfDBus(reply.errorName().isEmpty() ? QStringLiteral("org.freedesktop.DBus.Error.NoReply")
                                                        : reply.errorName());
     for (const QDBusObjectPath& path : pathsOf(reply.arguments().value(0))) {
-        const QDBusMessage settings = m_bus.call(methodCall(path.path(), kProfileIface, QStringLiteral("GetSettings")),
-                                                 QDBus::Block, kCallTimeoutMs);
+        const QDBusMessage settings
+            = m_bus.call(methodCall(path.path(), kProfileIface, QStringLiteral("GetSettings")), QDBus::Block,
+                         kCallTimeoutMs);
         // A profile removed meanwhile, or one this user may not read, is not offered.
         if (settings.type() != QDBusMessage::ReplyMessage)
             continue;
@@ -338,13 +343,15 @@ int NetworkManagerDialUp::listActive(QList<ActiveLink>& links)
         link.state = state == asActivated ? rsConnected : rsOpenPort;
         const QList<QDBusObjectPath> devices = pathsOf(p.value(QStringLiteral("Devices")));
         if (!devices.isEmpty()) {
-            QDBusMessage getDevice = methodCall(devices.first().path(), kPropertiesIface, QStringLiteral("GetAll"));
+            QDBusMessage getDevice
+                = methodCall(devices.first().path(), kPropertiesIface, QStringLiteral("GetAll"));
             getDevice << kDeviceIface;
             const QDBusMessage device = m_bus.call(getDevice, QDBus::Block, kCallTimeoutMs);
             if (device.type() == QDBusMessage::ReplyMessage) {
                 const QVariantMap d = mapOf(device.arguments().value(0));
                 link.deviceName = unwrap(d.value(QStringLiteral("Interface"))).toString();
-                if (const QString type = deviceTypeName(unwrap(d.value(QStringLiteral("DeviceType"))).toUInt());
+                if (const QString type
+                    = deviceTypeName(unwrap(d.value(QStringLiteral("DeviceType"))).toUInt());
                     !type.isEmpty())
                     link.deviceType = type;
                 if (state == asActivating) {
@@ -368,7 +375,8 @@ int NetworkManagerDialUp::startDial(const QString& entry, DialListener* listener
     QList<Profile> book;
     if (const int error = phoneBookProfiles(book))
         return error;
-    const auto profile = std::find_if(book.cbegin(), book.cend(), [&](const Profile& p) { return p.name == entry; });
+    const auto profile
+        = std::find_if(book.cbegin(), book.cend(), [&](const Profile& p) { return p.name == entry; });
     if (profile == book.cend())
         return deEntryNotFound;
 
@@ -379,7 +387,8 @@ int NetworkManagerDialUp::startDial(const QString& entry, DialListener* listener
     m_dials.push_back(std::move(dial));
 
     QDBusMessage call = methodCall(kPath, kManagerIface, QStringLiteral("ActivateConnection"));
-    call << QVariant::fromValue(QDBusObjectPath(profile->path)) << QVariant::fromValue(QDBusObjectPath(QStringLiteral("/")))
+    call << QVariant::fromValue(QDBusObjectPath(profile->path))
+         << QVariant::fromValue(QDBusObjectPath(QStringLiteral("/")))
          << QVariant::fromValue(QDBusObjectPath(QStringLiteral("/")));
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, kActivateTimeoutMs), this);
     auto find = [this, id]() -> DialState* {
@@ -410,8 +419,9 @@ void NetworkManagerDialUp::activated(DialState* dial, QDBusPendingCallWatcher* w
     const QDBusMessage reply = watcher->reply();
     dial->pending = false;
     if (reply.type() != QDBusMessage::ReplyMessage) {
-        const int error = errorOfDBus(reply.errorName().isEmpty() ? QStringLiteral("org.freedesktop.DBus.Error.NoReply")
-                                                                  : reply.errorName());
+        const int error
+            = errorOfDBus(reply.errorName().isEmpty() ? QStringLiteral("org.freedesktop.DBus.Error.NoReply")
+                                                      : reply.errorName());
         if (dial->listener && !dial->cancelled)
             report(dial, rsDisconnected, error);
         else

@@ -15,6 +15,7 @@
 namespace glanix {
 
 enum TDialMode { dmAsync, dmSync };
+
 enum TLanguage { English, French };
 
 class TDialUp final : private DialListener {

@@ -107,9 +107,7 @@ void EngineWindow::clickedDocumentStored(TElement* element)
         m_window.selectNode(element->Node());
 }
 
-void EngineWindow::clickedImageStored(TElement* /*element*/)
-{
-}
+void EngineWindow::clickedImageStored(TElement* /*element*/) { }
 
 void EngineWindow::cycleEnded()
 {

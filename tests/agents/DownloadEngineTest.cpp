@@ -1,10 +1,11 @@
 // The engine of the main window on a scripted connection service, without widgets: dialling,
 // the cycle it starts and ends, hanging up, the connection's time limits and hints, and the
 // unattended run.
+#include "agents/DownloadEngine.h"
+
 #include "agents/AgentFile.h"
 #include "agents/ConnectionPort.h"
 #include "agents/DialSession.h"
-#include "agents/DownloadEngine.h"
 #include "agents/TThreadVersion.h"
 #include "config/OptGene.h"
 #include "engine/CycleStatus.h"
@@ -138,7 +139,10 @@ struct DownloadEngineTest : ::testing::Test {
         ASSERT_TRUE(scheduler().inCycle());
     }
 
-    static QString minutesAgo(TDateTime t, TDateTime now) { return QString::number((now - t) * 1440, 'f', 3); }
+    static QString minutesAgo(TDateTime t, TDateTime now)
+    {
+        return QString::number((now - t) * 1440, 'f', 3);
+    }
 };
 
 TEST_F(DownloadEngineTest, ADialToConnectedStartsTheCycleWithTheConnectionsAge)
@@ -152,8 +156,9 @@ TEST_F(DownloadEngineTest, ADialToConnectedStartsTheCycleWithTheConnectionsAge)
     EXPECT_FALSE(scheduler().inCycle());
 
     fake.play();
-    EXPECT_EQ(port.statuses, QStringList({"Ouverture du port", "Connexion du périphérique",
-                                          "Début d'authentification", "Négocation ok", "Connecté"}));
+    EXPECT_EQ(port.statuses,
+              QStringList({"Ouverture du port", "Connexion du périphérique", "Début d'authentification",
+                           "Négocation ok", "Connecté"}));
     EXPECT_TRUE(scheduler().inCycle());
     EXPECT_TRUE(window.commBar);
     EXPECT_EQ(minutesAgo(scheduler().ConnectTime, now()), "1.000");
@@ -214,8 +219,9 @@ TEST_F(DownloadEngineTest, WithoutAUsableEntryTheUserIsAskedToChooseOne)
     port.answer = "Free";
     prompt.setNextAnswer(UserPrompt::Ok);
     engine->startCommand();
-    EXPECT_EQ(prompt.texts(), QStringList({"Avant de pouvoir vous connecter avec Glanix,\rvous devez indiquer "
-                                           "la connexion à utiliser."}));
+    EXPECT_EQ(prompt.texts(),
+              QStringList({"Avant de pouvoir vous connecter avec Glanix,\rvous devez indiquer "
+                           "la connexion à utiliser."}));
     EXPECT_EQ(port.offered, QStringList({"Orange", "Free"}));
     EXPECT_EQ(opt.ConnectEntry, "Free");
     EXPECT_EQ(engine->dialUp()->Entry, "Free");

@@ -51,7 +51,10 @@ struct UpdateCheckTest : ::testing::Test {
         return IniFile(home.file("Glanix.ini")).readString(u"CheckUpDate", QString::fromLatin1(key));
     }
 
-    TDateTime toDo() const { return IniFile(home.file("Glanix.ini")).readDateTime(u"CheckUpDate", u"ToDo", 0); }
+    TDateTime toDo() const
+    {
+        return IniFile(home.file("Glanix.ini")).readDateTime(u"CheckUpDate", u"ToDo", 0);
+    }
 
     QString log() const { return QString::fromUtf8(home.read("Erreurs.log")); }
 };
@@ -68,9 +71,11 @@ TEST_F(UpdateCheckTest, ANewerVersionIsRecordedAndAnnouncedAtTheNextStart)
     EXPECT_FALSE(home.exists("glanix_news.ini"));
     EXPECT_TRUE(log().contains("Http.Action = Ok"));
     EXPECT_TRUE(QString::fromUtf8(home.read("IsMaj.txt")).contains(" Http.Action Ok"));
-    EXPECT_TRUE(QString::fromUtf8(home.read("HttpAction.txt")).contains("Http.Action effectué (fichier ini accédé)"));
+    EXPECT_TRUE(
+        QString::fromUtf8(home.read("HttpAction.txt")).contains("Http.Action effectué (fichier ini accédé)"));
     // 3.10 is newer than 3.0, although it sorts before it as text.
-    EXPECT_EQ(startupCaption(home.env()), "Une nouvelle version existe (Glanix/3.10) : https://glanix.example/telecharger");
+    EXPECT_EQ(startupCaption(home.env()),
+              "Une nouvelle version existe (Glanix/3.10) : https://glanix.example/telecharger");
 
     const RecordedRequest get = server.lastRequest();
     EXPECT_EQ(get.method, "GET");

@@ -88,7 +88,8 @@ TEST_F(GlanixProcess, CtrlCDuringTheConnectionMessageStillSaves)
 TEST_F(GlanixProcess, StartRunsOneUnattendedCycleThatEndsByItself)
 {
     TestServer server;
-    server.setDocument("/page.html", {.body = "<html><head><title>Page</title></head><body>Texte</body></html>"});
+    server.setDocument("/page.html",
+                       {.body = "<html><head><title>Page</title></head><body>Texte</body></html>"});
     AgentBuilder agent(home.path(), "Veille");
     agent.address({}, StoredDoc {.name = "Page", .url = server.url("/page.html"), .complete = false});
     home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n[General]\nConnectByModem=0\nKeepReady=1\n");

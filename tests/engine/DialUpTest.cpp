@@ -49,6 +49,7 @@ TEST(DialUpTexts, StatesReadInBothLanguages)
         {rsConnected, "Connecté", "Connected"},
         {rsDisconnected, "Déconnecté", "Disconnected"},
     };
+
     for (const auto& r : rows) {
         EXPECT_EQ(TDialUp::stateText(r.state, French), QString::fromUtf8(r.french)) << r.state;
         EXPECT_EQ(TDialUp::stateText(r.state, English), QString::fromUtf8(r.english)) << r.state;
@@ -76,8 +77,9 @@ TEST_F(DialUpTest, ADialReportsEachStateThenTheConnection)
     EXPECT_EQ(events, QStringList({"dialing"}));
     EXPECT_TRUE(dialUp.dialling());
     fake.play();
-    EXPECT_EQ(events, QStringList({"dialing", "async 0 0 Ouverture du port", "async 5 0 Début d'authentification",
-                                   "async 8192 0 Connecté", "connect"}));
+    EXPECT_EQ(events,
+              QStringList({"dialing", "async 0 0 Ouverture du port", "async 5 0 Début d'authentification",
+                           "async 8192 0 Connecté", "connect"}));
     EXPECT_FALSE(dialUp.dialling());
     EXPECT_EQ(fake.dialled, QStringList({"Orange"}));
 }
@@ -90,8 +92,9 @@ TEST_F(DialUpTest, ASynchronousDialReportsOnlyItsOutcome)
     ASSERT_TRUE(dialUp.Dial());
     fake.play();
     const QString denied = TDialUp::errorText(deAccessDenied, English);
-    EXPECT_EQ(events, QStringList({"dialing", QStringLiteral("async 7 691 ") + denied,
-                                   QStringLiteral("not connected 691 ") + denied}));
+    EXPECT_EQ(events,
+              QStringList({"dialing", QStringLiteral("async 7 691 ") + denied,
+                           QStringLiteral("not connected 691 ") + denied}));
 }
 
 TEST_F(DialUpTest, ADisconnectionWithoutNumberStillEndsTheDialAsNotConnected)
@@ -189,9 +192,12 @@ TEST(NetworkManagerRules, DeviceStatesAndFailuresMapOntoDialStatesAndErrors)
     EXPECT_EQ(NetworkManagerDialUp::errorOfDeviceReason(7), deAccessDenied);
     EXPECT_EQ(NetworkManagerDialUp::errorOfActiveReason(10), deAccessDenied);
     EXPECT_EQ(NetworkManagerDialUp::errorOfActiveReason(6), deNoAnswer);
-    EXPECT_EQ(NetworkManagerDialUp::errorOfDBus("org.freedesktop.DBus.Error.ServiceUnknown"), deServiceUnavailable);
-    EXPECT_EQ(NetworkManagerDialUp::errorOfDBus("org.freedesktop.NetworkManager.PermissionDenied"), deNotPermitted);
-    EXPECT_EQ(NetworkManagerDialUp::errorOfDBus("org.freedesktop.NetworkManager.UnknownConnection"), deEntryNotFound);
+    EXPECT_EQ(NetworkManagerDialUp::errorOfDBus("org.freedesktop.DBus.Error.ServiceUnknown"),
+              deServiceUnavailable);
+    EXPECT_EQ(NetworkManagerDialUp::errorOfDBus("org.freedesktop.NetworkManager.PermissionDenied"),
+              deNotPermitted);
+    EXPECT_EQ(NetworkManagerDialUp::errorOfDBus("org.freedesktop.NetworkManager.UnknownConnection"),
+              deEntryNotFound);
     // Whatever the cause, a failed dial is numbered 600 or more, which ends the cycle.
     for (uint reason = 0; reason < 70; ++reason) {
         EXPECT_GE(NetworkManagerDialUp::errorOfDeviceReason(reason), 600) << reason;

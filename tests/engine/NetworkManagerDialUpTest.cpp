@@ -2,6 +2,7 @@
 // bus of its own (a dbus-daemon started for the test): the phone book, the lines that are
 // up, a dial followed through the device's states, failures, and what is hung up.
 #include "engine/NetworkManagerDialUp.h"
+
 #include "engine/TDialUp.h"
 #include "tests/support/QtPrinters.h"
 
@@ -37,6 +38,7 @@ public:
         QString id;
         QString type;
     };
+
     struct Active {
         QString path;
         QString profile;
@@ -84,7 +86,8 @@ public:
                 reply = m.createErrorReply(activateError, "refused");
             } else {
                 const QString profile = m.arguments().value(0).value<QDBusObjectPath>().path();
-                Active a {kRoot + "/ActiveConnection/" + QString::number(active.size() + 10), profile, {}, {}, 1};
+                Active a {
+                    kRoot + "/ActiveConnection/" + QString::number(active.size() + 10), profile, {}, {}, 1};
                 for (const Profile& p : std::as_const(profiles)) {
                     if (p.path == profile) {
                         a.id = p.id;
@@ -198,7 +201,9 @@ struct NetworkManagerDialUpTest : ::testing::Test {
             events << QStringLiteral("%1/%2").arg(state).arg(error);
         };
         d.OnConnect = [this](TDialUp&) { events << "connect"; };
-        d.OnError = [this](TDialUp&, int error, const QString&) { events << QStringLiteral("error %1").arg(error); };
+        d.OnError = [this](TDialUp&, int error, const QString&) {
+            events << QStringLiteral("error %1").arg(error);
+        };
     }
 };
 
@@ -214,8 +219,8 @@ TEST_F(NetworkManagerDialUpTest, ThePhoneBookAndTheLinesUpComeFromTheProfiles)
                       {kRoot + "/ActiveConnection/2", kRoot + "/Settings/3", "ADSL", "pppoe", 2}};
     }
     QStringList lines;
-    d.OnActiveConnection = [&](TDialUp&, const QString& handle, int status, const QString&, const QString& entry,
-                               const QString& type, const QString& device) {
+    d.OnActiveConnection = [&](TDialUp&, const QString& handle, int status, const QString&,
+                               const QString& entry, const QString& type, const QString& device) {
         lines << QStringList({handle, QString::number(status), entry, type, device}).join('|');
     };
     ASSERT_TRUE(d.GetActiveConnections());
@@ -236,12 +241,14 @@ TEST_F(NetworkManagerDialUpTest, ADialFollowsTheDeviceUntilTheConnectionIsUp)
     d.Entry = "Orange 3G";
     ASSERT_TRUE(d.Dial());
     // The answer to the activation, then what the device was doing meanwhile.
-    ASSERT_TRUE(QTest::qWaitFor([this] { return events.size() >= 3; }, 5000)) << events.join(',').toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return events.size() >= 3; }, 5000))
+        << events.join(',').toStdString();
     EXPECT_EQ(events, QStringList({"0/0", "1/0", "3/0"}));
     signal(kDevice, "org.freedesktop.NetworkManager.Device", {60u, 50u, 0u});
     signal(kDevice, "org.freedesktop.NetworkManager.Device", {70u, 60u, 0u});
     signal(activePath(), "org.freedesktop.NetworkManager.Connection.Active", {2u, 1u});
-    ASSERT_TRUE(QTest::qWaitFor([this] { return events.contains("connect"); }, 5000)) << events.join(',').toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return events.contains("connect"); }, 5000))
+        << events.join(',').toStdString();
     EXPECT_EQ(events.mid(3), QStringList({"5/0", "10/0", "8192/0", "connect"}));
 
     // A line it dialled is its own: hanging up deactivates it.

@@ -26,7 +26,8 @@ public:
 
     QList<DialUpEntry> entries;
     QList<ActiveLink> active;
-    std::vector<Step> script = {{rsOpenPort}, {rsConnectDevice}, {rsAuthenticate}, {rsProjected}, {rsConnected}};
+    std::vector<Step> script
+        = {{rsOpenPort}, {rsConnectDevice}, {rsAuthenticate}, {rsProjected}, {rsConnected}};
     int listError = 0; // every listing fails with it
     int dialError = 0; // the dial does not begin
 

@@ -1,13 +1,13 @@
 // The main window driving real download cycles against a loopback server: the start button,
 // the communication bar and its counters, the bold nodes, the hints, interrupting one node,
 // and quitting while downloads run.
+#include "agents/DownloadEngine.h"
 #include "engine/CycleStatus.h"
 #include "engine/Scheduler.h"
 #include "store/TElement.h"
 #include "tests/support/AgentBuilder.h"
 #include "tests/support/TestServer.h"
 #include "tests/ui/MainWindowFixture.h"
-#include "agents/DownloadEngine.h"
 #include "ui/ActivityAnimation.h"
 #include "ui/StatusBars.h"
 
@@ -22,7 +22,8 @@ using namespace glanix::test;
 
 namespace {
 
-const QByteArray kGif = QByteArray::fromBase64("R0lGODlhAQABAIAAAP///wAAACH5BAEAAAAALAAAAAABAAEAAAICRAEAOw==");
+const QByteArray kGif
+    = QByteArray::fromBase64("R0lGODlhAQABAIAAAP///wAAACH5BAEAAAAALAAAAAABAAEAAAICRAEAOw==");
 
 struct CycleWindowTest : MainWindowFixture {
     TestServer server;
@@ -37,8 +38,9 @@ struct CycleWindowTest : MainWindowFixture {
         clockTimer.setInterval(20);
         QObject::connect(&clockTimer, &QTimer::timeout, [this] { home.clock().advanceSeconds(1); });
         clockTimer.start();
-        server.setDocument("/a.html", {.body = "<html><head><title>A</title></head><body>Premier "
-                                               "<img src=\"point.gif\"></body></html>"});
+        server.setDocument("/a.html",
+                           {.body = "<html><head><title>A</title></head><body>Premier "
+                                    "<img src=\"point.gif\"></body></html>"});
         server.setDocument("/point.gif", {.body = kGif, .contentType = "image/gif"});
         server.on("/lent.html", [](const RecordedRequest& r) {
             Reply reply = Reply::text(200, QByteArray(40000, 'x'));
@@ -61,15 +63,15 @@ struct CycleWindowTest : MainWindowFixture {
     {
         AgentBuilder agent(home.path(), "Veille");
         for (const QString& path : paths)
-            agent.address({}, StoredDoc {.name = path.section(u'.', 0, 0), .url = server.url(QLatin1Char('/') + path), .complete = false});
+            agent.address({},
+                          StoredDoc {.name = path.section(u'.', 0, 0),
+                                     .url = server.url(QLatin1Char('/') + path),
+                                     .complete = false});
         home.write("Glanix.ini",
                    "[OpenedAgents]\nAgent1=Veille\n[General]\nConnectByModem=0\nKeepReady=0\nSeeImages=0\n");
     }
 
-    QWidget* button(const char* name) const
-    {
-        return window->findChild<QToolButton*>(QLatin1String(name));
-    }
+    QWidget* button(const char* name) const { return window->findChild<QToolButton*>(QLatin1String(name)); }
 
     Scheduler& scheduler() const { return window->engine()->scheduler(); }
 
@@ -78,15 +80,16 @@ struct CycleWindowTest : MainWindowFixture {
     // The node of that name, anywhere below the agents.
     TreeNode* node(const QString& text) const
     {
-        const QModelIndexList found = window->treeModel().match(window->treeModel().index(0, 0), Qt::DisplayRole,
-                                                                text, 1, Qt::MatchRecursive | Qt::MatchExactly);
+        const QModelIndexList found = window->treeModel().match(
+            window->treeModel().index(0, 0), Qt::DisplayRole, text, 1, Qt::MatchRecursive | Qt::MatchExactly);
         return found.isEmpty() ? nullptr : window->treeModel().nodeOf(found.first());
     }
 
     bool bold(const QString& text) const
     {
         TreeNode* n = node(text);
-        return n && window->treeModel().data(window->treeModel().indexOf(n), Qt::FontRole).value<QFont>().bold();
+        return n
+            && window->treeModel().data(window->treeModel().indexOf(n), Qt::FontRole).value<QFont>().bold();
     }
 
     bool cycleOver(int ms = 20000) const
@@ -144,26 +147,38 @@ TEST_F(CycleWindowTest, TheStartButtonFetchesWhatIsDueAndTheBarsFollowTheCycle)
             }
             return slow != nullptr;
         },
-        10000)) << [this] {
-        QString out;
-        for (TreeNode* n = window->controller().store().tree().firstNode(); n; n = n->next())
-            out += n->text() + (n->bold() ? "*" : "") + " | ";
-        if (TreeNode* l = node("lent")) {
-            TElement* e = l->element();
-            out += QStringLiteral("url=%1 active=%2/%3 lv=%4 cs=%5 due=%6 complete=%7 running=%8 incycle=%9 launching=%10 ")
-                       .arg(e->GetURL()).arg(e->GetActive()).arg(e->IsActive()).arg(e->LastVerified).arg(scheduler().CycleStart)
-                       .arg(scheduler().IsURLToVerify(*e)).arg(e->Complete).arg(scheduler().Running).arg(scheduler().inCycle()).arg(scheduler().launching());
-        }
-        for (const RecordedRequest& r : server.requests())
-            out += QString::fromLatin1(r.method + " " + r.target) + " ; ";
-        return out.toStdString();
-    }();
-    EXPECT_TRUE(window->treeModel().data(window->treeModel().indexOf(slow), Qt::FontRole).value<QFont>().bold());
+        10000))
+        << [this] {
+               QString out;
+               for (TreeNode* n = window->controller().store().tree().firstNode(); n; n = n->next())
+                   out += n->text() + (n->bold() ? "*" : "") + " | ";
+               if (TreeNode* l = node("lent")) {
+                   TElement* e = l->element();
+                   out += QStringLiteral("url=%1 active=%2/%3 lv=%4 cs=%5 due=%6 complete=%7 running=%8 "
+                                         "incycle=%9 launching=%10 ")
+                              .arg(e->GetURL())
+                              .arg(e->GetActive())
+                              .arg(e->IsActive())
+                              .arg(e->LastVerified)
+                              .arg(scheduler().CycleStart)
+                              .arg(scheduler().IsURLToVerify(*e))
+                              .arg(e->Complete)
+                              .arg(scheduler().Running)
+                              .arg(scheduler().inCycle())
+                              .arg(scheduler().launching());
+               }
+               for (const RecordedRequest& r : server.requests())
+                   out += QString::fromLatin1(r.method + " " + r.target) + " ; ";
+               return out.toStdString();
+           }();
+    EXPECT_TRUE(
+        window->treeModel().data(window->treeModel().indexOf(slow), Qt::FontRole).value<QFont>().bold());
     // The status tick follows within half a second.
     EXPECT_TRUE(QTest::qWaitFor([this] { return comm(StatusBarComm::Running) == "En cours 1"; }, 2000));
     EXPECT_EQ(window->statusBarGlobal()->panelText(0), "1 téléchargement en cours");
     EXPECT_TRUE(window->toolBars().animation->isRunning());
-    ASSERT_TRUE(QTest::qWaitFor([this] { return comm(StatusBarComm::Counters).startsWith("Vérifiés "); }, 5000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([this] { return comm(StatusBarComm::Counters).startsWith("Vérifiés "); }, 5000));
     ASSERT_TRUE(QTest::qWaitFor([this] { return imageNodes() > 0; }, 10000));
     window->treeView()->expandAll();
     screenshot(window.get(), QStringLiteral("main-window-cycle"));
@@ -174,7 +189,8 @@ TEST_F(CycleWindowTest, TheStartButtonFetchesWhatIsDueAndTheBarsFollowTheCycle)
     EXPECT_EQ(server.count("GET", "/point.gif"), 1);
     EXPECT_EQ(comm(StatusBarComm::Counters), "Vérifiés 3 - Nouveaux 3 - Modifiés 0");
     const QString hint = action("TransparentButtonStartConnexion")->toolTip();
-    EXPECT_TRUE(hint.startsWith("Dernière connexion :\nVérifiés 3 - Nouveaux 3 - Modifiés 0\nTotal ")) << hint.toStdString();
+    EXPECT_TRUE(hint.startsWith("Dernière connexion :\nVérifiés 3 - Nouveaux 3 - Modifiés 0\nTotal "))
+        << hint.toStdString();
     EXPECT_EQ(action("TransparentButtonEndConnexion")->toolTip(), "Connexion terminée");
     EXPECT_TRUE(action("TransparentButtonStartConnexion")->isEnabled());
     EXPECT_TRUE(action("MenuConnecter")->isEnabled());

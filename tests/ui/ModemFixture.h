@@ -19,8 +19,9 @@ struct ModemFixture : MainWindowFixture {
         dialUp.entries = {{"Orange", "gsm"}, {"Free", "pppoe"}};
         AgentBuilder agent(home.path(), "Veille");
         agent.folder("Presse");
-        home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n[General]\nConnectByModem=1\n"
-                                 "ConnectEntry=Orange\nKeepReady=0\n");
+        home.write("Glanix.ini",
+                   "[OpenedAgents]\nAgent1=Veille\n[General]\nConnectByModem=1\n"
+                   "ConnectEntry=Orange\nKeepReady=0\n");
     }
 
     TFormRas* dialWindow() const { return window->findChild<TFormRas*>(); }

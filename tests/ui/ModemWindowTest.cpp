@@ -1,8 +1,8 @@
 // The main window's connection menu and end button in modem mode: what the menu offers before
 // it opens, the hint of a line that is up, hanging up now, and the local-network fallback.
+#include "agents/DownloadEngine.h"
 #include "engine/Scheduler.h"
 #include "tests/ui/ModemFixture.h"
-#include "agents/DownloadEngine.h"
 #include "ui/StatusBars.h"
 
 #include <QHelpEvent>
@@ -37,7 +37,8 @@ TEST_F(ModemWindowTest, TheEndButtonsMenuFollowsTheButtonsAndTheLine)
     start();
     openConnectionMenu();
     EXPECT_TRUE(action("MenuConnecter")->isEnabled()); // as the start button
-    EXPECT_FALSE(action("MenuConnexionArreterDeLancerDesNouveauxTelechargements")->isEnabled()); // as the end one
+    EXPECT_FALSE(
+        action("MenuConnexionArreterDeLancerDesNouveauxTelechargements")->isEnabled()); // as the end one
     EXPECT_FALSE(action("MenuConnexionInterrompreTousLesTelechargementsEnCours")->isEnabled());
     EXPECT_FALSE(action("MenuConnexionResterEnVeille")->isChecked());
     EXPECT_TRUE(action("MenuConnexionRaccrocherMaintenant")->isVisible());

@@ -1,8 +1,9 @@
 // "Choix connexion", opened by "&Annuaire".
+#include "ui/TFormChoixConn.h"
+
+#include "agents/DownloadEngine.h"
 #include "engine/TDialUp.h"
 #include "tests/ui/ModemFixture.h"
-#include "agents/DownloadEngine.h"
-#include "ui/TFormChoixConn.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -35,7 +36,8 @@ TEST_F(TFormChoixConnTest, ThePhoneBookIsOfferedAndTheChoiceBecomesTheEntry)
     EXPECT_EQ(window->engine()->dialUp()->Entry, "Free");
 
     // Cancelled, nothing changes.
-    whenModal([](QWidget* modal) { QTest::mouseClick(modal->findChild<QPushButton*>("cancel"), Qt::LeftButton); });
+    whenModal(
+        [](QWidget* modal) { QTest::mouseClick(modal->findChild<QPushButton*>("cancel"), Qt::LeftButton); });
     action("MenuPreferencesConnexion")->trigger();
     EXPECT_EQ(window->controller().Opt().ConnectEntry, "Free");
     ASSERT_TRUE(quit());

@@ -1,7 +1,7 @@
 // The dialling window "Connexion" opened by the start button in modem mode.
+#include "agents/DownloadEngine.h"
 #include "engine/Scheduler.h"
 #include "tests/ui/ModemFixture.h"
-#include "agents/DownloadEngine.h"
 #include "ui/TFormChoixConn.h"
 
 #include <QLabel>
@@ -89,8 +89,9 @@ TEST_F(TFormRasTest, WithoutAnEntryTheUserChoosesOneAndItIsDialled)
         QTest::mouseClick(choice->findChild<QPushButton*>("ok"), Qt::LeftButton);
     });
     connect();
-    EXPECT_EQ(prompt.texts(), QStringList({"Avant de pouvoir vous connecter avec Glanix,\rvous devez indiquer la "
-                                           "connexion à utiliser."}));
+    EXPECT_EQ(prompt.texts(),
+              QStringList({"Avant de pouvoir vous connecter avec Glanix,\rvous devez indiquer la "
+                           "connexion à utiliser."}));
     EXPECT_EQ(offered, QStringList({"Orange", "Free"}));
     EXPECT_EQ(window->controller().Opt().ConnectEntry, "Free");
     ASSERT_NE(dialWindow(), nullptr);
