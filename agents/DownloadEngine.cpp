@@ -173,6 +173,7 @@ void DownloadEngine::startTimeOutWatch()
 void DownloadEngine::stopTimers()
 {
     m_scheduler->status().stopStatus();
+    m_scheduler->status().stopTimeOutWatch();
     if (m_scheduler->launching())
         m_scheduler->StopLaunching();
 }
@@ -184,6 +185,7 @@ void DownloadEngine::shutdown()
     m_shutDown = true;
     m_port.closeDialWindow();
     m_updateCheck->stop();
+    m_scheduler->status().stopTimeOutWatch();
     m_scheduler->shutdown();
     if (m_unattended)
         endUnattended();
@@ -404,6 +406,8 @@ void DownloadEngine::cycleStarting()
 
 void DownloadEngine::cycleEnded()
 {
+    // No status tick follows to bring the count down: the hint goes with the animation.
+    m_window.setApplicationHint(QString());
     m_window.cycleEnded();
     if (m_unattended)
         endUnattended();

@@ -78,6 +78,12 @@ void CycleStatus::startTimeOutWatch()
     m_timerTimeOut.start();
 }
 
+void CycleStatus::stopTimeOutWatch()
+{
+    m_timeOutArmed = false;
+    m_timerTimeOut.stop();
+}
+
 void CycleStatus::setPanel(int index, const QString& text)
 {
     QString& current = m_panels[static_cast<size_t>(index)];

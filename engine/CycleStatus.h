@@ -30,8 +30,10 @@ public:
 
     bool statusRunning() const { return m_timerStatus.isActive(); }
 
-    // TimerTimeOut runs from the end of start-up on and re-arms itself.
+    // TimerTimeOut runs from the end of start-up on and re-arms itself, until the program
+    // closes.
     void startTimeOutWatch();
+    void stopTimeOutWatch();
 
     bool timeOutWatchRunning() const { return m_timerTimeOut.isActive(); }
 

@@ -277,6 +277,8 @@ TEST_F(CycleWindowTest, QuittingDuringACycleAsksAndOnYesStopsCleanly)
 
     prompt.setNextAnswer(UserPrompt::Yes);
     EXPECT_TRUE(quit());
+    EXPECT_FALSE(scheduler().status().timeOutWatchRunning());
+    EXPECT_EQ(scheduler().Running, 0);
     window.reset();
     EXPECT_EQ(ini("OpenedAgents", "Agent1"), "Veille");
     EXPECT_EQ(ini("General", "Starting"), "0");
