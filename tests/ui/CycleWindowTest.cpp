@@ -286,6 +286,34 @@ TEST_F(CycleWindowTest, QuittingDuringACycleAsksAndOnYesStopsCleanly)
     EXPECT_TRUE(prompt.allAnswered());
 }
 
+TEST_F(CycleWindowTest, StayingReadyKeepsTheCycleOpenUntilTheUserEndsIt)
+{
+    agentWith({"a.html"});
+    start();
+    action("MenuConnexionResterEnVeille")->trigger();
+    ASSERT_TRUE(window->controller().Opt().KeepReady);
+    action("MenuConnecter")->trigger();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] { return server.count("GET", "/point.gif") == 1 && scheduler().Running == 0; }, 10000));
+    // Several scheduler and status ticks with nothing left to do.
+    QTest::qWait(700);
+    EXPECT_TRUE(window->commBarVisible());
+    EXPECT_EQ(comm(StatusBarComm::Counters), "Vérifiés 2 - Nouveaux 2 - Modifiés 0");
+
+    // The end button stops launching only: the start command is offered again, the bar stays.
+    QTest::mouseClick(button("TransparentButtonEndConnexion"), Qt::LeftButton);
+    EXPECT_TRUE(action("MenuConnecter")->isEnabled());
+    EXPECT_FALSE(action("MenuConnexionArreterDeLancerDesNouveauxTelechargements")->isEnabled());
+    EXPECT_TRUE(window->commBarVisible());
+
+    action("MenuConnexionInterrompreTousLesTelechargementsEnCours")->trigger();
+    EXPECT_FALSE(window->commBarVisible());
+    EXPECT_TRUE(action("TransparentButtonStartConnexion")
+                    ->toolTip()
+                    .startsWith("Dernière connexion :\nVérifiés 2 - Nouveaux 2 - Modifiés 0\n"));
+    EXPECT_EQ(server.count("GET", "/a.html"), 1);
+}
+
 TEST_F(CycleWindowTest, InterruptingEverythingEndsTheCycleAtOnce)
 {
     agentWith({"muet.html"});
