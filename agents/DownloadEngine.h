@@ -82,7 +82,7 @@ public:
     void endButtonHover() override;
     void createDialUp(const QString& entry) override;
     // MenuPreferencesConnexionClick: Opt's component (or a passing one) lists the phone book
-    // and the user's choice becomes Entry and ConnectEntry. False when nothing was chosen.
+    // and the user's choice becomes Entry and ConnectEntry; cancelled, nothing changes.
     void chooseConnection() override;
     void startTimeOutWatch() override;
     void stopTimers() override;
