@@ -59,6 +59,15 @@ MainController::~MainController()
     m_store->setHost(nullptr);
 }
 
+void MainController::setDownloads(DownloadControl* downloads)
+{
+    m_downloads = downloads ? downloads : m_ownDownloads.get();
+    if (!m_downloads) {
+        m_ownDownloads = std::make_unique<DownloadControl>();
+        m_downloads = m_ownDownloads.get();
+    }
+}
+
 TElement* MainController::currentElement() const
 {
     TreeNode* node = selectedNode();
@@ -139,7 +148,7 @@ void MainController::startup()
     if (!fromArgument && m_firstArgument.toLower().contains(QLatin1String("start"))) {
         Opt().HangUpWhenFinished = true;
         port.optionsChanged();
-        m_downloads->startCommand();
+        m_downloads->startUnattended();
     }
 
     port.setCaption(startupCaption(*m_env));
@@ -267,6 +276,11 @@ void MainController::shutdown()
 void MainController::setSeeImages(bool on)
 {
     Opt().SeeImages = on;
+    showImageNodes(on);
+}
+
+void MainController::showImageNodes(bool on)
+{
     m_store->setSeeImages(on);
     if (!on && m_port) {
         // The selection leaves the nodes that are about to go.

@@ -19,6 +19,7 @@
 namespace glanix {
 
 class Clock;
+class DialUpBackend;
 class DownloadControl;
 class FolderChooser;
 class MainWindowPort;
@@ -35,7 +36,8 @@ struct MainServices {
     FolderChooser* folders = nullptr;
     RemoteAccessProbe* remoteAccess = nullptr;
     // Optional.
-    DownloadControl* downloads = nullptr; // null: no engine
+    DownloadControl* downloads = nullptr; // null: the window builds the real engine
+    DialUpBackend* dialUp = nullptr; // null: NetworkManager
     ViewWindows* views = nullptr; // null: no view windows
     QStringList arguments; // the command line after the program name and --home
     QString applicationsDir; // where the desktop entry goes
@@ -69,6 +71,10 @@ public:
 
     DownloadControl& downloads() { return *m_downloads; }
 
+    // The engine the window built once this controller existed (it needs the store and Opt).
+    // Set before the lifecycle starts; the caller keeps it alive until after shutdown().
+    void setDownloads(DownloadControl* downloads);
+
     ViewWindows& views() { return *m_views; }
 
     const QString& firstArgument() const { return m_firstArgument; }
@@ -97,6 +103,9 @@ public:
 
     // "Voir les images dans l'arborescence": image nodes built or removed in every page.
     void setSeeImages(bool on);
+    // The image nodes of every page shown or taken away, the user's choice left as it is (a
+    // download cycle shows them while it runs).
+    void showImageNodes(bool on);
 
     // The tree-path of an element back to its element, expanding the nodes passed.
     TElement* findByTreePath(const QString& path);

@@ -13,8 +13,11 @@ QString versionText();
 // The version number as captions show it ("3.0").
 QString versionNumber();
 
-// True when the version text is at least CheckUpDate/LastVersion (compared as texts).
+// True when the version text is at least CheckUpDate/LastVersion.
 bool isUpToDate(const Env& env);
+// Compares two version texts ("Glanix/3.10" > "Glanix/3.9"): negative, 0 or positive. The
+// numbers after the slash compare as numbers; anything else as text.
+int compareVersions(const QString& a, const QString& b);
 
 // "Glanix 3.0", or "Une nouvelle version existe (" LastVersion ") : " and the download page
 // (CheckUpDate/DownloadPage).

@@ -78,6 +78,12 @@ void CycleStatus::startTimeOutWatch()
     m_timerTimeOut.start();
 }
 
+void CycleStatus::stopTimeOutWatch()
+{
+    m_timeOutArmed = false;
+    m_timerTimeOut.stop();
+}
+
 void CycleStatus::setPanel(int index, const QString& text)
 {
     QString& current = m_panels[static_cast<size_t>(index)];
@@ -107,12 +113,17 @@ void CycleStatus::TimerStatusTimer()
     s.view().setAnimation(s.Running > 0);
     setPanel(panelRunning, engine_texts::running(s.Running));
     s.view().setApplicationHint(engine_texts::applicationHint(s.Running));
+    showCounters();
+    releaseOneThread(cycleRate());
+}
+
+void CycleStatus::showCounters()
+{
+    const Scheduler& s = m_scheduler;
     setPanel(panelCounters, engine_texts::counters(s.NbVerified, s.NbNew, s.NbModified));
     setPanel(panelTotal, engine_texts::total(static_cast<double>(s.BytesThisCycle)));
-    const double rate = cycleRate();
-    if (rate > 0)
+    if (const double rate = cycleRate(); rate > 0)
         setPanel(panelRate, engine_texts::rate(rate));
-    releaseOneThread(rate);
 }
 
 void CycleStatus::checkTimeLimits()

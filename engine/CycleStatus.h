@@ -30,8 +30,10 @@ public:
 
     bool statusRunning() const { return m_timerStatus.isActive(); }
 
-    // TimerTimeOut runs from the end of start-up on and re-arms itself.
+    // TimerTimeOut runs from the end of start-up on and re-arms itself, until the program
+    // closes.
     void startTimeOutWatch();
+    void stopTimeOutWatch();
 
     bool timeOutWatchRunning() const { return m_timerTimeOut.isActive(); }
 
@@ -46,6 +48,9 @@ public:
 
     // The average rate of the cycle in Ko/s; 0 when none can be computed yet.
     double cycleRate() const;
+
+    // Panels 1 to 3 (counters, total, rate) as they stand now.
+    void showCounters();
 
     // The end button's hint while the mouse is over it (TransparentButtonEndConnexionMouseMove).
     void endButtonHover();

@@ -10,6 +10,7 @@
 namespace glanix {
 
 class TElement;
+class TreeNode;
 
 class DownloadControl {
 public:
@@ -29,6 +30,10 @@ public:
     // "C&onnecter", the start button.
     virtual void startCommand() { }
 
+    // The unattended run of the command line: the start command, and the cycle ends once
+    // nothing is left to do.
+    virtual void startUnattended() { startCommand(); }
+
     // The end button.
     virtual void endCommand() { }
 
@@ -36,7 +41,19 @@ public:
 
     virtual void interruptAll() { }
 
+    // The tree's "Interrompre": the element's download stops and it counts as verified now.
+    virtual void interruptElement(TElement* /*element*/) { }
+
     virtual void hangUpNow() { }
+
+    // A dial-up connection is up ("Raccrocher maintenant" is offered).
+    virtual bool connectionActive() { return false; }
+
+    // The mouse went down on a tree node: the next walk may start there.
+    virtual void nodePressed(TreeNode* /*node*/) { }
+
+    // The mouse is over the end button: its hint tells how long the line has been up.
+    virtual void endButtonHover() { }
 
     // Connection by modem is in use: the dial-up link is made on the given entry.
     virtual void createDialUp(const QString& /*entry*/) { }
@@ -56,6 +73,9 @@ public:
 
     // The element is about to be freed: its download is interrupted and forgotten.
     virtual void elementDestroyed(TElement* /*element*/) { }
+
+    // The node (with its subtree) is about to leave the tree: the walk's cursor leaves it.
+    virtual void nodeAboutToBeRemoved(TreeNode* /*node*/) { }
 };
 
 } // namespace glanix

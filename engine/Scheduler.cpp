@@ -158,6 +158,9 @@ void Scheduler::EndCycle()
         minutes = connectedMinutes();
     ConnectTime = 0;
     m_status->setPanel(panelCommunication, QString());
+    // The last downloads ended after the last status tick: the summary counts them too.
+    if (m_inCycle)
+        m_status->showCounters();
     m_status->stopStatus();
     m_timerCheckURL.stop();
     m_commBarShown = false;

@@ -15,6 +15,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core
   python3 curl wget
+  dbus-daemon
 )
 
 missing=()

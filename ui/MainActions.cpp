@@ -138,6 +138,8 @@ MainActions buildMainActions(QMainWindow* window)
     edit->addSeparator();
     a.proprietes = b.make(edit, "MenuProprietes", tr("&Propriétés"), Qt::ALT | Qt::Key_Return);
     a.proprietes->setIcon(b.icon("document-properties", QStyle::SP_FileDialogInfoView));
+    a.interrompre = b.make(nullptr, "PopupInterrompre", tr("Interrompre"));
+    a.interrompre->setIcon(b.icon("process-stop", QStyle::SP_BrowserStop));
 
     // --- Vues ----------------------------------------------------------------------------------
     QMenu* view = a.viewMenu = bar->addMenu(tr("&Vues"));
@@ -205,6 +207,8 @@ MainActions buildMainActions(QMainWindow* window)
     connection->setObjectName(QStringLiteral("MenuConnexion"));
     a.connecter = b.make(connection, "MenuConnecter", tr("C&onnecter"), Qt::Key_F9);
     a.connecter->setIcon(b.icon("media-playback-start", QStyle::SP_MediaPlay));
+    a.demarrer = b.make(nullptr, "TransparentButtonStartConnexion", tr("Connecter"));
+    a.demarrer->setIcon(a.connecter->icon());
     a.terminer = b.make(nullptr, "TransparentButtonEndConnexion", tr("Terminer"));
     a.terminer->setIcon(b.icon("media-playback-stop", QStyle::SP_MediaStop));
     a.arreterDeLancer = b.make(connection, "MenuConnexionArreterDeLancerDesNouveauxTelechargements",
@@ -218,7 +222,6 @@ MainActions buildMainActions(QMainWindow* window)
                                        tr("&Raccrocher lorsque Glanix a terminé"));
     a.resterEnVeille = b.check(connection, "MenuConnexionResterEnVeille",
                                tr("Rester en &veille lorsque Glanix a terminé"));
-    a.engine = {a.connecter, a.terminer, a.arreterDeLancer, a.interrompreTous, a.raccrocherMaintenant};
     a.connectionPopup = new QMenu(window);
     a.connectionPopup->setObjectName(QStringLiteral("PopupMenuConnexion"));
     a.connectionPopup->addActions({a.connecter, a.arreterDeLancer, a.interrompreTous});
@@ -232,7 +235,6 @@ MainActions buildMainActions(QMainWindow* window)
     a.generales->setMenuRole(QAction::PreferencesRole);
     a.html = b.make(prefs, "MenuOptionsHtml", tr("&Html"));
     a.annuaire = b.make(prefs, "MenuPreferencesConnexion", tr("&Annuaire"));
-    a.engine << a.annuaire;
 
     // --- Fenêtres ------------------------------------------------------------------------------
     QMenu* windows = a.windowMenu = bar->addMenu(tr("Fe&nêtres"));

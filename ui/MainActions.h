@@ -48,6 +48,7 @@ struct MainActions {
     QAction* recupererImages;
     QAction* recupererLiens;
     QAction* proprietes;
+    QAction* interrompre; // the tree pop-up's "Interrompre" (PopupInterrompre)
     // &Vues
     QAction* vueDocument;
     QAction* vueListe;
@@ -75,7 +76,8 @@ struct MainActions {
     QAction* prochaineAdresseJamaisLue;
     QAction* prochainePageNonLue;
     // &Connexion
-    QAction* connecter; // MenuConnecter, also the start button
+    QAction* connecter; // MenuConnecter
+    QAction* demarrer; // the start button (TransparentButtonStartConnexion), enabled apart
     QAction* terminer; // the end button
     QAction* arreterDeLancer;
     QAction* interrompreTous;
@@ -110,8 +112,6 @@ struct MainActions {
     QMenu* nextList;
 
     QList<QAction*> pending;
-    // The connection commands, enabled only when a download engine is there.
-    QList<QAction*> engine;
 };
 
 // Creates every action as a child of `window` (object names as the commands are called,

@@ -1,5 +1,6 @@
 #include "ui/MainToolBars.h"
 
+#include "ui/ActivityAnimation.h"
 #include "ui/AddressBox.h"
 #include "ui/MainActions.h"
 
@@ -57,14 +58,14 @@ MainToolBars buildMainToolBars(QMainWindow* window, const MainActions& a)
     dropDown(t.navigation, a.suivant, a.nextList);
 
     t.connection = bar(window, "ToolBarConnexion", tr("Connexion"));
-    t.connection->addActions({a.connecter, a.terminer});
+    t.connection->addActions({a.demarrer, a.terminer});
     dropDown(t.connection, a.terminer, a.connectionPopup);
-    if (QWidget* start = t.connection->widgetForAction(a.connecter))
+    if (QWidget* start = t.connection->widgetForAction(a.demarrer))
         start->setObjectName(QStringLiteral("TransparentButtonStartConnexion"));
-    t.animation = new QLabel(t.connection);
+    if (QWidget* end = t.connection->widgetForAction(a.terminer))
+        end->setObjectName(QStringLiteral("TransparentButtonEndConnexion"));
+    t.animation = new ActivityAnimation(t.connection);
     t.animation->setObjectName(QStringLiteral("Animation"));
-    t.animation->setFixedWidth(24);
-    t.animation->setAlignment(Qt::AlignCenter);
     t.connection->addWidget(t.animation);
 
     window->addToolBarBreak(Qt::TopToolBarArea);

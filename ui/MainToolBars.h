@@ -1,6 +1,5 @@
 #pragma once
 
-class QLabel;
 class QMainWindow;
 class QToolBar;
 
@@ -9,6 +8,7 @@ class QToolBar;
 // Their places are kept with QMainWindow::saveState, so each has a fixed object name.
 namespace glanix {
 
+class ActivityAnimation;
 class AddressBox;
 struct MainActions;
 
@@ -20,7 +20,7 @@ struct MainToolBars {
     QToolBar* address;
     AddressBox* addressBox;
     // Runs while downloads are in progress (the engine turns it on and off).
-    QLabel* animation;
+    ActivityAnimation* animation;
 };
 
 MainToolBars buildMainToolBars(QMainWindow* window, const MainActions& actions);

@@ -16,10 +16,11 @@ public:
         setSizePolicy(width > 0 ? QSizePolicy::Preferred : QSizePolicy::Expanding, QSizePolicy::Preferred);
     }
 
+    // Never narrower than its text: a wider font must not cut "En cours 12".
     QSize sizeHint() const override
     {
         const QSize hint = QLabel::sizeHint();
-        return {m_width > 0 ? m_width : hint.width(), hint.height()};
+        return {m_width > 0 ? std::max(m_width, hint.width()) : hint.width(), hint.height()};
     }
 
     QSize minimumSizeHint() const override { return {40, QLabel::minimumSizeHint().height()}; }

@@ -1,15 +1,18 @@
 #include "ui/TForm1.h"
 
 #include "agents/AgentFile.h"
+#include "agents/DownloadEngine.h"
 #include "agents/PropertiesEditor.h"
 #include "agents/UpdateNotice.h"
 #include "config/Env.h"
 #include "config/UserPrompt.h"
 #include "engine/DownloadControl.h"
 #include "store/TElement.h"
+#include "ui/ActivityAnimation.h"
 #include "ui/AddressBox.h"
 #include "ui/ElementIcons.h"
 #include "ui/ElementTreeModel.h"
+#include "ui/EngineWindow.h"
 #include "ui/GlanixApplication.h"
 #include "ui/MessageBoxPrompt.h"
 #include "ui/NetworkManagerProbe.h"
@@ -74,7 +77,20 @@ TForm1::TForm1(MainServices services, QWidget* parent)
     buildTreeMenu();
     m_statusGlobal = new StatusBarGlobal(this);
     setStatusBar(m_statusGlobal);
+    if (!services.downloads) {
+        m_engineWindow = std::make_unique<EngineWindow>(*this);
+        DownloadEngineSetup setup {m_controller->store(), m_controller->Opt(), m_controller->prompt(),
+                                   *m_engineWindow, *m_engineWindow};
+        setup.dialUp = services.dialUp;
+        m_engine = std::make_unique<DownloadEngine>(setup);
+        m_controller->setDownloads(m_engine.get());
+    }
+    // Until the engine says otherwise: ready to start, nothing to stop.
+    m_engineActions = {{EngineAction::StartButton, true},   {EngineAction::Connect, true},
+                       {EngineAction::EndButton, false},    {EngineAction::StopLaunching, false},
+                       {EngineAction::InterruptAll, false}, {EngineAction::SeeImages, true}};
     connectActions();
+    connectEngine();
 
     Env& env = m_controller->env();
     const bool debug = env.isDebug();
@@ -103,6 +119,9 @@ TForm1::~TForm1()
         m_shutDown = true;
         m_controller->shutdown();
     }
+    m_controller->setDownloads(nullptr);
+    m_engine.reset();
+    m_engineWindow.reset();
     if (GlanixApplication* app = GlanixApplication::instance())
         app->setExceptionHandler({});
     if (m_busy)
@@ -207,6 +226,12 @@ void TForm1::buildTreeMenu()
     m_treeMenu->addActions({a.recupererImages, a.recupererLiens, a.editerNotes});
     m_treeMenu->addSeparator();
     m_treeMenu->addActions({a.fermerAgent, a.proprietes});
+    m_treeMenu->addSeparator();
+    m_treeMenu->addAction(a.interrompre);
+    connect(m_treeMenu, &QMenu::aboutToShow, this, [this] {
+        const TreeNode* node = selectedNode();
+        m_actions.interrompre->setEnabled(node && node->bold());
+    });
 }
 
 void TForm1::connectActions()
@@ -242,11 +267,13 @@ void TForm1::connectActions()
 
     DownloadControl& d = c.downloads();
     connect(a.connecter, &QAction::triggered, this, [&d] { d.startCommand(); });
+    connect(a.demarrer, &QAction::triggered, this, [&d] { d.startCommand(); });
     connect(a.terminer, &QAction::triggered, this, [&d] { d.endCommand(); });
     connect(a.arreterDeLancer, &QAction::triggered, this, [&d] { d.stopLaunching(); });
     connect(a.interrompreTous, &QAction::triggered, this, [&d] { d.interruptAll(); });
     connect(a.raccrocherMaintenant, &QAction::triggered, this, [&d] { d.hangUpNow(); });
     connect(a.annuaire, &QAction::triggered, this, [&d] { d.chooseConnection(); });
+    connect(a.interrompre, &QAction::triggered, this, [&c, &d] { d.interruptElement(c.currentElement()); });
 
     connect(a.mosaiqueHorizontale, &QAction::triggered, this, [this] { tileViews(Qt::Vertical); });
     connect(a.mosaiqueVerticale, &QAction::triggered, this, [this] { tileViews(Qt::Horizontal); });
@@ -276,6 +303,78 @@ void TForm1::tileViews(Qt::Orientation orientation)
             windows[i]->setGeometry(0, i * h, area.width(), i == n - 1 ? area.height() - i * h : h);
         }
     }
+}
+
+void TForm1::connectEngine()
+{
+    DownloadControl& d = m_controller->downloads();
+    // With DownLoadFromSelection the next walk starts at the node pressed.
+    connect(m_tree, &QAbstractItemView::pressed, this, [this, &d](const QModelIndex& index) {
+        if (index.isValid())
+            d.nodePressed(m_model->nodeOf(index));
+    });
+    // The walk's cursor must never rest on a node that goes (a closed agent, image nodes).
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this, &d](const QModelIndex& parent, int first, int last) {
+                for (int row = first; row <= last; ++row)
+                    d.nodeAboutToBeRemoved(m_model->nodeOf(m_model->index(row, 0, parent)));
+            });
+    connect(m_actions.connectionPopup, &QMenu::aboutToShow, this, &TForm1::connectionMenuAboutToShow);
+    connect(m_actions.connectionMenu, &QMenu::aboutToShow, this, &TForm1::connectionMenuAboutToShow);
+    if (QWidget* end = m_toolBars.connection->widgetForAction(m_actions.terminer))
+        end->installEventFilter(this);
+    m_actions.demarrer->setToolTip(tr("Connecter"));
+    m_actions.terminer->setToolTip(tr("Terminer"));
+}
+
+void TForm1::setEngineAction(EngineAction action, bool enabled)
+{
+    m_engineActions[action] = enabled;
+    applyEngineActions();
+}
+
+void TForm1::applyEngineActions()
+{
+    const MainActions& a = m_actions;
+    const bool engine = m_controller->downloads().available();
+    const bool hasAgents = m_controller->store().tree().topLevelCount() > 0;
+    auto on = [this, engine](EngineAction action) { return engine && m_engineActions[action]; };
+    a.demarrer->setEnabled(on(EngineAction::StartButton) && hasAgents);
+    a.connecter->setEnabled(on(EngineAction::Connect) && hasAgents);
+    a.terminer->setEnabled(on(EngineAction::EndButton));
+    a.arreterDeLancer->setEnabled(on(EngineAction::StopLaunching));
+    a.interrompreTous->setEnabled(on(EngineAction::InterruptAll));
+    a.voirImages->setEnabled(m_engineActions[EngineAction::SeeImages]);
+    a.annuaire->setEnabled(engine);
+    if (!engine)
+        a.raccrocherMaintenant->setEnabled(false);
+}
+
+void TForm1::connectionMenuAboutToShow()
+{
+    MainController& c = *m_controller;
+    const MainActions& a = m_actions;
+    m_engineActions[EngineAction::Connect] = a.demarrer->isEnabled();
+    m_engineActions[EngineAction::StopLaunching] = a.terminer->isEnabled();
+    m_engineActions[EngineAction::InterruptAll] = commBarVisible();
+    applyEngineActions();
+    {
+        const QSignalBlocker block(a.resterEnVeille);
+        a.resterEnVeille->setChecked(c.Opt().KeepReady);
+    }
+    const bool modem = c.Opt().ConnectByModem;
+    a.raccrocherMaintenant->setVisible(modem);
+    a.raccrocherQuandTermine->setVisible(modem);
+    a.raccrocherMaintenant->setEnabled(modem && c.downloads().connectionActive());
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    // TransparentButtonEndConnexionMouseMove: the hint tells how long the line has been up.
+    if ((event->type() == QEvent::Enter || event->type() == QEvent::ToolTip) && m_controller
+        && watched == m_toolBars.connection->widgetForAction(m_actions.terminer))
+        m_controller->downloads().endButtonHover();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::setCommBarVisible(bool visible)
@@ -603,10 +702,7 @@ void TForm1::updateCommands()
     a.fermerAgent->setEnabled(e != nullptr);
     a.fermerTousLesAgents->setEnabled(hasAgents);
     a.proprietes->setEnabled(e && PropertiesEditor::hasProperties(*e));
-    const bool engine = m_controller->downloads().available();
-    for (QAction* action : a.engine)
-        action->setEnabled(engine && hasAgents);
-    a.annuaire->setEnabled(engine);
+    applyEngineActions();
 }
 
 void TForm1::processEvents()

@@ -2,10 +2,12 @@
 
 #include "agents/MainController.h"
 #include "agents/MainWindowPort.h"
+#include "engine/EngineHost.h"
 #include "ui/MainActions.h"
 #include "ui/MainToolBars.h"
 
 #include <QMainWindow>
+#include <map>
 #include <memory>
 
 class QDockWidget;
@@ -20,12 +22,15 @@ class QTreeView;
 // the information panel "Informations serveur" and the status bars. It owns the program's
 // state through MainController, which runs its lifecycle (settings loaded at the first show,
 // the start-up sequence at the first idle moment, the close query and the shutdown) and the
-// agent commands; the window only turns widgets into calls and back. The download engine
-// writes the connection panels and buttons through the accessors below.
+// agent commands; the window only turns widgets into calls and back. It builds the download
+// engine (DownloadEngine) unless one is given, and the engine writes the connection panels,
+// buttons and menu entries through EngineWindow.
 namespace glanix {
 
+class DownloadEngine;
 class ElementIcons;
 class ElementTreeModel;
+class EngineWindow;
 class FolderChooser;
 class MessageBoxPrompt;
 class NetworkManagerProbe;
@@ -35,6 +40,7 @@ class StatusBarGlobal;
 
 class TForm1 final : public QMainWindow, private MainWindowPort {
     Q_OBJECT
+    friend class EngineWindow;
 
 public:
     // Services left null get the desktop's: message boxes, the folder dialog, NetworkManager.
@@ -63,6 +69,11 @@ public:
     void setCommBarVisible(bool visible);
     bool commBarVisible() const;
 
+    // The engine the window built; null when one was given in the services.
+    DownloadEngine* engine() const { return m_engine.get(); }
+
+    EngineWindow* engineWindow() const { return m_engineWindow.get(); }
+
     QDockWidget* infoPanel() const { return m_infoPanel; }
 
     QLabel* infoLabel() const { return m_infoLabel; }
@@ -90,6 +101,14 @@ private:
     void runStartup();
     void currentChanged();
     void showCurrentInfo();
+    void connectEngine();
+    // A connection entry or button as the engine decides; with an empty tree there is
+    // nothing to start.
+    void setEngineAction(EngineAction action, bool enabled);
+    void applyEngineActions();
+    // PopupMenuArreterPopup: the end button's menu follows the buttons and the connection.
+    void connectionMenuAboutToShow();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // Commands.
     void newAgent();
@@ -124,6 +143,10 @@ private:
     std::unique_ptr<QtFolderChooser> m_ownFolders;
     std::unique_ptr<NetworkManagerProbe> m_ownRemoteAccess;
     std::unique_ptr<MainController> m_controller;
+    // After the controller: the engine uses its store and Opt, and goes first.
+    std::unique_ptr<EngineWindow> m_engineWindow;
+    std::unique_ptr<DownloadEngine> m_engine;
+    std::map<EngineAction, bool> m_engineActions;
     std::unique_ptr<ElementIcons> m_icons;
     ElementTreeModel* m_model = nullptr;
     QTreeView* m_tree = nullptr;

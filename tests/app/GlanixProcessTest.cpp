@@ -1,7 +1,9 @@
 // The desktop program itself, started as a user's session starts it and ended as a logout ends
 // it (SIGTERM): what it must leave on disk.
 #include "config/IniFile.h"
+#include "tests/support/AgentBuilder.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TestServer.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -81,6 +83,34 @@ TEST_F(GlanixProcess, CtrlCDuringTheConnectionMessageStillSaves)
     EXPECT_EQ(terminate(SIGINT), 0);
     EXPECT_EQ(ini("OpenedAgents", "Agent1"), "Agent de Base");
     EXPECT_EQ(ini("General", "Starting"), "0");
+}
+
+TEST_F(GlanixProcess, StartRunsOneUnattendedCycleThatEndsByItself)
+{
+    TestServer server;
+    server.setDocument("/page.html",
+                       {.body = "<html><head><title>Page</title></head><body>Texte</body></html>"});
+    AgentBuilder agent(home.path(), "Veille");
+    agent.address({}, StoredDoc {.name = "Page", .url = server.url("/page.html"), .complete = false});
+    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n[General]\nConnectByModem=0\nKeepReady=1\n");
+    start({"start"});
+    // The run tells what it fetched, then its counters once the cycle is over.
+    QByteArray out;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            out += process.readAllStandardOutput();
+            return out.contains("Total ");
+        },
+        30000))
+        << out.toStdString() << process.readAllStandardError().toStdString();
+    EXPECT_TRUE(out.startsWith("nouveau\t")) << out.toStdString();
+    EXPECT_TRUE(out.contains("Vérifiés 1 - Nouveaux 1 - Modifiés 0\n")) << out.toStdString();
+    EXPECT_EQ(server.count("GET", "/page.html"), 1);
+    EXPECT_EQ(terminate(), 0);
+    // The run hung up when done; staying ready was put back as the user had it.
+    EXPECT_EQ(ini("General", "HangUpWhenFinished"), "1");
+    EXPECT_EQ(ini("General", "KeepReady"), "1");
+    EXPECT_TRUE(home.exists("Veille/DL/page.htm"));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "agents/MainController.h"
 #include "config/IniFile.h"
+#include "tests/support/FakeDialUp.h"
 #include "tests/support/FakeRemoteAccess.h"
 #include "tests/support/GuiTest.h"
 #include "tests/support/MainFakes.h"
@@ -27,6 +28,9 @@ struct MainWindowFixture : ::testing::Test {
     FakeRemoteAccess remoteAccess {true};
     FakeDownloads downloads;
     FakeViews views;
+    // With realEngine the window builds its own download engine on this connection service.
+    bool realEngine = false;
+    FakeDialUp dialUp;
     std::unique_ptr<TForm1> window;
 
     MainServices services(const QStringList& arguments = {})
@@ -37,7 +41,8 @@ struct MainWindowFixture : ::testing::Test {
         s.prompt = &prompt;
         s.folders = &folders;
         s.remoteAccess = &remoteAccess;
-        s.downloads = &downloads;
+        s.downloads = realEngine ? nullptr : &downloads;
+        s.dialUp = &dialUp;
         s.views = &views;
         s.arguments = arguments;
         s.applicationsDir = dataHome.path() + QStringLiteral("/applications");
