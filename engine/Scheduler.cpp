@@ -459,7 +459,9 @@ void Scheduler::TimerCheckURLTimer()
                 // Told by the walk itself: comparing the cursor's save path before and after
                 // cannot see the start node found again.
                 if (!m_lastWalkFound) {
-                    if (NodeDepart) {
+                    if (m_sawHeldBack) {
+                        CheckRequested = true;
+                    } else if (NodeDepart) {
                         CheckRequested = false;
                         m_view->setCommHint(QString());
                     }
@@ -492,7 +494,11 @@ bool Scheduler::walkTests(TElement* e, TreeNode* node)
     const QString& url = e->GetURL();
     if (url.isEmpty() || !isDownloadable(e))
         return false;
-    if (FirstPass && e->LastVerified > 0 && e->Complete && busy() > m_opt.NbMaxDownLoads - 3)
+    // Places kept for addresses never fetched. With fewer than four places in all, one
+    // download of a verified element may still run, or such elements would never be checked.
+    const bool heldBack
+        = FirstPass && e->LastVerified > 0 && e->Complete && busy() > std::max(m_opt.NbMaxDownLoads - 3, 0);
+    if (heldBack && m_sawHeldBack)
         return false;
     if (!e->GetActive() || !e->IsActive())
         return false;
@@ -502,7 +508,14 @@ bool Scheduler::walkTests(TElement* e, TreeNode* node)
         return false;
     if (e->Kind == kindImage && e->Parent() && e->LastVerified > e->Parent()->LastModified)
         return false;
-    return IsURLToVerify(*e);
+    const bool due = IsURLToVerify(*e);
+    // A due element waiting for a place means the walk is not over: the cycle must not end
+    // before it had its turn.
+    if (heldBack) {
+        m_sawHeldBack = m_sawHeldBack || due;
+        return false;
+    }
+    return due;
 }
 
 void Scheduler::advance()
@@ -527,6 +540,7 @@ void Scheduler::ChercheProchainNoeud()
     Env& log = env();
     m_walking = true;
     m_lastWalkFound = false;
+    m_sawHeldBack = false;
     try {
         if (!NodeEnCours)
             NodeEnCours = m_store.tree().firstNode();

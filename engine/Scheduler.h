@@ -187,6 +187,7 @@ private:
     bool m_closing = false;
     bool m_walking = false;
     bool m_lastWalkFound = false;
+    bool m_sawHeldBack = false; // the last walk passed over a due element for want of a place
     bool m_tickQueued = false;
     int m_stepsSinceEvents = 0;
     bool m_imagesBefore = true;

@@ -1,6 +1,8 @@
 #include "tests/engine/EngineFixture.h"
 
 #include <QThread>
+#include <condition_variable>
+#include <mutex>
 
 using namespace glanix;
 using namespace glanix::test;
@@ -115,6 +117,65 @@ TEST_F(SchedulerTest, OneDownloadAtATimeWithOnePlace)
     ASSERT_TRUE(runCycle());
     EXPECT_EQ(c.most, 1);
     EXPECT_EQ(scheduler->NbVerified, 4);
+    // The places kept for new addresses do not keep verified ones from their check.
+    server.clearRequests();
+    ASSERT_TRUE(runCycle());
+    EXPECT_EQ(c.most, 1);
+    EXPECT_EQ(scheduler->NbVerified, 4);
+    EXPECT_EQ(server.count("HEAD"), 4);
+}
+
+TEST_F(SchedulerTest, RecheckReachesEveryElementWhenDownloadsEndTogether)
+{
+    // Verified elements wait while the places kept for new addresses are taken. A walk that
+    // found nothing but such waiting elements must not let the cycle end when the running
+    // downloads happen to finish before the next walk.
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool open = false;
+    std::atomic<int> waiting = 0;
+    server.on("/gate", [&](const RecordedRequest&) {
+        ++waiting;
+        std::unique_lock lock(mutex);
+        opened.wait(lock, [&] { return open; });
+        return Reply::text(200, "x", "text/plain");
+    });
+    std::vector<std::pair<QString, QString>> addresses;
+    for (int i = 0; i < 6; ++i)
+        addresses.push_back({QStringLiteral("Vu%1").arg(i), server.url(QStringLiteral("/gate?%1").arg(i))});
+    TElement* agent = agentWith(addresses);
+    for (int i = 0; i < agent->Node()->childCount(); ++i)
+        agent->Node()->child(i)->element()->LastVerified = env().now() - 1;
+    opt.NbMaxDownLoads = 4;
+    Scheduler& s = engine();
+    s.startCommand();
+    home.clock().advanceSeconds(1);
+    s.TimerCheckURLTimer();
+    ASSERT_EQ(s.Threads().size(), 2u);
+    // Only the threads' own steps run meanwhile: no tick, no end-of-thread handling.
+    const auto runSteps = [&](const std::function<bool()>& until) {
+        QElapsedTimer t;
+        t.start();
+        while (!until() && t.elapsed() < 10000) {
+            for (TThreadDownLoad* thread : s.Threads())
+                QCoreApplication::sendPostedEvents(thread, QEvent::MetaCall);
+            QThread::msleep(1);
+        }
+        return until();
+    };
+    ASSERT_TRUE(runSteps([&] { return waiting == 2; }));
+    {
+        std::lock_guard lock(mutex);
+        open = true;
+    }
+    opened.notify_all();
+    ASSERT_TRUE(runSteps([&] {
+        return std::all_of(s.Threads().begin(), s.Threads().end(),
+                           [](TThreadDownLoad* t) { return t->isFinished(); });
+    }));
+    ASSERT_TRUE(waitFor([&] { return !s.inCycle(); }));
+    EXPECT_EQ(s.NbVerified, 6);
+    EXPECT_EQ(server.count("HEAD"), 6);
 }
 
 TEST_F(SchedulerTest, ManyDownloadsStartWithinOneTick)
