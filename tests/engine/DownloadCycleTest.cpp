@@ -88,6 +88,7 @@ TEST_F(DownloadCycle, FirstCycleStoresPagesFramesImagesAndLinksToTheDepth)
     EXPECT_EQ(server.count("GET", "/logo.gif"), 1);
     EXPECT_FALSE(view.barVisible);
     EXPECT_EQ(view.panels[panelCommunication], QString());
+    EXPECT_EQ(leftovers(), QStringList());
 }
 
 TEST_F(DownloadCycle, UnchangedSiteCostsHeadRequestsOnlyAndRewritesNothing)
@@ -164,6 +165,33 @@ TEST_F(DownloadCycle, VersionsShiftWithoutLosingOneThatMustStay)
     EXPECT_EQ(read(SaveFileNameVersionPrec(path, 2)), "v3");
     EXPECT_EQ(read(SaveFileNameVersionPrec(path, 3)), "v2");
     EXPECT_FALSE(QFileInfo::exists(SaveFileNameVersionPrec(path, 4)));
+    EXPECT_EQ(leftovers(), QStringList());
+}
+
+TEST_F(DownloadCycle, MessagesRecordTheWholeExchangeInOrder)
+{
+    page("p.html", "<html>p</html>");
+    agentWith({{QStringLiteral("Page"), server.url("/p.html")}});
+    ASSERT_TRUE(runCycle());
+    const QStringList m = find(server.url("/p.html"))->GetMessages();
+    const auto at = [&](const QString& start, qsizetype from = 0) {
+        for (qsizetype i = from; i < m.size(); ++i) {
+            if (m[i].startsWith(start))
+                return i;
+        }
+        return qsizetype(-1);
+    };
+    const qsizetype head = at(u" <- HEAD /p.html HTTP/1.0"_qs);
+    const qsizetype headAnswer = at(u" -> HTTP/1."_qs, head);
+    const qsizetype get = at(u" <- GET /p.html HTTP/1.0"_qs, headAnswer);
+    const qsizetype getAnswer = at(u" -> HTTP/1."_qs, get);
+    EXPECT_GE(head, 1) << m.join(u'\n').toStdString(); // after the socket's opening
+    EXPECT_GT(headAnswer, head);
+    EXPECT_GT(get, headAnswer);
+    EXPECT_GT(getAnswer, get);
+    EXPECT_EQ(m.filter(u"ouverte avec le serveur"_qs).size(), 2);
+    EXPECT_EQ(m.filter(u"fermée"_qs).size(), 2);
+    EXPECT_EQ(m.constLast(), u"OK");
 }
 
 TEST_F(DownloadCycle, IncompletePageIsResumedWithARangeAndEndsAt200)
@@ -329,6 +357,7 @@ TEST_F(DownloadCycle, FullDiskLeavesTheStoredCopyAndTheElementAsTheyWere)
     // The next check fetches it again.
     ASSERT_TRUE(runCycle());
     EXPECT_EQ(read(e->GetSavePath()), "nouveau");
+    EXPECT_EQ(leftovers(), QStringList());
 }
 
 TEST_F(DownloadCycle, LinkPlantedAtTheStoredNameIsReplacedNotFollowed)
