@@ -126,7 +126,7 @@ void TElement::Load()
 void TElement::loadFields(IniFile& ini)
 {
     if (isAddressOrPage()) {
-        m_url = ini.readString(kShortcut, u"URL");
+        assignUrl(ini.readString(kShortcut, u"URL"));
         Location = ini.readString(kGlanix, u"Location");
         DateDownloaded = ini.readDateTime(kGlanix, u"DateDownloaded", 0);
         Size = ini.readInteger(kGlanix, u"Size", 0);

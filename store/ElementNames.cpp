@@ -175,10 +175,17 @@ void TElement::SetURL(const QString& url)
             SetDownLoadLinksStart(start == ServerPart(current) ? ServerPart(url) : DirectoryPart(url));
         }
     }
-    m_url = url;
-    m_url.replace(u'\\', u'/');
+    QString mended = url;
+    mended.replace(u'\\', u'/');
+    assignUrl(std::move(mended));
     LastVerified = 0;
     StatusNumber = 0;
+}
+
+void TElement::assignUrl(QString url)
+{
+    m_store->m_withExt.urlChanging(this, m_url, url);
+    m_url = std::move(url);
 }
 
 // --- Places on disk --------------------------------------------------------------------

@@ -3,9 +3,11 @@
 #include "store/ContentTypes.h"
 #include "store/TreeNode.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 // The element store of one running program: the root element with the global defaults, the
 // tree of open agents, the list of elements that own options (ElementsWithExt), the content
@@ -49,14 +51,24 @@ public:
 
     bool contains(const TElement* e) const;
 
+    // The last element of the list whose address matches `key` (see urlKey in the store).
+    TElement* lastWithUrl(const QString& key) const;
+
 private:
     friend class TElement;
     void append(TElement* e);
     void remove(TElement* e);
+    // An element of the list changes its address.
+    void urlChanging(TElement* e, const QString& from, const QString& to);
+    void index(TElement* e, const QString& url);
+    void unindex(TElement* e, const QString& url);
 
     TElement* m_first = nullptr;
     TElement* m_last = nullptr;
     int m_count = 0;
+    quint64 m_appended = 0;
+    // Lookups by address would otherwise scan the whole list for every link of every page.
+    QHash<QString, std::vector<TElement*>> m_byUrl;
 };
 
 class ElementStore {

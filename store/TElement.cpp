@@ -639,7 +639,7 @@ void TElement::RemoveImageGroup()
 void TElement::CopyFrom(const TElement& other)
 {
     m_name = other.m_name;
-    m_url = other.m_url;
+    assignUrl(other.m_url);
     Versions = other.Versions;
     DownLoadType = other.DownLoadType;
     Frequency = other.Frequency;
