@@ -115,6 +115,7 @@ void Scheduler::StartCycle()
     m_view->cycleStarting();
     BytesThisCycle = 0;
     NbNew = NbModified = NbVerified = 0;
+    m_answers.clear();
     CheckRequested = true;
     FirstPass = true;
     setImagesShown(true);
@@ -169,6 +170,12 @@ void Scheduler::EndCycle()
     m_view->setEndButtonHint(engine_texts::endButtonHint(minutes));
     m_view->setActionEnabled(EngineAction::InterruptAll, false);
     setImagesShown(false);
+    m_answers.clear();
+    // What the cycle wrote is on disk when it ends (the writing thread keeps up, so this
+    // rarely waits for more than one batch).
+    m_store.writer().settleAll();
+    for (const QString& error : m_store.writer().takeErrors())
+        env().logError(error);
     const bool was = m_inCycle;
     m_inCycle = false;
     m_view->cycleEnded();

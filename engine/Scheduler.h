@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/DateTime.h"
+#include "engine/CycleAnswers.h"
 #include "engine/EngineHost.h"
 #include "engine/SocketChannel.h"
 
@@ -131,6 +132,9 @@ public:
 
     CycleStatus& status() const { return *m_status; }
 
+    // Image answers of this cycle, for the other elements of the same address.
+    CycleAnswers& answers() { return m_answers; }
+
     // The scheduler tick (TimerCheckURLTimer); public so that tests can run one.
     void TimerCheckURLTimer();
 
@@ -180,6 +184,7 @@ private:
     std::vector<TThreadDownLoad*> m_threads; // running, in start order
     std::vector<TThreadDownLoad*> m_owned; // every thread not yet joined
     std::unique_ptr<CycleStatus> m_status;
+    CycleAnswers m_answers;
     QTimer m_timerCheckURL;
     int m_pendingStarts = 0;
     qint64 m_freeSpaceAtStart = -1;

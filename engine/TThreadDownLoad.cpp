@@ -1,8 +1,10 @@
 #include "engine/TThreadDownLoad.h"
 
 #include "config/AtomicFile.h"
+#include "config/DeferredFileWriter.h"
 #include "config/Env.h"
 #include "config/OptGene.h"
+#include "engine/CycleAnswers.h"
 #include "engine/CycleStatus.h"
 #include "engine/EngineTexts.h"
 #include "engine/Http.h"
@@ -212,18 +214,63 @@ void TThreadDownLoad::execute()
     Received = 0;
     NewAddress.clear();
     Downloaded = false;
-    for (int pass = 1; pass <= kMaxPasses && !m_terminate.load(); ++pass) {
-        oneRequest();
-        if (Status != 301 && Status != 304)
-            Status = Http->StatusCode;
-        if (!followRedirection())
-            break;
+    if (m_answer) {
+        useStoredAnswer();
+    } else {
+        for (int pass = 1; pass <= kMaxPasses && !m_terminate.load(); ++pass) {
+            oneRequest();
+            if (Status != 301 && Status != 304)
+                Status = Http->StatusCode;
+            if (!followRedirection())
+                break;
+        }
     }
     Http->OnTrace = nullptr;
     Http->OnDataReceived = nullptr;
     prepareDocument();
     sync(&TThreadDownLoad::CommFinished);
     Http.reset();
+}
+
+void TThreadDownLoad::useStoredAnswer()
+{
+    // The exchange another element of this address just had, as if it were this one's: the
+    // same fields, the same decision, the same body when the copy here is older.
+    T_HTTP& h = *Http;
+    const StoredAnswer& a = *m_answer;
+    h.Stream.clear();
+    h.StatusCode = a.statusCode;
+    h.StatusText = a.statusText;
+    h.ContentLength = a.contentLength;
+    h.LastModified = a.lastModified;
+    h.ServerDate = a.serverDate;
+    h.ETag = a.etag;
+    h.ContentType = a.contentType;
+    h.Location.clear();
+    Downloaded = h.headAnswerAllowsGet() && h.changedSince(StoredETag, StoredSize, StoredDate);
+    if (Downloaded)
+        h.Stream = a.body;
+    m_usedAnswer = Downloaded;
+    Status = h.StatusCode;
+}
+
+void TThreadDownLoad::rememberAnswer(const TElement& e)
+{
+    const T_HTTP& h = *Http;
+    const bool whole = h.ContentLength < 1 || h.Stream.size() == h.ContentLength;
+    if (m_answer || e.Kind != kindImage || InfoOnly || m_cut || m_terminate.load() || Status != 200
+        || h.StatusCode != 200 || !NewAddress.isEmpty() || h.URL != e.GetURL() || h.Stream.isEmpty() || !whole
+        || !e.Complete || !h.Authenticate.isEmpty())
+        return;
+    m_owner.answers().remember(h.URL,
+                               StoredAnswer {.statusCode = h.StatusCode,
+                                             .statusText = h.StatusText,
+                                             .contentLength = h.ContentLength,
+                                             .lastModified = h.LastModified,
+                                             .serverDate = h.ServerDate,
+                                             .etag = h.ETag,
+                                             .contentType = h.ContentType,
+                                             .body = h.Stream});
 }
 
 void TThreadDownLoad::prepareDocument()
@@ -423,6 +470,10 @@ void TThreadDownLoad::DoStart()
         InfoOnly = e->GetDownLoadType() == 1;
         WasComplete = e->Complete;
         m_image = e->Kind == kindImage || e->IsImage();
+        // An image whose exchanges are not recorded can take what another element of the same
+        // address got in this cycle.
+        if (e->Kind == kindImage && !opt.SaveCommsForImg && !InfoOnly && WasComplete)
+            m_answer = m_owner.answers().find(h.URL);
         StoredSize = e->Size;
         m_bandwidthLimit = m_owner.connection().byModem() ? 0 : opt.BandWithLimit;
     } catch (...) {
@@ -514,6 +565,9 @@ void TThreadDownLoad::CommFinished()
     TElement& e = *ep;
     T_HTTP& h = *Http;
     Env& env = m_owner.env();
+    // The element files this step writes are synced and renamed by the store's writing
+    // thread.
+    DeferredFileWriter::Scope deferred(e.store().writer());
     try {
         e.Complete = true;
         e.LastVerified = StartTime;
@@ -559,7 +613,9 @@ void TThreadDownLoad::CommFinished()
     if (m_childrenAdded)
         m_owner.childrenAdded();
 
+    rememberAnswer(e);
     DownloadReport report;
+    report.localCopy = m_usedAnswer;
     report.status = e.StatusNumber;
     report.statusText = StatusText(e.StatusNumber, e.Complete);
     report.url = e.GetURL();

@@ -24,6 +24,7 @@
 namespace glanix {
 
 class Scheduler;
+struct StoredAnswer;
 class T_HTTP;
 class TElement;
 
@@ -71,6 +72,8 @@ private:
     // Worker side.
     void execute();
     void oneRequest();
+    void useStoredAnswer();
+    void rememberAnswer(const TElement& e);
     void prepareDocument();
     bool followRedirection();
     void Trace(const QString& line, int level);
@@ -133,6 +136,8 @@ private:
     bool m_childrenAdded = false;
     bool m_image = false; // an incomplete copy is not stored
     PreparedFile m_prepared; // the answer, written beside SavePath by the worker
+    std::shared_ptr<const StoredAnswer> m_answer; // what another element of the address got
+    bool m_usedAnswer = false;
 
     // Progress posted by the worker and not shown yet.
     struct Progress {

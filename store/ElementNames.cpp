@@ -76,6 +76,15 @@ void TElement::renameTo(const QString& name)
     const QString oldIni = GetIniFileName();
     const QString oldSave = GetSavePath();
     const QString oldChild = GetChildsPath();
+    // Files waiting to be written where things move are written first, and nothing written
+    // meanwhile may land behind the move.
+    DeferredFileWriter& writer = m_store->writer();
+    DeferredFileWriter::Immediate now(writer);
+    writer.settle(oldIni);
+    writer.settle(oldSave);
+    writer.settle(oldChild);
+    if (Kind == kindFolder && !oldIni.isEmpty())
+        writer.settle(QFileInfo(oldIni).path());
     m_name = name;
     m_saveFileName.clear();
 
@@ -94,7 +103,7 @@ void TElement::renameTo(const QString& name)
         if (Kind == kindImage) {
             // The image's sections carry its name: move them with it.
             if (m_parent && !oldIni.isEmpty()) {
-                IniFile ini(oldIni);
+                IniFile ini(oldIni, writer.pending(oldIni));
                 const QStringList messages
                     = ini.sectionLines(QStringLiteral("GlanixImg Messages ") + oldName);
                 ini.eraseSection(QStringLiteral("GlanixImg ") + oldName);

@@ -124,6 +124,9 @@ ElementStore::ElementStore(Env& env)
 
 ElementStore::~ElementStore()
 {
+    m_writer.settleAll();
+    for (const QString& error : m_writer.takeErrors())
+        m_env.logError(error);
     m_host = &m_noHost;
     m_tree.setObserver(nullptr);
     m_tree.clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/DeferredFileWriter.h"
 #include "store/ContentTypes.h"
 #include "store/TreeNode.h"
 
@@ -97,6 +98,11 @@ public:
 
     StoreHost& host() const { return *m_host; }
 
+    // Where element files are written (the root's Glanix.ini excepted): a download step
+    // defers its writes to its thread; every reader and file operation of the store goes
+    // through it.
+    DeferredFileWriter& writer() { return m_writer; }
+
     // Null restores the no-op host.
     void setHost(StoreHost* host);
 
@@ -127,6 +133,7 @@ private:
     friend class TElement;
 
     Env& m_env;
+    DeferredFileWriter m_writer;
     StoreHost m_noHost;
     StoreHost* m_host = &m_noHost;
     ElementList m_withExt;

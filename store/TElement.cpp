@@ -400,7 +400,7 @@ QStringList& TElement::GetMessages()
     if (Messages.isEmpty() && (isAddressOrPage() || Kind == kindImage)) {
         const QString path = GetIniFileName();
         if (!path.isEmpty()) {
-            const IniFile ini(path);
+            const IniFile ini(path, m_store->writer().pending(path));
             Messages = ini.sectionLines(Kind == kindImage ? QStringLiteral("GlanixImg Messages ") + m_name
                                                           : QStringLiteral("Glanix Messages"));
         }

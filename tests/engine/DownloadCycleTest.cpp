@@ -405,3 +405,62 @@ TEST_F(DownloadCycle, InformationOnlyRecordsTheDatesWithoutStoring)
     EXPECT_EQ(scheduler->NbNew, 1);
     EXPECT_FALSE(QFileInfo::exists(e->GetSavePath()));
 }
+
+TEST_F(DownloadCycle, AnImageOfDistantPagesIsFetchedOnceACycleAndCopiedAsADownloadWould)
+{
+    // The store finds an image only near a page: these two pages each get an element for it.
+    const QByteArray before = QByteArray("GIF89a", 6) + QByteArray(200, '1');
+    const QByteArray after = QByteArray("GIF89a", 6) + QByteArray(300, '2');
+    page("index.html", "<a href=\"a/a.html\">a</a><a href=\"b/b.html\">b</a>");
+    page("a/a.html", "<a href=\"a1.html\">a1</a>");
+    page("a/a1.html", "<img src=\"/x.gif\">");
+    page("b/b.html", "<a href=\"b1.html\">b1</a>");
+    page("b/b1.html", "<img src=\"/x.gif\">");
+    page("x.gif", before, 7200);
+    agentWith({{QStringLiteral("Accueil"), server.url("/index.html")}}, 3);
+    opt.NbMaxDownLoads = 1; // the first copy is stored before the second is due
+    ASSERT_TRUE(runCycle());
+
+    std::vector<TElement*> images;
+    for (TElement* e = store->ElementsWithExt().first(); e; e = ElementList::next(e)) {
+        if (TElement* image = e->FindImageByURL(server.url("/x.gif")))
+            images.push_back(image);
+    }
+    ASSERT_EQ(images.size(), 2u);
+    EXPECT_EQ(server.count("HEAD", "/x.gif"), 1);
+    EXPECT_EQ(server.count("GET", "/x.gif"), 1);
+    const auto copies = [&] {
+        return std::count_if(view.reports.begin(), view.reports.end(),
+                             [](const DownloadReport& r) { return r.localCopy; });
+    };
+    EXPECT_EQ(copies(), 1);
+    EXPECT_EQ(scheduler->NbNew, view.count(Outcome::New));
+    for (TElement* image : images) {
+        EXPECT_EQ(image->StatusNumber, 200);
+        EXPECT_TRUE(image->Complete);
+        EXPECT_EQ(image->State, stateRead);
+        EXPECT_EQ(image->Size, before.size());
+        EXPECT_EQ(image->LastModified, images[0]->LastModified);
+        EXPECT_EQ(image->Etag, images[0]->Etag);
+        EXPECT_EQ(image->ContentType, u"image/gif");
+        EXPECT_EQ(read(image->GetSavePath()), before);
+    }
+    EXPECT_NE(images[0]->GetSavePath(), images[1]->GetSavePath());
+
+    // A new image: the second element takes the same new copy and keeps its old one.
+    page("x.gif", after, 60);
+    for (TElement* image : images)
+        image->LastVerified = 1;
+    server.clearRequests();
+    ASSERT_TRUE(runCycle());
+    EXPECT_EQ(server.count("GET", "/x.gif"), 1);
+    EXPECT_EQ(copies(), 1);
+    for (TElement* image : images) {
+        EXPECT_EQ(read(image->GetSavePath()), after);
+        EXPECT_EQ(read(SaveFileNameVersionPrec(image->GetSavePath(), 2)), before);
+        EXPECT_EQ(image->Size, after.size());
+        EXPECT_EQ(image->BeforeSize, before.size());
+    }
+    EXPECT_EQ(view.count(Outcome::Modified), 2);
+    EXPECT_EQ(leftovers(), QStringList());
+}
