@@ -742,6 +742,7 @@ void TThreadDownLoad::createRefreshChild(TElement& e, const QString& refresh)
     if (resolved.isEmpty())
         return;
     e.Messages.append(QStringLiteral("meta http-equiv=\"Refresh\" URL=") + resolved);
+    e.store().loadEveryAgent();
     if (e.FindElementByURL(resolved) || !e.Node())
         return;
     auto* child = new TElement(e.store());

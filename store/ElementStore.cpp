@@ -147,6 +147,8 @@ void ElementStore::setFavoritesFolder(const QString& folder)
 
 namespace {
 
+constexpr int kWholeTree = 200; // LoadChildren reads no deeper
+
 QString urlKey(QString url)
 {
     const qsizetype hash = url.indexOf(u'#');
@@ -163,6 +165,14 @@ TreeNode* ElementStore::FindElementByURL(const QString& url) const
 {
     const TElement* e = m_withExt.lastWithUrl(urlKey(url));
     return e ? e->Node() : nullptr;
+}
+
+void ElementStore::loadEveryAgent()
+{
+    for (int i = 0; i < m_tree.topLevelCount(); ++i) {
+        if (TElement* agent = m_tree.topLevel(i)->element())
+            agent->LoadChildren(kWholeTree);
+    }
 }
 
 void ElementStore::closeAll()

@@ -126,6 +126,11 @@ public:
     // slash ignored, ASCII case ignored).
     TreeNode* FindElementByURL(const QString& url) const;
 
+    // Reads every open agent's whole tree from disk (what is read already is not read again).
+    // The tree is otherwise read lazily, and FindElementByURL only knows what is read: a page
+    // analysed before the rest is read would take known addresses for new ones.
+    void loadEveryAgent();
+
     // Frees every agent: nodes and elements.
     void closeAll();
 

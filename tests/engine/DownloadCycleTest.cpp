@@ -464,3 +464,33 @@ TEST_F(DownloadCycle, AnImageOfDistantPagesIsFetchedOnceACycleAndCopiedAsADownlo
     EXPECT_EQ(view.count(Outcome::Modified), 2);
     EXPECT_EQ(leftovers(), QStringList());
 }
+
+TEST_F(DownloadCycle, APageAnalysedBeforeTheRestOfTheTreeIsReadDuplicatesNoKnownPage)
+{
+    page("index.html", "<a href=\"a.html\">a</a><a href=\"b.html\">b</a>");
+    page("a.html", "<html>a</html>", 7200);
+    page("b.html", "<a href=\"c.html\">c</a>");
+    page("c.html", "<html>c</html>");
+    agentWith({{QStringLiteral("Accueil"), server.url("/index.html")}}, 3);
+    ASSERT_TRUE(runCycle());
+    ASSERT_NE(find(server.url("/c.html")), nullptr);
+
+    // The program starts again: the tree is read from disk as the walk goes, one element at
+    // a time, and "a" now links to "c", which lies further on.
+    scheduler.reset();
+    store.reset();
+    store = std::make_unique<ElementStore>(env());
+    TElement* agent = openAgent(*store, agentFilePath(home.path(), QStringLiteral("Veille")));
+    ASSERT_NE(agent, nullptr);
+    agent->SetFrequency(0);
+    page("a.html", "<html>a <a href=\"c.html\">c</a></html>", 60);
+    opt.NbMaxDownLoads = 1;
+    ASSERT_TRUE(runCycle());
+    int elementsOfC = 0;
+    for (TElement* e = store->ElementsWithExt().first(); e; e = ElementList::next(e))
+        elementsOfC += e->GetURL() == server.url("/c.html") ? 1 : 0;
+    EXPECT_EQ(elementsOfC, 1);
+    EXPECT_EQ(scheduler->NbNew, 0);
+    EXPECT_EQ(scheduler->NbModified, 1);
+    EXPECT_EQ(server.count("GET", "/c.html"), 1);
+}
