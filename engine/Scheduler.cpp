@@ -358,8 +358,10 @@ void Scheduler::ThreadTerminated(TThreadDownLoad* thread)
             --m_pendingStarts;
     }
     // Not while a walk runs (it lets events run): it may still find something due, and the
-    // tick decides about the end once it is over.
-    if (busy() <= 0 && !CheckRequested && !m_opt.KeepReady && m_inCycle && !m_walking) {
+    // tick decides about the end once it is over. Once launching has stopped (a command, a
+    // time or disk-space limit), nothing is left to do when the last download ends, whatever
+    // was still due.
+    if (busy() <= 0 && (!CheckRequested || !launching()) && !m_opt.KeepReady && m_inCycle && !m_walking) {
         if (ConnectTime == 0 || !m_connection->byModem() || pastDoNotHangUpBefore()) {
             EndCycle();
             return;
@@ -457,6 +459,7 @@ void Scheduler::TimerCheckURLTimer()
         } else {
             // Several walks per tick: one download per tick would cap a cycle at five starts a
             // second. The threads created here count as running although DoStart has not run.
+            bool lookedAgain = false;
             while ((FirstPass || CheckRequested) && busy() < m_opt.NbMaxDownLoads && m_inCycle) {
                 ChercheProchainNoeud();
                 if (m_closing)
@@ -468,6 +471,12 @@ void Scheduler::TimerCheckURLTimer()
                 if (!m_lastWalkFound) {
                     if (m_sawHeldBack) {
                         CheckRequested = true;
+                        // Places freed while the walk let events run: the waiting elements
+                        // may go now rather than at the next tick.
+                        if (!lookedAgain && busy() <= reservedFrom()) {
+                            lookedAgain = true;
+                            continue;
+                        }
                     } else if (NodeDepart) {
                         CheckRequested = false;
                         m_view->setCommHint(QString());
@@ -494,6 +503,11 @@ void Scheduler::TimerCheckURLTimer()
 
 // --- The walk ------------------------------------------------------------------------------
 
+int Scheduler::reservedFrom() const
+{
+    return std::max(m_opt.NbMaxDownLoads - 3, 0);
+}
+
 bool Scheduler::walkTests(TElement* e, TreeNode* node)
 {
     if (node->bold() || !e)
@@ -501,10 +515,7 @@ bool Scheduler::walkTests(TElement* e, TreeNode* node)
     const QString& url = e->GetURL();
     if (url.isEmpty() || !isDownloadable(e))
         return false;
-    // Places kept for addresses never fetched. With fewer than four places in all, one
-    // download of a verified element may still run, or such elements would never be checked.
-    const bool heldBack
-        = FirstPass && e->LastVerified > 0 && e->Complete && busy() > std::max(m_opt.NbMaxDownLoads - 3, 0);
+    const bool heldBack = FirstPass && e->LastVerified > 0 && e->Complete && busy() > reservedFrom();
     if (heldBack && m_sawHeldBack)
         return false;
     if (!e->GetActive() || !e->IsActive())
@@ -588,7 +599,8 @@ void Scheduler::ChercheProchainNoeud()
         } else if (!m_closing) {
             FirstPass = false;
             m_view->setCommHint(engine_texts::checkingExistingUrls());
-            if (busy() < 1 && !m_opt.KeepReady && pastDoNotHangUpBefore())
+            // Due elements waiting for a place are not "nothing left".
+            if (!m_sawHeldBack && busy() < 1 && !m_opt.KeepReady && pastDoNotHangUpBefore())
                 NoNewDownLoads = true;
         }
     } catch (const std::exception&) {

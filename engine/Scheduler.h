@@ -168,6 +168,10 @@ signals:
 
 private:
     bool walkTests(TElement* e, TreeNode* node);
+    // During the first pass, an element verified before waits while more downloads than this
+    // run: three places stay for addresses never fetched. With fewer than four places in
+    // all, one verified element may still run, or none would ever be checked.
+    int reservedFrom() const;
     void advance();
     void threadFinished(TThreadDownLoad* thread);
     void setImagesShown(bool on);
