@@ -1,6 +1,8 @@
 #include "config/DeferredFileWriter.h"
 
 #include <QFile>
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -29,6 +31,18 @@ DeferredFileWriter::~DeferredFileWriter()
     settleAll();
 }
 
+void DeferredFileWriter::queue(const QString& path, Entry& e)
+{
+    if (e.queued)
+        return;
+    e.queued = true;
+    e.queuedAt = Clock::now();
+    m_queue.push_back(path);
+    if (!m_thread.joinable())
+        m_thread = std::thread([this] { run(); });
+    m_work.notify_one();
+}
+
 WriteResult DeferredFileWriter::write(const QString& path, QByteArray content)
 {
     {
@@ -37,13 +51,7 @@ WriteResult DeferredFileWriter::write(const QString& path, QByteArray content)
         e.content = std::move(content);
         ++e.version;
         if (m_deferring > 0 && m_immediate == 0 && !m_stopping) {
-            if (!e.queued) {
-                e.queued = true;
-                m_queue.push_back(path);
-                if (!m_thread.joinable())
-                    m_thread = std::thread([this] { run(); });
-                m_work.notify_one();
-            }
+            queue(path, e);
             return {true, {}};
         }
     }
@@ -91,76 +99,152 @@ WriteResult DeferredFileWriter::commitOne(const QString& path)
     }
 }
 
+QStringList DeferredFileWriter::writeBatch(const QStringList& paths, const std::vector<QByteArray>& contents)
+{
+    // Each content is synced before its rename, file by file: syncfs() would also wait for
+    // every other program's writes on the file system, blame us for their errors and miss
+    // files of the batch on another file system. Writeback of the whole batch starts first,
+    // so the syncs mostly find their data on disk and share one journal commit.
+    QStringList errors;
+    const size_t count = static_cast<size_t>(paths.size());
+    std::vector<PreparedFile> files(count);
+    std::vector<int> fds(count, -1);
+    std::vector<int> errs(count, 0);
+    for (size_t i = 0; i < count; ++i) {
+        files[i] = prepareFileAtomically(paths[static_cast<qsizetype>(i)], contents[i], false);
+        if (!files[i].ok()) {
+            errors << files[i].error;
+            continue;
+        }
+        fds[i] = ::open(QFile::encodeName(files[i].temporary).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fds[i] < 0)
+            errs[i] = errno;
+        else
+            ::sync_file_range(fds[i], 0, 0, SYNC_FILE_RANGE_WRITE);
+    }
+    for (size_t i = 0; i < count; ++i) {
+        PreparedFile& f = files[i];
+        if (!f.ok())
+            continue;
+        const QString& path = paths[static_cast<qsizetype>(i)];
+        int err = errs[i];
+        if (fds[i] >= 0) {
+            if (::fdatasync(fds[i]) != 0)
+                err = errno;
+            ::close(fds[i]);
+        }
+        if (err != 0) {
+            discardPreparedFile(f);
+            errors << QStringLiteral("Écriture impossible de %1 : %2")
+                          .arg(path, QString::fromLocal8Bit(strerror(err)));
+            continue;
+        }
+        const WriteResult r = commitPreparedFile(f, path);
+        if (!r.ok)
+            errors << r.error;
+    }
+    return errors;
+}
+
+void DeferredFileWriter::writeNow(std::unique_lock<std::mutex>& lock, QStringList paths)
+{
+    while (!paths.isEmpty()) {
+        QStringList batch;
+        std::vector<QByteArray> contents;
+        std::vector<quint64> versions;
+        bool othersBusy = false;
+        for (const QString& path : std::as_const(paths)) {
+            const auto it = m_entries.find(path);
+            if (it == m_entries.end())
+                continue;
+            if (it->busy) {
+                othersBusy = true;
+                continue;
+            }
+            if (batch.size() == kBatch)
+                break;
+            it->busy = true;
+            batch << path;
+            contents.push_back(it->content);
+            versions.push_back(it->version);
+        }
+        if (!batch.isEmpty()) {
+            lock.unlock();
+            const QStringList errors = writeBatch(batch, contents);
+            lock.lock();
+            m_errors << errors;
+            for (qsizetype i = 0; i < batch.size(); ++i) {
+                ++m_written;
+                const auto it = m_entries.find(batch[i]);
+                it->busy = false;
+                if (it->version == versions[static_cast<size_t>(i)]) {
+                    if (it->queued)
+                        std::erase(m_queue, batch[i]);
+                    m_entries.erase(it);
+                }
+            }
+            m_done.notify_all();
+        } else if (othersBusy) {
+            m_done.wait(lock);
+        }
+        QStringList left;
+        for (const QString& path : std::as_const(paths)) {
+            if (m_entries.contains(path))
+                left << path;
+        }
+        paths = std::move(left);
+    }
+}
+
 void DeferredFileWriter::run()
 {
-    struct Job {
-        QString path;
-        quint64 version = 0;
-        PreparedFile file;
-    };
-
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_work.wait(lock, [this] { return m_stopping || (!m_queue.empty() && !m_held); });
         if (m_stopping)
             return;
-        // A batch of files: their contents are written, made durable together by one sync of
-        // the file system, then renamed. Each is old or new on disk at every moment.
-        std::vector<Job> jobs;
-        while (!m_queue.empty() && jobs.size() < kBatch) {
-            const QString path = m_queue.front();
-            m_queue.pop_front();
-            const auto it = m_entries.find(path);
-            if (it == m_entries.end() || it->busy)
-                continue; // written meanwhile, or being written by another thread
-            it->queued = false;
-            it->busy = true;
-            jobs.push_back({path, it->version, {}});
-        }
-        if (jobs.empty())
+        // Waiting lets the changes that follow a file's first one join it.
+        const Clock::time_point due
+            = m_entries.value(m_queue.front()).queuedAt + std::chrono::milliseconds(kDelayMs);
+        if (Clock::now() < due) {
+            m_work.wait_until(lock, due, [this] { return m_stopping; });
             continue;
-        std::vector<QByteArray> contents;
-        for (const Job& job : jobs)
-            contents.push_back(m_entries.value(job.path).content);
-        lock.unlock();
-        QStringList errors;
-        int folder = -1;
-        for (size_t i = 0; i < jobs.size(); ++i) {
-            jobs[i].file = prepareFileAtomically(jobs[i].path, contents[i], false);
-            if (!jobs[i].file.ok())
-                errors << jobs[i].file.error;
-            else if (folder < 0)
-                folder = ::open(QFile::encodeName(jobs[i].file.folder).constData(),
-                                O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         }
-        const bool synced = folder >= 0 && ::syncfs(folder) == 0;
-        if (folder >= 0)
-            ::close(folder);
-        for (Job& job : jobs) {
-            if (!job.file.ok())
-                continue;
-            if (!synced) {
-                discardPreparedFile(job.file);
-                errors << QStringLiteral("Écriture impossible de %1 : synchronisation refusée").arg(job.path);
+        QStringList batch;
+        std::vector<QByteArray> contents;
+        std::vector<quint64> versions;
+        const Clock::time_point now = Clock::now();
+        while (!m_queue.empty() && batch.size() < kBatch) {
+            const auto it = m_entries.find(m_queue.front());
+            if (it == m_entries.end() || !it->queued) {
+                m_queue.pop_front();
                 continue;
             }
-            const WriteResult r = commitPreparedFile(job.file, job.path);
-            if (!r.ok)
-                errors << r.error;
+            if (it->queuedAt + std::chrono::milliseconds(kDelayMs) > now)
+                break;
+            m_queue.pop_front();
+            it->queued = false;
+            if (it->busy)
+                continue; // settle() writes it, and the newest content with it
+            it->busy = true;
+            batch << it.key();
+            contents.push_back(it->content);
+            versions.push_back(it->version);
         }
+        if (batch.isEmpty())
+            continue;
+        lock.unlock();
+        const QStringList errors = writeBatch(batch, contents);
         lock.lock();
         m_errors << errors;
-        for (const Job& job : jobs) {
+        for (qsizetype i = 0; i < batch.size(); ++i) {
             ++m_written;
-            auto it = m_entries.find(job.path);
+            const auto it = m_entries.find(batch[i]);
             it->busy = false;
-            if (it->version == job.version) {
+            if (it->version == versions[static_cast<size_t>(i)])
                 m_entries.erase(it);
-            } else if (!it->queued) {
-                // Changed meanwhile: its newest content goes with a later batch.
-                it->queued = true;
-                m_queue.push_back(job.path);
-            }
+            else
+                queue(batch[i], *it); // changed meanwhile: its newest content goes later
         }
         m_done.notify_all();
     }
@@ -170,35 +254,19 @@ void DeferredFileWriter::settle(const QString& path)
 {
     if (path.isEmpty())
         return;
+    std::unique_lock lock(m_mutex);
     QStringList below;
-    {
-        std::lock_guard lock(m_mutex);
-        for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it) {
-            if (isAtOrBelow(it.key(), path))
-                below << it.key();
-        }
+    for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it) {
+        if (isAtOrBelow(it.key(), path))
+            below << it.key();
     }
-    for (const QString& p : below)
-        keepError(commitOne(p));
+    writeNow(lock, below);
 }
 
 void DeferredFileWriter::settleAll()
 {
-    QStringList all;
-    {
-        std::lock_guard lock(m_mutex);
-        all = m_entries.keys();
-    }
-    for (const QString& p : all)
-        keepError(commitOne(p));
-}
-
-void DeferredFileWriter::keepError(const WriteResult& r)
-{
-    if (r.ok)
-        return;
-    std::lock_guard lock(m_mutex);
-    m_errors << r.error;
+    std::unique_lock lock(m_mutex);
+    writeNow(lock, m_entries.keys());
 }
 
 void DeferredFileWriter::holdForTesting(bool held)

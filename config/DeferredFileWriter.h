@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -13,15 +14,18 @@
 #include <thread>
 #include <vector>
 
-// Small files rewritten often (element files) whose atomic write, sync included, may happen
-// a little later on a thread of its own. The user-interface thread records a file's new
-// content: inside a deferral scope the write is queued for the writing thread, outside one it
-// is done at once. Until a content is on disk, readers get it from here, and an operation
-// that moves or removes files first settles what waits at or below its paths.
+// Small files rewritten often (element files) whose atomic write may happen a little later,
+// on a thread of its own. The user-interface thread records a file's new content: inside a
+// deferral scope the write is queued, outside one it is done at once. Until a content is on
+// disk, readers get it from here, and an operation that moves or removes files first settles
+// what waits at or below its paths.
 //
-// Contents of the same file coalesce: the newest wins and a write always takes the newest
-// content there is, so no thread puts an older content over a newer one, and a file changed
-// ten times while the disk was busy is written once or twice.
+// A queued file is written once it has waited kDelayMs, with others: their contents go to
+// temporary files, each is synced, then renamed over its file, so every file is old or new
+// on disk at every moment. Contents of the same
+// file coalesce meanwhile: the newest wins, a write always takes the newest content there
+// is, and a page file changed by each of its images in turn is written once or twice rather
+// than every time.
 namespace glanix {
 
 class DeferredFileWriter {
@@ -95,30 +99,40 @@ public:
     // Test seam: while held, the writing thread takes nothing (settle() still writes).
     void holdForTesting(bool held);
 
+    // How long a queued file waits before it is written.
+    static constexpr int kDelayMs = 200;
+
     // Files recorded and not written yet, and files written since the writer was made
     // (tests, diagnostics).
     int pendingCount() const;
     int writtenCount() const;
 
 private:
-    static constexpr size_t kBatch = 64;
+    using Clock = std::chrono::steady_clock;
+    static constexpr qsizetype kBatch = 128; // files open at once while a batch syncs
 
     struct Entry {
         QByteArray content;
         quint64 version = 0;
+        Clock::time_point queuedAt;
         bool busy = false; // a thread is writing it
         bool queued = false; // in the writing thread's queue
     };
 
     WriteResult commitOne(const QString& path);
-    void keepError(const WriteResult& r);
+    // Writes the newest contents of these files as batches, waiting for those another thread
+    // is writing, until none of them waits any more.
+    void writeNow(std::unique_lock<std::mutex>& lock, QStringList paths);
+    // One batch of files marked busy by the caller; returns the failures.
+    QStringList writeBatch(const QStringList& paths, const std::vector<QByteArray>& contents);
+    void queue(const QString& path, Entry& e);
     void run();
 
     mutable std::mutex m_mutex;
     std::condition_variable m_done; // a write ended
     std::condition_variable m_work; // something was queued, or the thread must stop
     QHash<QString, Entry> m_entries;
-    std::deque<QString> m_queue;
+    std::deque<QString> m_queue; // oldest first
     QStringList m_errors;
     std::thread m_thread;
     int m_deferring = 0;

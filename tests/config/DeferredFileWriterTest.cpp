@@ -111,3 +111,48 @@ TEST(DeferredFileWriter, FailuresAreKeptForTheLogAndEverythingIsWrittenAtTheEnd)
     EXPECT_EQ(home.read("end.url"), "end");
     EXPECT_EQ(home.read("last.url"), "last");
 }
+
+TEST(DeferredFileWriter, AFileOfABatchThatFailsKeepsItsOldContentAndNoTemporary)
+{
+    TempHome home;
+    DeferredFileWriter writer;
+    const QStringList names {"a.url", "b.url", "c.url"};
+    for (const QString& name : names)
+        home.write("d/" + name, "old");
+    writer.holdForTesting(true);
+    {
+        DeferredFileWriter::Scope scope(writer);
+        for (const QString& name : names)
+            writer.write(home.file("d/" + name), "new");
+        failNextAtomicWrites(1);
+        writer.settleAll();
+    }
+    EXPECT_EQ(writer.takeErrors().size(), 1);
+    int old = 0;
+    for (const QString& name : names) {
+        const QByteArray content = home.read("d/" + name);
+        EXPECT_TRUE(content == "old" || content == "new") << content.toStdString();
+        old += content == "old";
+    }
+    EXPECT_EQ(old, 1);
+    EXPECT_EQ(QDir(home.file("d")).entryList(QDir::Files | QDir::Hidden), names);
+    EXPECT_EQ(writer.pendingCount(), 0);
+}
+
+TEST(DeferredFileWriter, QueuedFilesReachTheDiskWithoutBeingSettled)
+{
+    TempHome home;
+    DeferredFileWriter writer;
+    {
+        DeferredFileWriter::Scope scope(writer);
+        for (int round = 1; round <= 3; ++round) {
+            writer.write(home.file("a.url"), QByteArray::number(round));
+            writer.write(home.file("b.url"), QByteArray::number(round));
+        }
+    }
+    for (int waited = 0; writer.pendingCount() > 0 && waited < 200; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(writer.pendingCount(), 0);
+    EXPECT_EQ(home.read("a.url"), "3");
+    EXPECT_EQ(home.read("b.url"), "3");
+}

@@ -484,6 +484,7 @@ TEST_F(DownloadCycle, APageAnalysedBeforeTheRestOfTheTreeIsReadDuplicatesNoKnown
     ASSERT_NE(agent, nullptr);
     agent->SetFrequency(0);
     page("a.html", "<html>a <a href=\"c.html\">c</a></html>", 60);
+    home.clock().advanceSeconds(60);
     opt.NbMaxDownLoads = 1;
     ASSERT_TRUE(runCycle());
     int elementsOfC = 0;
