@@ -91,6 +91,8 @@ HeadlessCycle::HeadlessCycle(Env& env, QTextStream& out, QTextStream& err)
 
 void HeadlessCycle::downloadEnded(const DownloadReport& report)
 {
+    if (report.localCopy)
+        ++m_localCopies;
     m_out << outcomeWord(report.outcome) << '\t' << report.statusText << '\t' << report.url << '\n';
 }
 
@@ -126,6 +128,7 @@ bool HeadlessCycle::run(const QStringList& agents)
     context.prompt = &prompt;
     context.nextCheck = [](const TElement& e) { return nextCheckTime(e); };
     Scheduler scheduler(context);
+    m_localCopies = 0;
     QEventLoop loop;
     QObject::connect(&scheduler, &Scheduler::cycleEnded, &loop, &QEventLoop::quit);
     scheduler.startTimeOutWatch();
@@ -139,6 +142,8 @@ bool HeadlessCycle::run(const QStringList& agents)
     m_modified = scheduler.NbModified;
     m_out << engine_texts::counters(m_verified, m_created, m_modified) << '\n';
     m_out << engine_texts::total(static_cast<double>(scheduler.BytesThisCycle)) << '\n';
+    if (m_localCopies > 0)
+        m_out << tr("Copies locales %1").arg(m_localCopies) << '\n';
     QString seconds = QString::number(static_cast<double>(elapsed.elapsed()) / 1000, 'f', 2);
     if (decimalSeparator() != u'.')
         seconds.replace(u'.', decimalSeparator());

@@ -30,6 +30,9 @@ public:
 
     int modified() const { return m_modified; }
 
+    // Images of an address fetched once in the cycle and copied for its other elements.
+    int localCopies() const { return m_localCopies; }
+
     void downloadEnded(const DownloadReport& report) override;
 
 private:
@@ -39,6 +42,7 @@ private:
     int m_verified = 0;
     int m_created = 0;
     int m_modified = 0;
+    int m_localCopies = 0;
 };
 
 // The word of a download's outcome in the report lines.

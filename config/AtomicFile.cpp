@@ -46,6 +46,36 @@ bool writeAll(int fd, QByteArrayView data)
     return true;
 }
 
+mode_t currentUmask()
+{
+    // Read without changing it: download threads create files at the same time.
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok)
+                    return static_cast<mode_t>(mask & 0777);
+            }
+        }
+    }
+    const mode_t m = ::umask(022);
+    ::umask(m);
+    return m;
+}
+
+mode_t modeFor(const QByteArray& target)
+{
+    static const mode_t kUmask = currentUmask();
+
+    struct stat st { };
+
+    if (::lstat(target.constData(), &st) == 0 && S_ISREG(st.st_mode))
+        return st.st_mode & 07777;
+    return 0666 & ~kUmask;
+}
+
 } // namespace
 
 void failNextAtomicWrites(int count)
@@ -53,34 +83,25 @@ void failNextAtomicWrites(int count)
     g_failures.store(count);
 }
 
-WriteResult writeFileAtomically(const QString& path, QByteArrayView data, bool sync)
+PreparedFile prepareFileAtomically(const QString& path, QByteArrayView data, bool sync)
 {
     const QFileInfo info(path);
-    const QString dir = info.absolutePath();
-    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
-
-    // The umask can only be read by setting it; do it once, before worker threads write.
-    static const mode_t kUmask = [] {
-        const mode_t m = ::umask(022);
-        ::umask(m);
-        return m;
-    }();
-    mode_t mode = 0666 & ~kUmask;
-    struct stat st {};
-    if (::lstat(target.constData(), &st) == 0 && S_ISREG(st.st_mode))
-        mode = st.st_mode & 07777;
+    PreparedFile out;
+    out.folder = info.absolutePath();
+    const mode_t mode = modeFor(QFile::encodeName(info.absoluteFilePath()));
 
     QByteArray tmp;
     int fd = -1;
     for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
-        tmp = QFile::encodeName(temporaryName(dir));
+        tmp = QFile::encodeName(temporaryName(out.folder));
         fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST)
             break;
     }
-    if (fd < 0)
-        return {false, errnoText("Création impossible dans", dir, errno)};
-
+    if (fd < 0) {
+        out.error = errnoText("Création impossible dans", out.folder, errno);
+        return out;
+    }
     bool ok = writeAll(fd, data);
     int err = errno;
     if (ok && ::fchmod(fd, mode) != 0) {
@@ -95,20 +116,50 @@ WriteResult writeFileAtomically(const QString& path, QByteArrayView data, bool s
         ok = false;
         err = errno;
     }
-    if (ok && g_failures.load() > 0) {
+    if (!ok) {
+        ::unlink(tmp.constData());
+        out.error = errnoText("Écriture impossible de", path, err);
+        return out;
+    }
+    out.temporary = QFile::decodeName(tmp);
+    return out;
+}
+
+WriteResult commitPreparedFile(PreparedFile& file, const QString& path)
+{
+    const PreparedFile prepared = std::exchange(file, PreparedFile {});
+    if (!prepared.ok())
+        return {false, prepared.error};
+    const QFileInfo info(path);
+    const QByteArray tmp = QFile::encodeName(prepared.temporary);
+    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
+    int err = 0;
+    if (info.absolutePath() != prepared.folder)
+        err = EXDEV;
+    if (err == 0 && g_failures.load() > 0) {
         g_failures.fetch_sub(1);
-        ok = false;
         err = EIO;
     }
-    if (ok && ::rename(tmp.constData(), target.constData()) != 0) {
-        ok = false;
+    if (err == 0 && ::rename(tmp.constData(), target.constData()) != 0)
         err = errno;
-    }
-    if (!ok) {
+    if (err != 0) {
         ::unlink(tmp.constData());
         return {false, errnoText("Écriture impossible de", path, err)};
     }
     return {true, {}};
+}
+
+void discardPreparedFile(PreparedFile& file)
+{
+    const PreparedFile prepared = std::exchange(file, PreparedFile {});
+    if (prepared.ok())
+        ::unlink(QFile::encodeName(prepared.temporary).constData());
+}
+
+WriteResult writeFileAtomically(const QString& path, QByteArrayView data, bool sync)
+{
+    PreparedFile file = prepareFileAtomically(path, data, sync);
+    return commitPreparedFile(file, path);
 }
 
 } // namespace glanix

@@ -17,6 +17,23 @@ struct WriteResult {
 // written through. `sync` forces the data to disk before the rename.
 WriteResult writeFileAtomically(const QString& path, QByteArrayView data, bool sync = true);
 
+// The same in two steps, so that the slow one can run on another thread: the new content is
+// written (and synced) to a temporary file in the target's folder, then renamed over a
+// target in that folder. A prepared file that is not committed must be discarded.
+struct PreparedFile {
+    QString temporary; // empty when nothing was written
+    QString folder; // absolute, without trailing "/"
+    QString error; // French, when the preparation failed
+
+    bool ok() const { return !temporary.isEmpty(); }
+};
+
+PreparedFile prepareFileAtomically(const QString& path, QByteArrayView data, bool sync = true);
+// Renames the prepared file over `path`, which must lie in the folder it was prepared for;
+// on failure the temporary file is removed. Either way `file` is emptied.
+WriteResult commitPreparedFile(PreparedFile& file, const QString& path);
+void discardPreparedFile(PreparedFile& file);
+
 // Test seam: makes the next `count` atomic writes fail just before their rename.
 void failNextAtomicWrites(int count);
 

@@ -57,12 +57,22 @@ QString unescapePlainLine(const QString& line)
 } // namespace
 
 IniFile::IniFile(QString path)
+    : IniFile(std::move(path), std::nullopt)
+{
+}
+
+IniFile::IniFile(QString path, const std::optional<QByteArray>& content)
     : m_path(std::move(path))
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes;
+    if (content) {
+        bytes = *content;
+    } else {
+        QFile file(m_path);
+        if (!file.open(QIODevice::ReadOnly))
+            return;
+        bytes = file.readAll();
+    }
     if (bytes.contains("\r\n"))
         m_newline = QStringLiteral("\r\n");
     parse(decodeUtf8OrWindows1252(bytes));

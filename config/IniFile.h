@@ -6,7 +6,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
-
+#include <optional>
 #include <vector>
 
 // The ini-style file every setting and element file of Glanix uses. The whole file is read
@@ -19,6 +19,8 @@ namespace glanix {
 class IniFile {
 public:
     explicit IniFile(QString path);
+    // Reads `content`, when given, as the file's (a content not written yet).
+    IniFile(QString path, const std::optional<QByteArray>& content);
     ~IniFile();
 
     IniFile(const IniFile&) = delete;
@@ -31,6 +33,9 @@ public:
     WriteResult save();
     // Forgets every change since the last read or save.
     void discardChanges() { m_modified = false; }
+
+    // The file's content as save() would write it.
+    QByteArray serialize() const;
 
     bool sectionExists(QStringView section) const;
     bool valueExists(QStringView section, QStringView key) const;
@@ -78,7 +83,6 @@ private:
     Section& findOrAdd(QStringView section);
     const Line* findKey(const Section& s, QStringView key) const;
     void reindex();
-    QByteArray serialize() const;
 
     QString m_path;
     QString m_newline = QStringLiteral("\n");

@@ -45,6 +45,7 @@ struct DownloadReport {
     QString url;
     QString name;
     qint64 bytes = 0;
+    bool localCopy = false; // answered with what another element of the address got this cycle
 };
 
 class EngineView {

@@ -471,6 +471,32 @@ void T_HTTP::Action()
     Get();
 }
 
+bool T_HTTP::headAnswerAllowsGet() const
+{
+    // A refused HEAD (400, 401, 406) and a server error still lead to the GET; a 302 too,
+    // when it points to the address itself.
+    if (StatusCode >= 300 && StatusCode < 500 && StatusCode != 400 && StatusCode != 401
+        && StatusCode != 406) {
+        if (StatusCode != 302)
+            return false;
+        if (!Location.isEmpty() && Location != URL)
+            return false;
+    }
+    return true;
+}
+
+bool T_HTTP::changedSince(const QString& storedETag, qint64 storedSize, TDateTime storedDate) const
+{
+    const bool changed = (!storedETag.isEmpty() && storedETag != ETag && LastModified == 0) || storedDate == 0
+        || LastModified - 1.0 / 1440 > storedDate;
+    if (changed)
+        return true;
+    if (LastModified != 0)
+        return false;
+    return !(storedSize > 0 && ContentLength > 0 && storedSize == ContentLength
+             && Stream.size() >= ContentLength);
+}
+
 bool T_HTTP::GetIfModified(const QString& storedETag, qint64 storedSize, bool headOnly, TDateTime storedDate)
 {
     try {
@@ -479,15 +505,8 @@ bool T_HTTP::GetIfModified(const QString& storedETag, qint64 storedSize, bool he
         setTarget();
         ModifiedSince = storedDate;
         Head();
-        if (headOnly)
+        if (headOnly || !headAnswerAllowsGet())
             return false;
-        if (StatusCode >= 300 && StatusCode < 500 && StatusCode != 400 && StatusCode != 401
-            && StatusCode != 406) {
-            if (StatusCode != 302)
-                return false;
-            if (!Location.isEmpty() && Location != URL)
-                return false;
-        }
         // Resuming needs a validator that proves the partial copy is of this document.
         const bool sameDate = LastModified == storedDate && storedDate != 0;
         const bool sameTag = ETag == storedETag && !ETag.isEmpty();
@@ -501,15 +520,8 @@ bool T_HTTP::GetIfModified(const QString& storedETag, qint64 storedSize, bool he
             Get();
             return true;
         }
-        const bool changed = (!storedETag.isEmpty() && storedETag != ETag && LastModified == 0)
-            || storedDate == 0 || LastModified - 1.0 / 1440 > storedDate;
-        if (!changed) {
-            if (LastModified != 0)
-                return false;
-            if (storedSize > 0 && ContentLength > 0 && storedSize == ContentLength
-                && Stream.size() >= ContentLength)
-                return false;
-        }
+        if (!changedSince(storedETag, storedSize, storedDate))
+            return false;
         Stream.clear();
         Get();
         return true;

@@ -67,6 +67,10 @@ public:
     // HEAD, then a GET when the document changed since `storedDate` (or is being resumed).
     // True when a GET was made; failures become StatusCode -2, -3 or -4 with StatusText.
     bool GetIfModified(const QString& storedETag, qint64 storedSize, bool headOnly, TDateTime storedDate);
+    // The two decisions GetIfModified takes from the HEAD's answer (the fields above): whether
+    // its status lets a GET follow, and whether the document changed since the stored copy.
+    bool headAnswerAllowsGet() const;
+    bool changedSince(const QString& storedETag, qint64 storedSize, TDateTime storedDate) const;
     // HEAD, then a GET whatever the answer. Failures are thrown.
     void Action();
     // Sends Stream as the body of a POST to URL; Stream then holds the answer.

@@ -115,6 +115,7 @@ void Scheduler::StartCycle()
     m_view->cycleStarting();
     BytesThisCycle = 0;
     NbNew = NbModified = NbVerified = 0;
+    m_answers.clear();
     CheckRequested = true;
     FirstPass = true;
     setImagesShown(true);
@@ -172,6 +173,12 @@ void Scheduler::EndCycle()
     m_view->setEndButtonHint(engine_texts::endButtonHint(minutes));
     m_view->setActionEnabled(EngineAction::InterruptAll, false);
     setImagesShown(false);
+    m_answers.clear();
+    // What the cycle wrote is on disk when it ends (the writing thread keeps up, so this
+    // rarely waits for more than one batch).
+    m_store.writer().settleAll();
+    for (const QString& error : m_store.writer().takeErrors())
+        env().logError(error);
     const bool was = m_inCycle;
     m_inCycle = false;
     m_view->cycleEnded();
@@ -354,8 +361,10 @@ void Scheduler::ThreadTerminated(TThreadDownLoad* thread)
             --m_pendingStarts;
     }
     // Not while a walk runs (it lets events run): it may still find something due, and the
-    // tick decides about the end once it is over.
-    if (busy() <= 0 && !CheckRequested && !m_opt.KeepReady && m_inCycle && !m_walking) {
+    // tick decides about the end once it is over. Once launching has stopped (a command, a
+    // time or disk-space limit), nothing is left to do when the last download ends, whatever
+    // was still due.
+    if (busy() <= 0 && (!CheckRequested || !launching()) && !m_opt.KeepReady && m_inCycle && !m_walking) {
         if (ConnectTime == 0 || !m_connection->byModem() || pastDoNotHangUpBefore()) {
             EndCycle();
             return;
@@ -453,6 +462,7 @@ void Scheduler::TimerCheckURLTimer()
         } else {
             // Several walks per tick: one download per tick would cap a cycle at five starts a
             // second. The threads created here count as running although DoStart has not run.
+            bool lookedAgain = false;
             while ((FirstPass || CheckRequested) && busy() < m_opt.NbMaxDownLoads && m_inCycle) {
                 ChercheProchainNoeud();
                 if (m_closing)
@@ -462,7 +472,15 @@ void Scheduler::TimerCheckURLTimer()
                 // Told by the walk itself: comparing the cursor's save path before and after
                 // cannot see the start node found again.
                 if (!m_lastWalkFound) {
-                    if (NodeDepart) {
+                    if (m_sawHeldBack) {
+                        CheckRequested = true;
+                        // Places freed while the walk let events run: the waiting elements
+                        // may go now rather than at the next tick.
+                        if (!lookedAgain && busy() <= reservedFrom()) {
+                            lookedAgain = true;
+                            continue;
+                        }
+                    } else if (NodeDepart) {
                         CheckRequested = false;
                         m_view->setCommHint(QString());
                     }
@@ -488,6 +506,11 @@ void Scheduler::TimerCheckURLTimer()
 
 // --- The walk ------------------------------------------------------------------------------
 
+int Scheduler::reservedFrom() const
+{
+    return std::max(m_opt.NbMaxDownLoads - 3, 0);
+}
+
 bool Scheduler::walkTests(TElement* e, TreeNode* node)
 {
     if (node->bold() || !e)
@@ -495,7 +518,8 @@ bool Scheduler::walkTests(TElement* e, TreeNode* node)
     const QString& url = e->GetURL();
     if (url.isEmpty() || !isDownloadable(e))
         return false;
-    if (FirstPass && e->LastVerified > 0 && e->Complete && busy() > m_opt.NbMaxDownLoads - 3)
+    const bool heldBack = FirstPass && e->LastVerified > 0 && e->Complete && busy() > reservedFrom();
+    if (heldBack && m_sawHeldBack)
         return false;
     if (!e->GetActive() || !e->IsActive())
         return false;
@@ -505,7 +529,14 @@ bool Scheduler::walkTests(TElement* e, TreeNode* node)
         return false;
     if (e->Kind == kindImage && e->Parent() && e->LastVerified > e->Parent()->LastModified)
         return false;
-    return IsURLToVerify(*e);
+    const bool due = IsURLToVerify(*e);
+    // A due element waiting for a place means the walk is not over: the cycle must not end
+    // before it had its turn.
+    if (heldBack) {
+        m_sawHeldBack = m_sawHeldBack || due;
+        return false;
+    }
+    return due;
 }
 
 void Scheduler::advance()
@@ -530,6 +561,7 @@ void Scheduler::ChercheProchainNoeud()
     Env& log = env();
     m_walking = true;
     m_lastWalkFound = false;
+    m_sawHeldBack = false;
     try {
         if (!NodeEnCours)
             NodeEnCours = m_store.tree().firstNode();
@@ -570,7 +602,8 @@ void Scheduler::ChercheProchainNoeud()
         } else if (!m_closing) {
             FirstPass = false;
             m_view->setCommHint(engine_texts::checkingExistingUrls());
-            if (busy() < 1 && !m_opt.KeepReady && pastDoNotHangUpBefore())
+            // Due elements waiting for a place are not "nothing left".
+            if (!m_sawHeldBack && busy() < 1 && !m_opt.KeepReady && pastDoNotHangUpBefore())
                 NoNewDownLoads = true;
         }
     } catch (const std::exception&) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/DateTime.h"
+#include "engine/CycleAnswers.h"
 #include "engine/EngineHost.h"
 #include "engine/SocketChannel.h"
 
@@ -131,6 +132,9 @@ public:
 
     CycleStatus& status() const { return *m_status; }
 
+    // Image answers of this cycle, for the other elements of the same address.
+    CycleAnswers& answers() { return m_answers; }
+
     // The scheduler tick (TimerCheckURLTimer); public so that tests can run one.
     void TimerCheckURLTimer();
 
@@ -164,6 +168,10 @@ signals:
 
 private:
     bool walkTests(TElement* e, TreeNode* node);
+    // During the first pass, an element verified before waits while more downloads than this
+    // run: three places stay for addresses never fetched. With fewer than four places in
+    // all, one verified element may still run, or none would ever be checked.
+    int reservedFrom() const;
     void advance();
     void threadFinished(TThreadDownLoad* thread);
     void setImagesShown(bool on);
@@ -180,6 +188,7 @@ private:
     std::vector<TThreadDownLoad*> m_threads; // running, in start order
     std::vector<TThreadDownLoad*> m_owned; // every thread not yet joined
     std::unique_ptr<CycleStatus> m_status;
+    CycleAnswers m_answers;
     QTimer m_timerCheckURL;
     int m_pendingStarts = 0;
     qint64 m_freeSpaceAtStart = -1;
@@ -187,6 +196,7 @@ private:
     bool m_closing = false;
     bool m_walking = false;
     bool m_lastWalkFound = false;
+    bool m_sawHeldBack = false; // the last walk passed over a due element for want of a place
     bool m_tickQueued = false;
     int m_stepsSinceEvents = 0;
     bool m_imagesBefore = true;

@@ -1,8 +1,10 @@
 #include "engine/TThreadDownLoad.h"
 
 #include "config/AtomicFile.h"
+#include "config/DeferredFileWriter.h"
 #include "config/Env.h"
 #include "config/OptGene.h"
+#include "engine/CycleAnswers.h"
 #include "engine/CycleStatus.h"
 #include "engine/EngineTexts.h"
 #include "engine/Http.h"
@@ -119,6 +121,7 @@ TThreadDownLoad::~TThreadDownLoad()
     requestTerminate();
     resume();
     wait();
+    discardPreparedFile(m_prepared);
 }
 
 void TThreadDownLoad::requestTerminate()
@@ -211,17 +214,79 @@ void TThreadDownLoad::execute()
     Received = 0;
     NewAddress.clear();
     Downloaded = false;
-    for (int pass = 1; pass <= kMaxPasses && !m_terminate.load(); ++pass) {
-        oneRequest();
-        if (Status != 301 && Status != 304)
-            Status = Http->StatusCode;
-        if (!followRedirection())
-            break;
+    if (m_answer) {
+        useStoredAnswer();
+    } else {
+        for (int pass = 1; pass <= kMaxPasses && !m_terminate.load(); ++pass) {
+            oneRequest();
+            if (Status != 301 && Status != 304)
+                Status = Http->StatusCode;
+            if (!followRedirection())
+                break;
+        }
     }
     Http->OnTrace = nullptr;
     Http->OnDataReceived = nullptr;
+    prepareDocument();
     sync(&TThreadDownLoad::CommFinished);
     Http.reset();
+}
+
+void TThreadDownLoad::useStoredAnswer()
+{
+    // The exchange another element of this address just had, as if it were this one's: the
+    // same fields, the same decision, the same body when the copy here is older.
+    T_HTTP& h = *Http;
+    const StoredAnswer& a = *m_answer;
+    h.Stream.clear();
+    h.StatusCode = a.statusCode;
+    h.StatusText = a.statusText;
+    h.ContentLength = a.contentLength;
+    h.LastModified = a.lastModified;
+    h.ServerDate = a.serverDate;
+    h.ETag = a.etag;
+    h.ContentType = a.contentType;
+    h.Location.clear();
+    Downloaded = h.headAnswerAllowsGet() && h.changedSince(StoredETag, StoredSize, StoredDate);
+    if (Downloaded)
+        h.Stream = a.body;
+    m_usedAnswer = Downloaded;
+    Status = h.StatusCode;
+}
+
+void TThreadDownLoad::rememberAnswer(const TElement& e)
+{
+    const T_HTTP& h = *Http;
+    const bool whole = h.ContentLength < 1 || h.Stream.size() == h.ContentLength;
+    if (m_answer || e.Kind != kindImage || InfoOnly || m_cut || m_terminate.load() || Status != 200
+        || h.StatusCode != 200 || !NewAddress.isEmpty() || h.URL != e.GetURL() || h.Stream.isEmpty() || !whole
+        || !e.Complete || !h.Authenticate.isEmpty())
+        return;
+    m_owner.answers().remember(h.URL,
+                               StoredAnswer {.statusCode = h.StatusCode,
+                                             .statusText = h.StatusText,
+                                             .contentLength = h.ContentLength,
+                                             .lastModified = h.LastModified,
+                                             .serverDate = h.ServerDate,
+                                             .etag = h.ETag,
+                                             .contentType = h.ContentType,
+                                             .body = h.Stream});
+}
+
+void TThreadDownLoad::prepareDocument()
+{
+    // Writing and syncing the copy is the slow part of storing it: it is done here, beside
+    // the stored file, and CommFinished only renames it when it decides to keep it.
+    const T_HTTP& h = *Http;
+    if (InfoOnly || SavePath.isEmpty() || m_cut || m_terminate.load() || h.StatusCode < 200
+        || h.StatusCode >= 300 || h.Stream.isEmpty() || PathTooLong(SavePath))
+        return;
+    if (m_image && h.ContentLength >= 1 && h.Stream.size() < h.ContentLength)
+        return; // an incomplete image is not stored
+    if (!StreamDiffers(h.Stream, SavePath))
+        return; // nothing new to write
+    CreeRepIfNotExists(QFileInfo(SavePath).path());
+    m_prepared = prepareFileAtomically(SavePath, h.Stream);
 }
 
 void TThreadDownLoad::oneRequest()
@@ -291,13 +356,32 @@ bool TThreadDownLoad::followRedirection()
     return true;
 }
 
+void TThreadDownLoad::post(void (TThreadDownLoad::*step)())
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, step] {
+            if (!m_owner.closing())
+                (this->*step)();
+        },
+        Qt::QueuedConnection);
+}
+
 void TThreadDownLoad::Trace(const QString& line, int level)
 {
     checkTerminate();
     const QString message = traceMessage(line, level);
     if (!message.isEmpty()) {
-        TraceLine = message;
-        sync(&TThreadDownLoad::DoTrace);
+        // The lines of a burst reach the user-interface thread together, in order, and the
+        // worker does not wait for them: they only show and record what happened.
+        bool first = false;
+        {
+            std::lock_guard lock(m_progressMutex);
+            first = m_pendingTraces.isEmpty();
+            m_pendingTraces.append(message);
+        }
+        if (first)
+            post(&TThreadDownLoad::DoTrace);
     }
     checkTerminate();
 }
@@ -307,12 +391,35 @@ void TThreadDownLoad::DataReceived(qint64 count)
     Received = Http->Stream.size();
     Expected = Http->ContentLength > 0 ? Http->ContentLength : StoredSize;
     LastBlock = count;
-    sync(&TThreadDownLoad::DoDataReceived);
-    if (m_bandwidthLimit > 0 && CycleBytes > 0 && m_elapsedTenths > 0) {
-        const double rate
-            = static_cast<double>(CycleBytes) * 10 / static_cast<double>(m_elapsedTenths) / 1024;
-        if (rate > m_bandwidthLimit)
-            suspendSelf();
+    if (m_bandwidthLimit.load() > 0) {
+        // The limit needs the cycle's byte count as this block leaves it.
+        {
+            std::lock_guard lock(m_progressMutex);
+            m_progress.received = Received;
+            m_progress.expected = Expected;
+            m_progress.bytes += LastBlock;
+            m_progress.pending = true;
+        }
+        sync(&TThreadDownLoad::DoDataReceived);
+        const qint64 cycleBytes = CycleBytes.load();
+        const qint64 tenths = m_elapsedTenths.load();
+        if (cycleBytes > 0 && tenths > 0) {
+            const double rate = static_cast<double>(cycleBytes) * 10 / static_cast<double>(tenths) / 1024;
+            if (rate > m_bandwidthLimit.load())
+                suspendSelf();
+        }
+    } else {
+        bool first = false;
+        {
+            std::lock_guard lock(m_progressMutex);
+            first = !m_progress.pending;
+            m_progress.received = Received;
+            m_progress.expected = Expected;
+            m_progress.bytes += LastBlock;
+            m_progress.pending = true;
+        }
+        if (first)
+            post(&TThreadDownLoad::DoDataReceived);
     }
     checkTerminate();
 }
@@ -362,6 +469,11 @@ void TThreadDownLoad::DoStart()
         StoredETag = e->Etag;
         InfoOnly = e->GetDownLoadType() == 1;
         WasComplete = e->Complete;
+        m_image = e->Kind == kindImage || e->IsImage();
+        // An image whose exchanges are not recorded can take what another element of the same
+        // address got in this cycle.
+        if (e->Kind == kindImage && !opt.SaveCommsForImg && !InfoOnly && WasComplete)
+            m_answer = m_owner.answers().find(h.URL);
         StoredSize = e->Size;
         m_bandwidthLimit = m_owner.connection().byModem() ? 0 : opt.BandWithLimit;
     } catch (...) {
@@ -372,12 +484,20 @@ void TThreadDownLoad::DoStart()
 
 void TThreadDownLoad::DoTrace()
 {
-    if (m_terminate.load())
+    QStringList lines;
+    {
+        std::lock_guard lock(m_progressMutex);
+        lines.swap(m_pendingTraces);
+    }
+    if (m_terminate.load() || lines.isEmpty())
         return;
     try {
+        TraceLine = lines.constLast();
         m_owner.status().setPanel(panelCommunication, ElementName + TraceLine);
-        if (m_element)
-            addMessage(*m_element, TraceLine);
+        if (m_element) {
+            for (const QString& line : std::as_const(lines))
+                addMessage(*m_element, line);
+        }
         LastActivity = m_owner.env().now();
     } catch (...) {
         m_owner.env().logError(QStringLiteral("Pb dans DoTrace "));
@@ -386,16 +506,22 @@ void TThreadDownLoad::DoTrace()
 
 void TThreadDownLoad::DoDataReceived()
 {
-    if (m_terminate.load())
+    Progress progress;
+    {
+        std::lock_guard lock(m_progressMutex);
+        progress = std::exchange(m_progress, Progress {});
+    }
+    if (m_terminate.load() || !progress.pending)
         return;
     int step = 0;
     try {
         step = 1;
         TreeNode* node = m_element ? m_element->Node() : nullptr;
-        if (Expected > 0 && node)
-            node->setText(QString::number(Received * 100 / Expected) + QStringLiteral(" % ") + ElementName);
+        if (progress.expected > 0 && node)
+            node->setText(QString::number(progress.received * 100 / progress.expected) + QStringLiteral(" % ")
+                          + ElementName);
         step = 2;
-        m_owner.addCycleBytes(LastBlock);
+        m_owner.addCycleBytes(progress.bytes);
         CycleBytes = m_owner.BytesThisCycle;
         step = 3;
         const TDateTime now = m_owner.env().now();
@@ -430,12 +556,18 @@ void TThreadDownLoad::DoEndComm()
 
 void TThreadDownLoad::CommFinished()
 {
+    // What the worker posted before is shown and recorded first.
+    DoTrace();
+    DoDataReceived();
     TElement* ep = m_element;
     if (!ep)
         return;
     TElement& e = *ep;
     T_HTTP& h = *Http;
     Env& env = m_owner.env();
+    // The element files this step writes are synced and renamed by the store's writing
+    // thread.
+    DeferredFileWriter::Scope deferred(e.store().writer());
     try {
         e.Complete = true;
         e.LastVerified = StartTime;
@@ -477,10 +609,13 @@ void TThreadDownLoad::CommFinished()
     } catch (...) {
         env.logError(QStringLiteral("Erreur dans CommFinished : ") + ElementName);
     }
+    discardPreparedFile(m_prepared);
     if (m_childrenAdded)
         m_owner.childrenAdded();
 
+    rememberAnswer(e);
     DownloadReport report;
+    report.localCopy = m_usedAnswer;
     report.status = e.StatusNumber;
     report.statusText = StatusText(e.StatusNumber, e.Complete);
     report.url = e.GetURL();
@@ -607,6 +742,7 @@ void TThreadDownLoad::createRefreshChild(TElement& e, const QString& refresh)
     if (resolved.isEmpty())
         return;
     e.Messages.append(QStringLiteral("meta http-equiv=\"Refresh\" URL=") + resolved);
+    e.store().loadEveryAgent();
     if (e.FindElementByURL(resolved) || !e.Node())
         return;
     auto* child = new TElement(e.store());
@@ -637,23 +773,29 @@ bool TThreadDownLoad::writeDocument(TElement& e, bool shift)
                      + (why.isEmpty() ? QString() : QStringLiteral(" : ") + why));
         return false;
     };
+    // The copy the worker prepared serves when it lies beside the path (the file name may
+    // have changed with the content type or the title, never its folder).
+    PreparedFile fresh = std::exchange(m_prepared, PreparedFile {});
+    if (fresh.ok() && fresh.folder != QFileInfo(path).absolutePath())
+        discardPreparedFile(fresh);
+    if (!fresh.ok()) {
+        fresh = prepareFileAtomically(path, data);
+        if (!fresh.ok())
+            return failed(fresh.error);
+    }
     if (!shift || !PathExists(path)) {
-        const WriteResult r = writeFileAtomically(path, data);
+        const WriteResult r = commitPreparedFile(fresh, path);
         return r.ok ? true : failed(r.error);
     }
     // The new copy is on disk before the old one becomes version 2: a full disk leaves the
     // stored copy where it was.
-    const QString fresh = path + QStringLiteral(".glanix-new");
-    const WriteResult r = writeFileAtomically(fresh, data);
-    if (!r.ok)
-        return failed(r.error);
     ShiftVersions(path, e.GetVersions(), &env);
-    if (std::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(path).constData()) != 0) {
-        RemoveFile(fresh);
+    const WriteResult r = commitPreparedFile(fresh, path);
+    if (!r.ok) {
         const QString version2 = SaveFileNameVersionPrec(path, 2, &env);
         if (!PathExists(path) && PathExists(version2))
             MoveFileOrDir(version2, path);
-        return failed({});
+        return failed(r.error);
     }
     return true;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "config/AtomicFile.h"
 #include "config/DateTime.h"
 
 #include <QString>
+#include <QStringList>
 #include <QThread>
 #include <atomic>
 #include <condition_variable>
@@ -22,6 +24,7 @@
 namespace glanix {
 
 class Scheduler;
+struct StoredAnswer;
 class T_HTTP;
 class TElement;
 
@@ -69,12 +72,17 @@ private:
     // Worker side.
     void execute();
     void oneRequest();
+    void useStoredAnswer();
+    void rememberAnswer(const TElement& e);
+    void prepareDocument();
     bool followRedirection();
     void Trace(const QString& line, int level);
     void DataReceived(qint64 count);
     void checkTerminate() const;
     void suspendSelf();
     void sync(void (TThreadDownLoad::*step)());
+    // Queues the step without waiting for it (it only shows and records progress).
+    void post(void (TThreadDownLoad::*step)());
 
     // User-interface side, each run by a blocking call from the worker.
     void DoStart();
@@ -107,8 +115,8 @@ private:
     TDateTime StartTime = 0;
     bool InfoOnly = false;
     bool WasComplete = true;
-    int m_bandwidthLimit = 0; // Ko/s; 0 = none
-    qint64 m_elapsedTenths = 0; // since the cycle started, at the last data block
+    std::atomic<int> m_bandwidthLimit = 0; // Ko/s; 0 = none
+    std::atomic<qint64> m_elapsedTenths = 0; // since the cycle started, at the last data block
 
     // Written by the worker, read by the steps.
     QString NewAddress;
@@ -117,7 +125,7 @@ private:
     qint64 Received = 0;
     qint64 Expected = 0;
     qint64 LastBlock = 0;
-    qint64 CycleBytes = 0;
+    std::atomic<qint64> CycleBytes = 0;
     qint64 m_loadedPartial = 0; // bytes of a partial copy put in the stream to resume
     bool Downloaded = false;
     bool IsNew = false;
@@ -126,6 +134,22 @@ private:
     bool m_started = false;
     bool m_timedOut = false;
     bool m_childrenAdded = false;
+    bool m_image = false; // an incomplete copy is not stored
+    PreparedFile m_prepared; // the answer, written beside SavePath by the worker
+    std::shared_ptr<const StoredAnswer> m_answer; // what another element of the address got
+    bool m_usedAnswer = false;
+
+    // Progress posted by the worker and not shown yet.
+    struct Progress {
+        qint64 received = 0;
+        qint64 expected = 0;
+        qint64 bytes = 0; // blocks added up since the last showing
+        bool pending = false;
+    };
+
+    std::mutex m_progressMutex;
+    QStringList m_pendingTraces;
+    Progress m_progress;
 
     std::atomic<bool> m_terminate = false;
     std::atomic<bool> m_suspended = false;

@@ -64,15 +64,37 @@ QString folderOf(const QString& path)
     return path.left(path.lastIndexOf(u'/') + 1);
 }
 
+bool isSettingsFile(const ElementStore& store, const QString& path)
+{
+    return path == store.env().iniFileName();
+}
+
+// What an element file holds once what waits to be written is. Glanix.ini (the root's) is
+// shared with the settings: it is never deferred.
+std::optional<QByteArray> waiting(ElementStore& store, const QString& path)
+{
+    return isSettingsFile(store, path) ? std::nullopt : store.writer().pending(path);
+}
+
 // Writes the file; a failure is logged and the changes are dropped, so that nothing is
 // written behind the caller's back when the file object goes away.
-bool writeIni(IniFile& ini, Env& env)
+bool writeIni(IniFile& ini, ElementStore& store)
 {
-    const WriteResult r = ini.save();
-    if (!r.ok) {
-        env.logError(r.error);
+    if (!ini.isModified())
+        return true;
+    WriteResult r;
+    if (isSettingsFile(store, ini.fileName())) {
+        r = ini.save();
+    } else {
+        r = store.writer().write(ini.fileName(), ini.serialize());
         ini.discardChanges();
     }
+    if (!r.ok) {
+        store.env().logError(r.error);
+        ini.discardChanges();
+    }
+    for (const QString& error : store.writer().takeErrors())
+        store.env().logError(error);
     return r.ok;
 }
 
@@ -89,7 +111,7 @@ void TElement::Load()
     const QString path = GetIniFileName();
     if (path.isEmpty())
         return;
-    IniFile ini(path);
+    IniFile ini(path, waiting(*m_store, path));
     loadFields(ini);
     ImageIndex = -1;
     if (isAddressOrPage()) {
@@ -126,7 +148,7 @@ void TElement::Load()
 void TElement::loadFields(IniFile& ini)
 {
     if (isAddressOrPage()) {
-        m_url = ini.readString(kShortcut, u"URL");
+        assignUrl(ini.readString(kShortcut, u"URL"));
         Location = ini.readString(kGlanix, u"Location");
         DateDownloaded = ini.readDateTime(kGlanix, u"DateDownloaded", 0);
         Size = ini.readInteger(kGlanix, u"Size", 0);
@@ -232,12 +254,12 @@ bool TElement::Save()
         return false;
     Env& env = m_store->env();
     if (Kind == kindImage) {
-        IniFile ini(path);
+        IniFile ini(path, waiting(*m_store, path));
         SaveImage(ini);
-        return writeIni(ini, env);
+        return writeIni(ini, *m_store);
     }
     CreeRepIfNotExists(folderOf(path), &env);
-    IniFile ini(path);
+    IniFile ini(path, waiting(*m_store, path));
     if (isAddressOrPage()) {
         ini.writeString(kShortcut, u"URL", GetURL());
         ini.writeString(kGlanix, u"Location", Location);
@@ -280,7 +302,7 @@ bool TElement::Save()
         if (Complete)
             Messages.clear();
     }
-    return writeIni(ini, env);
+    return writeIni(ini, *m_store);
 }
 
 void TElement::SaveImage(IniFile& ini)
@@ -325,10 +347,10 @@ void TElement::SaveImages()
     if (path.isEmpty() || refuseSave(path))
         return;
     CreeRepIfNotExists(folderOf(path), &m_store->env());
-    IniFile ini(path);
+    IniFile ini(path, waiting(*m_store, path));
     for (TElement* image : m_ext->ImgList)
         image->SaveImage(ini);
-    writeIni(ini, m_store->env());
+    writeIni(ini, *m_store);
 }
 
 // --- Reading the tree ------------------------------------------------------------------
@@ -346,6 +368,8 @@ void TElement::LoadChildren(int levels)
     } done {m_loading};
 
     if (m_ext->LoadedDepth < 0 && Kind != kindRoot) {
+        // Files written just before must be there to be listed.
+        m_store->writer().settle(GetChildsPath());
         struct Entry {
             QString name;
             bool folder;
@@ -402,7 +426,7 @@ QStringList TElement::ReadNotes()
     if (!m_ext)
         return {};
     const QString path = GetIniFileName();
-    return path.isEmpty() ? QStringList() : IniFile(path).sectionLines(kNotes);
+    return path.isEmpty() ? QStringList() : IniFile(path, waiting(*m_store, path)).sectionLines(kNotes);
 }
 
 bool TElement::WriteNotes(const QStringList& notes)
@@ -413,9 +437,9 @@ bool TElement::WriteNotes(const QStringList& notes)
     if (path.isEmpty() || refuseSave(path))
         return false;
     CreeRepIfNotExists(folderOf(path), &m_store->env());
-    IniFile ini(path);
+    IniFile ini(path, waiting(*m_store, path));
     ini.replaceSection(kNotes, notes);
-    return writeIni(ini, m_store->env());
+    return writeIni(ini, *m_store);
 }
 
 // --- Moving ----------------------------------------------------------------------------
@@ -432,6 +456,8 @@ bool TElement::MoveTo(TreeNode* target)
         return false;
     if (target == m_node->m_parent)
         return true;
+    DeferredFileWriter::Immediate now(m_store->writer());
+    m_store->writer().settleAll();
     // The target's own files must be in memory first, or reading them later would show
     // this element twice.
     newParent->LoadChildren(1);
@@ -490,6 +516,8 @@ void TElement::deleteStoredFiles()
 
 void TElement::Delete(bool withFiles)
 {
+    DeferredFileWriter::Immediate now(m_store->writer());
+    m_store->writer().settleAll();
     deleteRecursive(withFiles, false);
 }
 
@@ -549,10 +577,10 @@ void TElement::deleteRecursive(bool withFiles, bool parentGoing)
     }
     if (Kind == kindImage) {
         if (!parentGoing && !iniPath.isEmpty()) {
-            IniFile ini(iniPath);
+            IniFile ini(iniPath, waiting(*m_store, iniPath));
             ini.eraseSection(imageSection(m_name));
             ini.eraseSection(imageMessagesSection(m_name));
-            writeIni(ini, m_store->env());
+            writeIni(ini, *m_store);
         }
         std::unique_ptr<TElement> self = m_parent ? m_parent->RemoveFromImgList(this) : nullptr;
         if (m_node)
@@ -580,11 +608,13 @@ void TElement::deleteRecursive(bool withFiles, bool parentGoing)
 
 void TElement::Reinit()
 {
+    DeferredFileWriter::Immediate now(m_store->writer());
+    m_store->writer().settleAll();
     Env& env = m_store->env();
     const QString iniPath = GetIniFileName();
     if (isAddressOrPage() || Kind == kindImage) {
         if (!iniPath.isEmpty() && !refuseSave(iniPath)) {
-            IniFile ini(iniPath);
+            IniFile ini(iniPath, waiting(*m_store, iniPath));
             if (Kind == kindImage) {
                 // The page's file holds its other images too: only this image's sections go.
                 ini.eraseSection(imageSection(m_name));

@@ -68,6 +68,15 @@ void TElement::renameTo(const QString& name)
     const QString oldIni = GetIniFileName();
     const QString oldSave = GetSavePath();
     const QString oldChild = GetChildsPath();
+    // Files waiting to be written where things move are written first, and nothing written
+    // meanwhile may land behind the move.
+    DeferredFileWriter& writer = m_store->writer();
+    DeferredFileWriter::Immediate now(writer);
+    writer.settle(oldIni);
+    writer.settle(oldSave);
+    writer.settle(oldChild);
+    if (Kind == kindFolder && !oldIni.isEmpty())
+        writer.settle(QFileInfo(oldIni).path());
     m_name = name;
     m_saveFileName.clear();
 
@@ -86,7 +95,7 @@ void TElement::renameTo(const QString& name)
         if (Kind == kindImage) {
             // The image's sections carry its name: move them with it.
             if (m_parent && !oldIni.isEmpty()) {
-                IniFile ini(oldIni);
+                IniFile ini(oldIni, writer.pending(oldIni));
                 const QStringList messages
                     = ini.sectionLines(QStringLiteral("GlanixImg Messages ") + oldName);
                 ini.eraseSection(QStringLiteral("GlanixImg ") + oldName);
@@ -167,10 +176,17 @@ void TElement::SetURL(const QString& url)
             SetDownLoadLinksStart(start == ServerPart(current) ? ServerPart(url) : DirectoryPart(url));
         }
     }
-    m_url = url;
-    m_url.replace(u'\\', u'/');
+    QString mended = url;
+    mended.replace(u'\\', u'/');
+    assignUrl(std::move(mended));
     LastVerified = 0;
     StatusNumber = 0;
+}
+
+void TElement::assignUrl(QString url)
+{
+    m_store->m_withExt.urlChanging(this, m_url, url);
+    m_url = std::move(url);
 }
 
 // --- Places on disk --------------------------------------------------------------------

@@ -21,10 +21,66 @@ bool ElementList::contains(const TElement* e) const
     return e && e->m_inExtList;
 }
 
+namespace {
+
+// What two addresses that FindElementByURL takes for the same must share: the text without
+// one trailing separator, ASCII letters lowered.
+QString indexKey(QStringView url)
+{
+    if (url.endsWith(u'/') || url.endsWith(u'\\'))
+        url.chop(1);
+    QString key = url.toString();
+    for (QChar& c : key) {
+        if (c.unicode() >= 'A' && c.unicode() <= 'Z')
+            c = QChar(c.unicode() + 32);
+    }
+    return key;
+}
+
+} // namespace
+
+void ElementList::index(TElement* e, const QString& url)
+{
+    m_byUrl[indexKey(url)].push_back(e);
+}
+
+void ElementList::unindex(TElement* e, const QString& url)
+{
+    const auto it = m_byUrl.find(indexKey(url));
+    if (it == m_byUrl.end())
+        return;
+    std::erase(it.value(), e);
+    if (it.value().empty())
+        m_byUrl.erase(it);
+}
+
+void ElementList::urlChanging(TElement* e, const QString& from, const QString& to)
+{
+    if (!e->m_inExtList)
+        return;
+    unindex(e, from);
+    index(e, to);
+}
+
+TElement* ElementList::lastWithUrl(const QString& key) const
+{
+    const auto it = m_byUrl.constFind(indexKey(key));
+    if (it == m_byUrl.constEnd())
+        return nullptr;
+    TElement* last = nullptr;
+    for (TElement* e : it.value()) {
+        if (!last || e->m_extOrder > last->m_extOrder)
+            last = e;
+    }
+    return last;
+}
+
 void ElementList::append(TElement* e)
 {
     if (e->m_inExtList)
         return;
+    e->m_extOrder = ++m_appended;
+    index(e, e->m_url);
     e->m_prevWithExt = m_last;
     e->m_nextWithExt = nullptr;
     if (m_last)
@@ -40,6 +96,7 @@ void ElementList::remove(TElement* e)
 {
     if (!e->m_inExtList)
         return;
+    unindex(e, e->m_url);
     if (e->m_prevWithExt)
         e->m_prevWithExt->m_nextWithExt = e->m_nextWithExt;
     else
@@ -67,6 +124,9 @@ ElementStore::ElementStore(Env& env)
 
 ElementStore::~ElementStore()
 {
+    m_writer.settleAll();
+    for (const QString& error : m_writer.takeErrors())
+        m_env.logError(error);
     m_host = &m_noHost;
     m_tree.setObserver(nullptr);
     m_tree.clear();
@@ -87,6 +147,8 @@ void ElementStore::setFavoritesFolder(const QString& folder)
 
 namespace {
 
+constexpr int kWholeTree = 200; // LoadChildren reads no deeper
+
 QString urlKey(QString url)
 {
     const qsizetype hash = url.indexOf(u'#');
@@ -101,15 +163,16 @@ QString urlKey(QString url)
 
 TreeNode* ElementStore::FindElementByURL(const QString& url) const
 {
-    const QString key = urlKey(url);
-    for (TElement* e = m_withExt.last(); e; e = ElementList::previous(e)) {
-        QStringView candidate = e->GetURL();
-        if (candidate.endsWith(u'/') || candidate.endsWith(u'\\'))
-            candidate.chop(1);
-        if (sameAddress(candidate, key))
-            return e->Node();
+    const TElement* e = m_withExt.lastWithUrl(urlKey(url));
+    return e ? e->Node() : nullptr;
+}
+
+void ElementStore::loadEveryAgent()
+{
+    for (int i = 0; i < m_tree.topLevelCount(); ++i) {
+        if (TElement* agent = m_tree.topLevel(i)->element())
+            agent->LoadChildren(kWholeTree);
     }
-    return nullptr;
 }
 
 void ElementStore::closeAll()

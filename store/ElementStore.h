@@ -1,11 +1,14 @@
 #pragma once
 
+#include "config/DeferredFileWriter.h"
 #include "store/ContentTypes.h"
 #include "store/TreeNode.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 // The element store of one running program: the root element with the global defaults, the
 // tree of open agents, the list of elements that own options (ElementsWithExt), the content
@@ -49,14 +52,24 @@ public:
 
     bool contains(const TElement* e) const;
 
+    // The last element of the list whose address matches `key` (see urlKey in the store).
+    TElement* lastWithUrl(const QString& key) const;
+
 private:
     friend class TElement;
     void append(TElement* e);
     void remove(TElement* e);
+    // An element of the list changes its address.
+    void urlChanging(TElement* e, const QString& from, const QString& to);
+    void index(TElement* e, const QString& url);
+    void unindex(TElement* e, const QString& url);
 
     TElement* m_first = nullptr;
     TElement* m_last = nullptr;
     int m_count = 0;
+    quint64 m_appended = 0;
+    // Lookups by address would otherwise scan the whole list for every link of every page.
+    QHash<QString, std::vector<TElement*>> m_byUrl;
 };
 
 class ElementStore {
@@ -85,6 +98,11 @@ public:
 
     StoreHost& host() const { return *m_host; }
 
+    // Where element files are written (the root's Glanix.ini excepted): a download step
+    // defers its writes to its thread; every reader and file operation of the store goes
+    // through it.
+    DeferredFileWriter& writer() { return m_writer; }
+
     // Null restores the no-op host.
     void setHost(StoreHost* host);
 
@@ -108,6 +126,11 @@ public:
     // slash ignored, ASCII case ignored).
     TreeNode* FindElementByURL(const QString& url) const;
 
+    // Reads every open agent's whole tree from disk (what is read already is not read again).
+    // The tree is otherwise read lazily, and FindElementByURL only knows what is read: a page
+    // analysed before the rest is read would take known addresses for new ones.
+    void loadEveryAgent();
+
     // Frees every agent: nodes and elements.
     void closeAll();
 
@@ -115,6 +138,7 @@ private:
     friend class TElement;
 
     Env& m_env;
+    DeferredFileWriter m_writer;
     StoreHost m_noHost;
     StoreHost* m_host = &m_noHost;
     ElementList m_withExt;

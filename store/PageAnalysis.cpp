@@ -182,6 +182,7 @@ void CreateFramePages(TElement& page)
 {
     if (!page.HasExt() || !page.Node())
         return;
+    page.store().loadEveryAgent();
     AnalysePage(page);
     const QStringList frames = page.Ext()->FrameLinks;
     int made = 0;
@@ -236,6 +237,7 @@ void CreateLinkedPages(TElement& page)
         return;
     const QStringList include = maskList(page.GetIncludeMask());
     const QStringList exclude = maskList(page.GetExcludeMask());
+    page.store().loadEveryAgent();
     AnalysePage(page);
     const QStringList links = page.Ext()->PageLinks;
     const QString start = page.GetDownLoadLinksStart();

@@ -24,10 +24,17 @@ inline bool isQuote(char c)
 
 QByteArray valueFrom(const char* v, const char* end)
 {
-    while (v < end && (isBlank(*v) || isQuote(*v)))
+    char quote = 0;
+    while (v < end && (isBlank(*v) || isQuote(*v))) {
+        if (isQuote(*v))
+            quote = *v;
         ++v;
+    }
+    // Between double quotes an apostrophe belongs to the address ("l'école.html"), and the
+    // other way round; only the opening mark ends it.
+    const auto ends = [quote](char c) { return quote ? c == quote : isQuote(c); };
     const char* stop = v;
-    while (stop < end && !isBlank(*stop) && !isQuote(*stop) && *stop != '>')
+    while (stop < end && !isBlank(*stop) && !ends(*stop) && *stop != '>')
         ++stop;
     return QByteArray(v, stop - v);
 }
@@ -170,7 +177,7 @@ private:
     const char* m_p;
     const char* m_end;
     const char* m_raw = nullptr; // the trimmed tag text, original case
-    std::string m_tag;           // the same, lowered
+    std::string m_tag; // the same, lowered
     bool m_inScript = false;
     bool m_inHead = true;
     PageScan m_r;

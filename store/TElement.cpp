@@ -392,7 +392,7 @@ QStringList& TElement::GetMessages()
     if (Messages.isEmpty() && (isAddressOrPage() || Kind == kindImage)) {
         const QString path = GetIniFileName();
         if (!path.isEmpty()) {
-            const IniFile ini(path);
+            const IniFile ini(path, m_store->writer().pending(path));
             Messages = ini.sectionLines(Kind == kindImage ? QStringLiteral("GlanixImg Messages ") + m_name
                                                           : QStringLiteral("Glanix Messages"));
         }
@@ -631,7 +631,7 @@ void TElement::RemoveImageGroup()
 void TElement::CopyFrom(const TElement& other)
 {
     m_name = other.m_name;
-    m_url = other.m_url;
+    assignUrl(other.m_url);
     Versions = other.Versions;
     DownLoadType = other.DownLoadType;
     Frequency = other.Frequency;

@@ -282,6 +282,8 @@ private:
     TElement* m_prevWithExt = nullptr;
     TElement* m_nextWithExt = nullptr;
     bool m_inExtList = false;
+    quint64 m_extOrder = 0; // place in ElementsWithExt: later entries are larger
+    void assignUrl(QString url);
     bool m_deleting = false;
     bool m_loading = false; // LoadChildren is running (a view may ask again meanwhile)
 };

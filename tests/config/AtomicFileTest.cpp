@@ -55,3 +55,31 @@ TEST(AtomicFile, LongTargetNamesStillGetATemporaryFile)
     EXPECT_TRUE(writeFileAtomically(home.file(name), "x").ok);
     EXPECT_EQ(home.read(name), "x");
 }
+
+TEST(AtomicFile, PreparedCopyIsInvisibleUntilCommittedAndNeverLeftBehind)
+{
+    TempHome home;
+    const QString path = home.write("dir/page.htm", "old");
+    const auto files = [&] { return QDir(home.file("dir")).entryList(QDir::Files | QDir::Hidden); };
+
+    PreparedFile fresh = prepareFileAtomically(path, "new");
+    ASSERT_TRUE(fresh.ok());
+    EXPECT_EQ(home.read("dir/page.htm"), "old");
+    // Another name in the same folder (the extension followed the content type).
+    ASSERT_TRUE(commitPreparedFile(fresh, home.file("dir/page.html")).ok);
+    EXPECT_FALSE(fresh.ok());
+    EXPECT_EQ(home.read("dir/page.html"), "new");
+
+    // Never into another folder; a refused or discarded copy leaves nothing.
+    home.mkdir("other");
+    fresh = prepareFileAtomically(path, "elsewhere");
+    EXPECT_FALSE(commitPreparedFile(fresh, home.file("other/page.htm")).ok);
+    EXPECT_FALSE(QFileInfo::exists(home.file("other/page.htm")));
+    fresh = prepareFileAtomically(path, "dropped");
+    discardPreparedFile(fresh);
+    EXPECT_EQ(files(), QStringList({"page.htm", "page.html"}));
+    EXPECT_EQ(home.read("dir/page.htm"), "old");
+
+    EXPECT_FALSE(prepareFileAtomically(home.file("missing/f.txt"), "x").ok());
+    EXPECT_FALSE(prepareFileAtomically(home.file("missing/f.txt"), "x").error.isEmpty());
+}

@@ -88,6 +88,7 @@ TEST_F(DownloadCycle, FirstCycleStoresPagesFramesImagesAndLinksToTheDepth)
     EXPECT_EQ(server.count("GET", "/logo.gif"), 1);
     EXPECT_FALSE(view.barVisible);
     EXPECT_EQ(view.panels[panelCommunication], QString());
+    EXPECT_EQ(leftovers(), QStringList());
 }
 
 TEST_F(DownloadCycle, UnchangedSiteCostsHeadRequestsOnlyAndRewritesNothing)
@@ -164,6 +165,33 @@ TEST_F(DownloadCycle, VersionsShiftWithoutLosingOneThatMustStay)
     EXPECT_EQ(read(SaveFileNameVersionPrec(path, 2)), "v3");
     EXPECT_EQ(read(SaveFileNameVersionPrec(path, 3)), "v2");
     EXPECT_FALSE(QFileInfo::exists(SaveFileNameVersionPrec(path, 4)));
+    EXPECT_EQ(leftovers(), QStringList());
+}
+
+TEST_F(DownloadCycle, MessagesRecordTheWholeExchangeInOrder)
+{
+    page("p.html", "<html>p</html>");
+    agentWith({{QStringLiteral("Page"), server.url("/p.html")}});
+    ASSERT_TRUE(runCycle());
+    const QStringList m = find(server.url("/p.html"))->GetMessages();
+    const auto at = [&](const QString& start, qsizetype from = 0) {
+        for (qsizetype i = from; i < m.size(); ++i) {
+            if (m[i].startsWith(start))
+                return i;
+        }
+        return qsizetype(-1);
+    };
+    const qsizetype head = at(u" <- HEAD /p.html HTTP/1.0"_qs);
+    const qsizetype headAnswer = at(u" -> HTTP/1."_qs, head);
+    const qsizetype get = at(u" <- GET /p.html HTTP/1.0"_qs, headAnswer);
+    const qsizetype getAnswer = at(u" -> HTTP/1."_qs, get);
+    EXPECT_GE(head, 1) << m.join(u'\n').toStdString(); // after the socket's opening
+    EXPECT_GT(headAnswer, head);
+    EXPECT_GT(get, headAnswer);
+    EXPECT_GT(getAnswer, get);
+    EXPECT_EQ(m.filter(u"ouverte avec le serveur"_qs).size(), 2);
+    EXPECT_EQ(m.filter(u"fermée"_qs).size(), 2);
+    EXPECT_EQ(m.constLast(), u"OK");
 }
 
 TEST_F(DownloadCycle, IncompletePageIsResumedWithARangeAndEndsAt200)
@@ -329,6 +357,7 @@ TEST_F(DownloadCycle, FullDiskLeavesTheStoredCopyAndTheElementAsTheyWere)
     // The next check fetches it again.
     ASSERT_TRUE(runCycle());
     EXPECT_EQ(read(e->GetSavePath()), "nouveau");
+    EXPECT_EQ(leftovers(), QStringList());
 }
 
 TEST_F(DownloadCycle, LinkPlantedAtTheStoredNameIsReplacedNotFollowed)
@@ -375,4 +404,94 @@ TEST_F(DownloadCycle, InformationOnlyRecordsTheDatesWithoutStoring)
     EXPECT_EQ(e->Size, 17);
     EXPECT_EQ(scheduler->NbNew, 1);
     EXPECT_FALSE(QFileInfo::exists(e->GetSavePath()));
+}
+
+TEST_F(DownloadCycle, AnImageOfDistantPagesIsFetchedOnceACycleAndCopiedAsADownloadWould)
+{
+    // The store finds an image only near a page: these two pages each get an element for it.
+    const QByteArray before = QByteArray("GIF89a", 6) + QByteArray(200, '1');
+    const QByteArray after = QByteArray("GIF89a", 6) + QByteArray(300, '2');
+    page("index.html", "<a href=\"a/a.html\">a</a><a href=\"b/b.html\">b</a>");
+    page("a/a.html", "<a href=\"a1.html\">a1</a>");
+    page("a/a1.html", "<img src=\"/x.gif\">");
+    page("b/b.html", "<a href=\"b1.html\">b1</a>");
+    page("b/b1.html", "<img src=\"/x.gif\">");
+    page("x.gif", before, 7200);
+    agentWith({{QStringLiteral("Accueil"), server.url("/index.html")}}, 3);
+    opt.NbMaxDownLoads = 1; // the first copy is stored before the second is due
+    ASSERT_TRUE(runCycle());
+
+    std::vector<TElement*> images;
+    for (TElement* e = store->ElementsWithExt().first(); e; e = ElementList::next(e)) {
+        if (TElement* image = e->FindImageByURL(server.url("/x.gif")))
+            images.push_back(image);
+    }
+    ASSERT_EQ(images.size(), 2u);
+    EXPECT_EQ(server.count("HEAD", "/x.gif"), 1);
+    EXPECT_EQ(server.count("GET", "/x.gif"), 1);
+    const auto copies = [&] {
+        return std::count_if(view.reports.begin(), view.reports.end(),
+                             [](const DownloadReport& r) { return r.localCopy; });
+    };
+    EXPECT_EQ(copies(), 1);
+    EXPECT_EQ(scheduler->NbNew, view.count(Outcome::New));
+    for (TElement* image : images) {
+        EXPECT_EQ(image->StatusNumber, 200);
+        EXPECT_TRUE(image->Complete);
+        EXPECT_EQ(image->State, stateRead);
+        EXPECT_EQ(image->Size, before.size());
+        EXPECT_EQ(image->LastModified, images[0]->LastModified);
+        EXPECT_EQ(image->Etag, images[0]->Etag);
+        EXPECT_EQ(image->ContentType, u"image/gif");
+        EXPECT_EQ(read(image->GetSavePath()), before);
+    }
+    EXPECT_NE(images[0]->GetSavePath(), images[1]->GetSavePath());
+
+    // A new image: the second element takes the same new copy and keeps its old one.
+    page("x.gif", after, 60);
+    for (TElement* image : images)
+        image->LastVerified = 1;
+    server.clearRequests();
+    ASSERT_TRUE(runCycle());
+    EXPECT_EQ(server.count("GET", "/x.gif"), 1);
+    EXPECT_EQ(copies(), 1);
+    for (TElement* image : images) {
+        EXPECT_EQ(read(image->GetSavePath()), after);
+        EXPECT_EQ(read(SaveFileNameVersionPrec(image->GetSavePath(), 2)), before);
+        EXPECT_EQ(image->Size, after.size());
+        EXPECT_EQ(image->BeforeSize, before.size());
+    }
+    EXPECT_EQ(view.count(Outcome::Modified), 2);
+    EXPECT_EQ(leftovers(), QStringList());
+}
+
+TEST_F(DownloadCycle, APageAnalysedBeforeTheRestOfTheTreeIsReadDuplicatesNoKnownPage)
+{
+    page("index.html", "<a href=\"a.html\">a</a><a href=\"b.html\">b</a>");
+    page("a.html", "<html>a</html>", 7200);
+    page("b.html", "<a href=\"c.html\">c</a>");
+    page("c.html", "<html>c</html>");
+    agentWith({{QStringLiteral("Accueil"), server.url("/index.html")}}, 3);
+    ASSERT_TRUE(runCycle());
+    ASSERT_NE(find(server.url("/c.html")), nullptr);
+
+    // The program starts again: the tree is read from disk as the walk goes, one element at
+    // a time, and "a" now links to "c", which lies further on.
+    scheduler.reset();
+    store.reset();
+    store = std::make_unique<ElementStore>(env());
+    TElement* agent = openAgent(*store, agentFilePath(home.path(), QStringLiteral("Veille")));
+    ASSERT_NE(agent, nullptr);
+    agent->SetFrequency(0);
+    page("a.html", "<html>a <a href=\"c.html\">c</a></html>", 60);
+    home.clock().advanceSeconds(60);
+    opt.NbMaxDownLoads = 1;
+    ASSERT_TRUE(runCycle());
+    int elementsOfC = 0;
+    for (TElement* e = store->ElementsWithExt().first(); e; e = ElementList::next(e))
+        elementsOfC += e->GetURL() == server.url("/c.html") ? 1 : 0;
+    EXPECT_EQ(elementsOfC, 1);
+    EXPECT_EQ(scheduler->NbNew, 0);
+    EXPECT_EQ(scheduler->NbModified, 1);
+    EXPECT_EQ(server.count("GET", "/c.html"), 1);
 }

@@ -15,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -183,6 +184,19 @@ struct EngineFixture : ::testing::Test {
                 return image;
         }
         return nullptr;
+    }
+
+    // Temporary files left anywhere in the home (an interrupted or refused write).
+    QStringList leftovers() const
+    {
+        QStringList out;
+        QDirIterator it(home.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            if (QFileInfo(path).fileName().startsWith(u".glanix-"))
+                out << path;
+        }
+        return out;
     }
 
     static QByteArray read(const QString& path)

@@ -1,6 +1,8 @@
 #include "tests/engine/EngineFixture.h"
 
 #include <QThread>
+#include <condition_variable>
+#include <mutex>
 
 using namespace glanix;
 using namespace glanix::test;
@@ -36,6 +38,53 @@ struct SchedulerTest : EngineFixture {
         return list;
     }
 };
+
+// Answers held until opened.
+struct Gate {
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool open = false;
+    std::atomic<int> waiting = 0;
+
+    Handler handler()
+    {
+        return [this](const RecordedRequest&) {
+            ++waiting;
+            std::unique_lock lock(mutex);
+            opened.wait(lock, [&] { return open; });
+            return Reply::text(200, "x", "text/plain");
+        };
+    }
+
+    void release()
+    {
+        {
+            std::lock_guard lock(mutex);
+            open = true;
+        }
+        opened.notify_all();
+    }
+};
+
+// Runs only the download threads' own steps (no tick, no end-of-thread handling) until
+// `until` holds.
+bool runThreadSteps(Scheduler& s, const std::function<bool()>& until)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!until() && t.elapsed() < 10000) {
+        for (TThreadDownLoad* thread : s.Threads())
+            QCoreApplication::sendPostedEvents(thread, QEvent::MetaCall);
+        QThread::msleep(1);
+    }
+    return until();
+}
+
+bool allFinished(const Scheduler& s)
+{
+    return std::all_of(s.Threads().begin(), s.Threads().end(),
+                       [](TThreadDownLoad* t) { return t->isFinished(); });
+}
 
 // One element, no tree, no network: the refresh policies against a stopped clock.
 struct Policy : EngineFixture {
@@ -115,6 +164,72 @@ TEST_F(SchedulerTest, OneDownloadAtATimeWithOnePlace)
     ASSERT_TRUE(runCycle());
     EXPECT_EQ(c.most, 1);
     EXPECT_EQ(scheduler->NbVerified, 4);
+    // The places kept for new addresses do not keep verified ones from their check.
+    server.clearRequests();
+    ASSERT_TRUE(runCycle());
+    EXPECT_EQ(c.most, 1);
+    EXPECT_EQ(scheduler->NbVerified, 4);
+    EXPECT_EQ(server.count("HEAD"), 4);
+}
+
+TEST_F(SchedulerTest, RecheckReachesEveryElementWhenDownloadsEndTogether)
+{
+    // Verified elements wait while the places kept for new addresses are taken. A walk that
+    // found nothing but such waiting elements must not let the cycle end when the running
+    // downloads happen to finish before the next walk.
+    Gate gate;
+    server.on("/gate", gate.handler());
+    std::vector<std::pair<QString, QString>> addresses;
+    for (int i = 0; i < 6; ++i)
+        addresses.push_back({QStringLiteral("Vu%1").arg(i), server.url(QStringLiteral("/gate?%1").arg(i))});
+    TElement* agent = agentWith(addresses);
+    for (int i = 0; i < agent->Node()->childCount(); ++i)
+        agent->Node()->child(i)->element()->LastVerified = env().now() - 1;
+    opt.NbMaxDownLoads = 4;
+    Scheduler& s = engine();
+    s.startCommand();
+    home.clock().advanceSeconds(1);
+    s.TimerCheckURLTimer();
+    ASSERT_EQ(s.Threads().size(), 2u);
+    ASSERT_TRUE(runThreadSteps(s, [&] { return gate.waiting == 2; }));
+    gate.release();
+    ASSERT_TRUE(runThreadSteps(s, [&] { return allFinished(s); }));
+    ASSERT_TRUE(waitFor([&] { return !s.inCycle(); }));
+    EXPECT_EQ(s.NbVerified, 6);
+    EXPECT_EQ(server.count("HEAD"), 6);
+}
+
+TEST_F(SchedulerTest, DownloadsEndingDuringAWalkDoNotStallTheCycle)
+{
+    // The walk that passes over the waiting elements lets events run, and the running
+    // downloads end meanwhile, after it passed the last due element (ftp addresses follow,
+    // never due). Nothing runs when it is over, and yet elements are due: the cycle goes on.
+    Gate gate;
+    server.on("/gate", gate.handler());
+    std::vector<std::pair<QString, QString>> addresses;
+    for (int i = 0; i < 6; ++i)
+        addresses.push_back({QStringLiteral("A%1").arg(i), server.url(QStringLiteral("/gate?%1").arg(i))});
+    for (int i = 0; i < 100; ++i)
+        addresses.push_back({QStringLiteral("Z%1").arg(i, 3, 10, QLatin1Char('0')),
+                             QStringLiteral("ftp://127.0.0.1/%1").arg(i)});
+    TElement* agent = agentWith(addresses);
+    for (int i = 0; i < agent->Node()->childCount(); ++i)
+        agent->Node()->child(i)->element()->LastVerified = env().now() - 1;
+    opt.NbMaxDownLoads = 4;
+    Scheduler& s = engine();
+    s.startCommand();
+    home.clock().advanceSeconds(1);
+    bool endedDuringTheWalk = false;
+    QTimer::singleShot(0, [&] {
+        if (s.Threads().size() != 2 || !runThreadSteps(s, [&] { return gate.waiting == 2; }))
+            return;
+        gate.release();
+        endedDuringTheWalk = runThreadSteps(s, [&] { return allFinished(s); });
+    });
+    s.TimerCheckURLTimer();
+    ASSERT_TRUE(endedDuringTheWalk);
+    ASSERT_TRUE(waitFor([&] { return !s.inCycle(); }));
+    EXPECT_EQ(s.NbVerified, 6);
 }
 
 TEST_F(SchedulerTest, ManyDownloadsStartWithinOneTick)
@@ -243,12 +358,13 @@ TEST_F(SchedulerTest, LowDiskSpaceStopsNewDownloads)
     ASSERT_EQ(prompt.messages.size(), 1);
     EXPECT_TRUE(prompt.messages.front().startsWith(u"La place disponible sur le disque "));
     EXPECT_TRUE(prompt.messages.front().contains(u": est inférieure à 10 Mo\nVeuillez libérer"));
-    // The running download goes on; no other starts.
+    // The running download goes on; no other starts, and the cycle ends with it.
     ASSERT_TRUE(waitFor([&] { return s.Running == 0; }));
     QElapsedTimer t;
     t.start();
     waitFor([&] { return t.elapsed() > 500; });
     EXPECT_EQ(s.NbVerified, 1);
+    EXPECT_FALSE(s.inCycle());
 }
 
 TEST_F(SchedulerTest, InterruptingOneElementAndEverything)

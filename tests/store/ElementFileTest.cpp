@@ -589,3 +589,35 @@ TEST_F(ElementFileTest, HostileNamesAndPlantedLinksStayInsideTheAgent)
 }
 
 } // namespace
+
+TEST_F(ElementFileTest, FilesWaitingToBeWrittenReadBackAndMoveAsIfWritten)
+{
+    TElement* a = add(agent, kindAddress, "Accueil", "http://a/", "text/html");
+    TElement* b = add(agent, kindAddress, "Brouillon", "http://b/", "text/html");
+    // As in a download step: the writes go to the store's writing thread, held here so that
+    // they are all still waiting.
+    store.writer().holdForTesting(true);
+    {
+        DeferredFileWriter::Scope deferred(store.writer());
+        a->StatusNumber = 200;
+        a->LastVerified = home.env().now();
+        a->Messages = QStringList({"-- ligne"});
+        ASSERT_TRUE(a->Save());
+        EXPECT_TRUE(a->Messages.isEmpty());
+        EXPECT_EQ(a->GetMessages(), QStringList({"-- ligne"}));
+        a->StatusNumber = 404;
+        ASSERT_TRUE(a->Save());
+        // A rename or a deletion never lets a late write bring back the old file.
+        a->SetName("Bienvenue");
+        ASSERT_TRUE(b->Save());
+        EXPECT_FALSE(QFileInfo::exists(favs("Brouillon.url")));
+        b->Delete(true);
+    }
+    store.writer().holdForTesting(false);
+    store.writer().settleAll();
+    EXPECT_FALSE(QFileInfo::exists(favs("Accueil.url")));
+    EXPECT_FALSE(QFileInfo::exists(favs("Brouillon.url")));
+    IniFile written(favs("Bienvenue.url"));
+    EXPECT_EQ(written.readInteger(u"Glanix", u"StatusNumber", 0), 404);
+    EXPECT_EQ(written.sectionLines(u"Glanix Messages"), QStringList({"-- ligne"}));
+}

@@ -244,6 +244,20 @@ TEST_F(ElementModelTest, FindingElementsByAddress)
     // The latest element wins.
     TElement* again = add(agent, kindAddress, "A2", "http://host/a");
     EXPECT_EQ(store.FindElementByURL("http://host/a"), again->Node());
+    // A changed address is found under the new one only; once freed, the earlier one wins.
+    again->SetURL("http://host/z");
+    EXPECT_EQ(store.FindElementByURL("http://host/a"), a->Node());
+    EXPECT_EQ(store.FindElementByURL("http://HOST/z/"), again->Node());
+    again->SetURL("http://host/a");
+    again->Delete(false);
+    EXPECT_EQ(store.FindElementByURL("http://host/a"), a->Node());
+    // The latest match answers, even when it has no node.
+    auto loose = std::make_unique<TElement>(store);
+    loose->SetHasExt(true);
+    loose->SetURL("http://host/a");
+    EXPECT_EQ(store.FindElementByURL("http://host/a"), nullptr);
+    loose.reset();
+    EXPECT_EQ(store.FindElementByURL("http://host/a"), a->Node());
 }
 
 TEST_F(ElementModelTest, FindLocalLooksAmongNeighboursOnTheSameServer)

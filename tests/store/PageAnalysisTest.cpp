@@ -94,6 +94,17 @@ TEST(PageScanner, RecordingIsCapped)
     EXPECT_EQ(f.PageLinks.last(), "http://servera/dir/p9999.htm p9999.htm");
 }
 
+TEST(PageScanner, TheOtherQuoteMarkBelongsToTheAddress)
+{
+    const PageFindings f = analyse("<a href=\"No%C3%ABl-%C3%A0-l'%C3%A9cole.html\">x</a>"
+                                   "<img src='le \"grand\".gif'><a href=l'autre.htm>"
+                                   "<meta http-equiv=refresh content=\"0; url='suite.htm'\">");
+    EXPECT_EQ(addresses(f.PageLinks),
+              QStringList({"http://servera/dir/No%C3%ABl-%C3%A0-l'%C3%A9cole.html", "http://servera/dir/l"}));
+    EXPECT_EQ(addresses(f.ImageLinks), QStringList({"http://servera/dir/le"}));
+    EXPECT_EQ(f.refresh, "suite.htm");
+}
+
 TEST(PageScanner, TitleDecodingAndCharsets)
 {
     // UTF-8, Windows-1252, a meta charset and the server's charset.
