@@ -2,12 +2,12 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,8 +25,10 @@ QString errnoText(const char* what, const QString& path, int err)
 QString temporaryName(const QString& dir)
 {
     // Short and fixed-length, so a target name near the 255-byte limit still has room.
-    thread_local std::mt19937_64 rng {std::random_device {}()};
-    return dir + QStringLiteral("/.glanix-%1.tmp").arg(rng() & 0xFFFFFFFFFFull, 10, 16, QLatin1Char('0'));
+    // The shared generator: download threads live for one document, and seeding one per
+    // thread cost more than the write of a small file.
+    const quint64 n = QRandomGenerator::global()->generate64() & 0xFFFFFFFFFFull;
+    return dir + QStringLiteral("/.glanix-%1.tmp").arg(n, 10, 16, QLatin1Char('0'));
 }
 
 bool writeAll(int fd, QByteArrayView data)
