@@ -69,31 +69,15 @@ struct FakePort final : MainWindowPort {
     void openTextFile(const QString& path) override { opened << path; }
 };
 
-struct MainControllerTest : ::testing::Test {
+struct MainControllerTest : ::testing::Test, MainServiceFakes {
     TempHome home;
-    QTemporaryDir dataHome;
-    ScriptedPrompt prompt;
-    ScriptedFolders folders;
-    FakeRemoteAccess remoteAccess {true};
-    FakeDownloads downloads;
-    FakeViews views;
     FakePort port;
     std::unique_ptr<MainController> c;
     bool shiftHeld = false;
 
     void run(const QStringList& arguments = {})
     {
-        MainServices s;
-        s.home = home.path();
-        s.clock = std::shared_ptr<Clock>(&home.clock(), [](Clock*) {});
-        s.prompt = &prompt;
-        s.folders = &folders;
-        s.remoteAccess = &remoteAccess;
-        s.downloads = &downloads;
-        s.views = &views;
-        s.arguments = arguments;
-        s.applicationsDir = dataHome.path() + "/applications";
-        s.launchCommand = {"/usr/bin/glanix"};
+        const MainServices s = servicesOn(home, arguments);
         port = FakePort {};
         port.shiftHeld = shiftHeld;
         views.windows.clear();

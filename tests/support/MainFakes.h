@@ -1,11 +1,16 @@
 #pragma once
 
 #include "agents/FolderChooser.h"
+#include "agents/MainController.h"
 #include "agents/ViewWindows.h"
 #include "engine/DownloadControl.h"
+#include "tests/support/FakeRemoteAccess.h"
+#include "tests/support/ScriptedPrompt.h"
+#include "tests/support/TempHome.h"
 
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <deque>
 #include <gtest/gtest.h>
 #include <vector>
@@ -110,6 +115,33 @@ public:
     void shutdown() override { ++shutdowns; }
 
     void elementDestroyed(TElement* element) override { destroyed.push_back(element); }
+};
+
+// What the controller and the window are given in the tests: every service scripted, the
+// desktop entry in a folder of its own.
+struct MainServiceFakes {
+    QTemporaryDir dataHome;
+    ScriptedPrompt prompt;
+    ScriptedFolders folders;
+    FakeRemoteAccess remoteAccess {true};
+    FakeDownloads downloads;
+    FakeViews views;
+
+    MainServices servicesOn(TempHome& home, const QStringList& arguments)
+    {
+        MainServices s;
+        s.home = home.path();
+        s.clock = std::shared_ptr<Clock>(&home.clock(), [](Clock*) {});
+        s.prompt = &prompt;
+        s.folders = &folders;
+        s.remoteAccess = &remoteAccess;
+        s.downloads = &downloads;
+        s.views = &views;
+        s.arguments = arguments;
+        s.applicationsDir = dataHome.path() + QStringLiteral("/applications");
+        s.launchCommand = {QStringLiteral("/usr/bin/glanix")};
+        return s;
+    }
 };
 
 } // namespace glanix::test

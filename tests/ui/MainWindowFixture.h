@@ -20,14 +20,8 @@
 // view windows and the engine scripted.
 namespace glanix::test {
 
-struct MainWindowFixture : ::testing::Test {
+struct MainWindowFixture : ::testing::Test, MainServiceFakes {
     TempHome home;
-    QTemporaryDir dataHome;
-    ScriptedPrompt prompt;
-    ScriptedFolders folders;
-    FakeRemoteAccess remoteAccess {true};
-    FakeDownloads downloads;
-    FakeViews views;
     // With realEngine the window builds its own download engine on this connection service.
     bool realEngine = false;
     FakeDialUp dialUp;
@@ -35,18 +29,10 @@ struct MainWindowFixture : ::testing::Test {
 
     MainServices services(const QStringList& arguments = {})
     {
-        MainServices s;
-        s.home = home.path();
-        s.clock = std::shared_ptr<Clock>(&home.clock(), [](Clock*) {});
-        s.prompt = &prompt;
-        s.folders = &folders;
-        s.remoteAccess = &remoteAccess;
-        s.downloads = realEngine ? nullptr : &downloads;
+        MainServices s = servicesOn(home, arguments);
+        if (realEngine)
+            s.downloads = nullptr;
         s.dialUp = &dialUp;
-        s.views = &views;
-        s.arguments = arguments;
-        s.applicationsDir = dataHome.path() + QStringLiteral("/applications");
-        s.launchCommand = {QStringLiteral("/usr/bin/glanix")};
         return s;
     }
 
