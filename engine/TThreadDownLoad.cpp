@@ -156,7 +156,7 @@ void TThreadDownLoad::checkTerminate() const
         throw ETerminated();
 }
 
-void TThreadDownLoad::sync(void (TThreadDownLoad::*step)())
+void TThreadDownLoad::runOnOwnerThread(void (TThreadDownLoad::*step)(), Qt::ConnectionType type)
 {
     // The scheduler lives on the user-interface thread, and so does this object.
     QMetaObject::invokeMethod(
@@ -165,7 +165,12 @@ void TThreadDownLoad::sync(void (TThreadDownLoad::*step)())
             if (!m_owner.closing())
                 (this->*step)();
         },
-        Qt::BlockingQueuedConnection);
+        type);
+}
+
+void TThreadDownLoad::sync(void (TThreadDownLoad::*step)())
+{
+    runOnOwnerThread(step, Qt::BlockingQueuedConnection);
 }
 
 // --- Worker ----------------------------------------------------------------------------------
@@ -358,13 +363,7 @@ bool TThreadDownLoad::followRedirection()
 
 void TThreadDownLoad::post(void (TThreadDownLoad::*step)())
 {
-    QMetaObject::invokeMethod(
-        this,
-        [this, step] {
-            if (!m_owner.closing())
-                (this->*step)();
-        },
-        Qt::QueuedConnection);
+    runOnOwnerThread(step, Qt::QueuedConnection);
 }
 
 void TThreadDownLoad::Trace(const QString& line, int level)

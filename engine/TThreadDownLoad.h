@@ -80,6 +80,7 @@ private:
     void DataReceived(qint64 count);
     void checkTerminate() const;
     void suspendSelf();
+    void runOnOwnerThread(void (TThreadDownLoad::*step)(), Qt::ConnectionType type);
     void sync(void (TThreadDownLoad::*step)());
     // Queues the step without waiting for it (it only shows and records progress).
     void post(void (TThreadDownLoad::*step)());
