@@ -38,7 +38,8 @@ void DeferredFileWriter::queue(const QString& path, Entry& e)
     e.queued = true;
     e.queuedAt = Clock::now();
     m_queue.push_back(path);
-    if (!m_thread.joinable())
+    // Once stopping, whoever settles writes it: a thread started now would never be joined.
+    if (!m_thread.joinable() && !m_stopping)
         m_thread = std::thread([this] { run(); });
     m_work.notify_one();
 }
@@ -172,18 +173,7 @@ void DeferredFileWriter::writeNow(std::unique_lock<std::mutex>& lock, QStringLis
             lock.unlock();
             const QStringList errors = writeBatch(batch, contents);
             lock.lock();
-            m_errors << errors;
-            for (qsizetype i = 0; i < batch.size(); ++i) {
-                ++m_written;
-                const auto it = m_entries.find(batch[i]);
-                it->busy = false;
-                if (it->version == versions[static_cast<size_t>(i)]) {
-                    if (it->queued)
-                        std::erase(m_queue, batch[i]);
-                    m_entries.erase(it);
-                }
-            }
-            m_done.notify_all();
+            batchWritten(batch, versions, errors);
         } else if (othersBusy) {
             m_done.wait(lock);
         }
@@ -236,18 +226,27 @@ void DeferredFileWriter::run()
         lock.unlock();
         const QStringList errors = writeBatch(batch, contents);
         lock.lock();
-        m_errors << errors;
-        for (qsizetype i = 0; i < batch.size(); ++i) {
-            ++m_written;
-            const auto it = m_entries.find(batch[i]);
-            it->busy = false;
-            if (it->version == versions[static_cast<size_t>(i)])
-                m_entries.erase(it);
-            else
-                queue(batch[i], *it); // changed meanwhile: its newest content goes later
-        }
-        m_done.notify_all();
+        batchWritten(batch, versions, errors);
     }
+}
+
+void DeferredFileWriter::batchWritten(const QStringList& batch, const std::vector<quint64>& versions,
+                                      const QStringList& errors)
+{
+    m_errors << errors;
+    for (qsizetype i = 0; i < batch.size(); ++i) {
+        ++m_written;
+        const auto it = m_entries.find(batch[i]);
+        it->busy = false;
+        if (it->version == versions[static_cast<size_t>(i)]) {
+            if (it->queued)
+                std::erase(m_queue, batch[i]);
+            m_entries.erase(it);
+        } else {
+            queue(batch[i], *it); // changed meanwhile: its newest content goes later
+        }
+    }
+    m_done.notify_all();
 }
 
 void DeferredFileWriter::settle(const QString& path)

@@ -126,6 +126,9 @@ private:
     // One batch of files marked busy by the caller; returns the failures.
     QStringList writeBatch(const QStringList& paths, const std::vector<QByteArray>& contents);
     void queue(const QString& path, Entry& e);
+    // Under the lock, once a batch is on disk (or failed): what did not change meanwhile is done.
+    void batchWritten(const QStringList& batch, const std::vector<quint64>& versions,
+                      const QStringList& errors);
     void run();
 
     mutable std::mutex m_mutex;
