@@ -302,4 +302,17 @@ TElement* openAgent(ElementStore& store, const QString& agentFile, const AgentDi
     return agent;
 }
 
+QStringList openedAgentNames(const Env& env)
+{
+    const IniFile ini(env.iniFileName());
+    QStringList names;
+    for (int i = 1;; ++i) {
+        const QString name = ini.readString(u"OpenedAgents", QStringLiteral("Agent") + QString::number(i));
+        if (name.isEmpty())
+            break;
+        names << name;
+    }
+    return names;
+}
+
 } // namespace glanix

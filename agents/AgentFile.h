@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The agent file NAME.gnx and opening an agent from it. The file names the agent's two
 // folders: its shortcut folder (key DirChilds, one .url file per address) and its download
@@ -71,5 +72,8 @@ TElement* openAgent(ElementStore& store, const QString& agentFile, const AgentDi
 
 // The open agent of that name, or null.
 TElement* findOpenAgent(const ElementStore& store, const QString& name);
+
+// The agents open at the last shutdown (Glanix.ini, section OpenedAgents), in order.
+QStringList openedAgentNames(const Env& env);
 
 } // namespace glanix

@@ -50,19 +50,6 @@ private:
     QTextStream& m_err;
 };
 
-QStringList openedAgents(const Env& env)
-{
-    const IniFile ini(env.iniFileName());
-    QStringList names;
-    for (int i = 1;; ++i) {
-        const QString name = ini.readString(u"OpenedAgents", QStringLiteral("Agent%1").arg(i));
-        if (name.isEmpty())
-            break;
-        names << name;
-    }
-    return names;
-}
-
 } // namespace
 
 QString outcomeWord(DownloadReport::Outcome outcome)
@@ -109,7 +96,7 @@ bool HeadlessCycle::run(const QStringList& agents)
     ElementStore store(m_env);
     store.setSeeImages(opt.SeeImages);
     store.setFavoritesFolder(opt.FavoritesFolder);
-    const QStringList names = agents.isEmpty() ? openedAgents(m_env) : agents;
+    const QStringList names = agents.isEmpty() ? openedAgentNames(m_env) : agents;
     if (names.isEmpty()) {
         m_err << tr("Aucun agent à mettre à jour") << '\n';
         return false;

@@ -1,5 +1,7 @@
 #include "app/cli/AgentCommands.h"
 
+#include "app/cli/CliSupport.h"
+
 #include "agents/AgentFile.h"
 #include "agents/NewAgent.h"
 #include "config/Env.h"
@@ -16,68 +18,6 @@ namespace glanix::cli {
 
 namespace {
 
-// Messages go to the error stream; a question is answered no, since nobody is there to say
-// yes: the command then stops where the wizard's page would have stayed.
-class CliPrompt final : public UserPrompt {
-public:
-    explicit CliPrompt(QTextStream& err)
-        : m_err(err)
-    {
-    }
-
-    Button ask(Icon /*icon*/, const QString& text, unsigned buttons, Button /*defaultButton*/) override
-    {
-        m_err << QString(text).replace(u'\r', u'\n') << '\n';
-        return (buttons & No) ? No : (buttons & Cancel) ? Cancel : Ok;
-    }
-
-    bool confirm(const QString& text, const std::function<void(bool)>& /*dontAskAgainChanged*/) override
-    {
-        m_err << QString(text).replace(u'\r', u'\n') << '\n';
-        return false;
-    }
-
-private:
-    QTextStream& m_err;
-};
-
-// Splits "--option value" pairs and flags from the positional arguments.
-struct Parsed {
-    QStringList positional;
-    QMap<QString, QString> options;
-    QString error;
-};
-
-Parsed parse(const QStringList& args, const QStringList& withValue, const QStringList& flags)
-{
-    Parsed p;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (withValue.contains(a)) {
-            if (i + 1 >= args.size()) {
-                p.error = QStringLiteral("Valeur manquante après %1").arg(a);
-                return p;
-            }
-            p.options[a] = args[++i];
-        } else if (flags.contains(a)) {
-            p.options[a] = QStringLiteral("1");
-        } else if (a.startsWith(QLatin1String("--"))) {
-            p.error = QStringLiteral("Option inconnue : %1").arg(a);
-            return p;
-        } else {
-            p.positional << a;
-        }
-    }
-    return p;
-}
-
-void prepareStore(ElementStore& store, const Env& env)
-{
-    const IniFile ini(env.iniFileName());
-    store.setSeeImages(ini.readBool(u"General", u"SeeImages", true));
-    store.setFavoritesFolder(ini.readString(u"General", u"FavoritesFolder"));
-}
-
 bool validFrequency(double code)
 {
     return code == 0 || code == -1 || code == -2 || code == -3 || code > 0;
@@ -88,7 +28,7 @@ bool validFrequency(double code)
 int runNewAgent(Context& ctx)
 {
     const QString usage = QStringLiteral("Usage : glanix-cli new-agent NOM [--dir DOSSIER]\n");
-    const Parsed p = parse(ctx.args, {QStringLiteral("--dir")}, {});
+    const Parsed p = parseArgs(ctx.args, {QStringLiteral("--dir")}, {});
     if (!p.error.isEmpty() || p.positional.size() != 1) {
         ctx.err << (p.error.isEmpty() ? QString() : p.error + u'\n') << usage;
         return kExitUsage;
@@ -130,7 +70,7 @@ int runAdd(Context& ctx)
     const QString usage = QStringLiteral(
         "Usage : glanix-cli add AGENT URL [--name NOM] [--folder CHEMIN] [--depth N] [--images 0|1] "
         "[--same-server] [--frequency CODE]\n");
-    const Parsed p = parse(ctx.args,
+    const Parsed p = parseArgs(ctx.args,
                            {QStringLiteral("--name"), QStringLiteral("--folder"), QStringLiteral("--depth"),
                             QStringLiteral("--images"), QStringLiteral("--frequency")},
                            {QStringLiteral("--same-server")});
@@ -175,14 +115,10 @@ int runAdd(Context& ctx)
     }
     wanted.url = *url;
 
-    Env env(ctx.home);
-    ElementStore store(env);
-    prepareStore(store, env);
-    TElement* agent = openAgent(store, agentFilePath(ctx.home, p.positional[0]), {}, &error);
-    if (!agent) {
-        ctx.err << QString(error).replace(u'\r', u'\n') << '\n';
+    HomeStore home(ctx.home);
+    TElement* agent = home.openAgent(p.positional[0], ctx.err);
+    if (!agent)
         return kExitUsage;
-    }
     const QString folderPath = p.options.value(QStringLiteral("--folder"));
     TElement* parent = elementAtPath(*agent, folderPath);
     if (!parent || !parent->HasExt() || parent->Kind == kindImageGroup) {

@@ -3,6 +3,7 @@
 #include "agents/AgentFile.h"
 #include "agents/TreeListing.h"
 #include "app/cli/AgentCommands.h"
+#include "app/cli/CliSupport.h"
 #include "app/cli/GetCommand.h"
 #include "app/cli/PageCommands.h"
 #include "app/cli/UpdateCommand.h"
@@ -24,17 +25,10 @@ int treeCommand(Context& ctx)
         ctx.err << "Usage : glanix-cli tree AGENT\n";
         return kExitUsage;
     }
-    Env env(ctx.home);
-    ElementStore store(env);
-    const IniFile ini(env.iniFileName());
-    store.setSeeImages(ini.readBool(u"General", u"SeeImages", true));
-    store.setFavoritesFolder(ini.readString(u"General", u"FavoritesFolder"));
-    QString error;
-    TElement* agent = openAgent(store, agentFilePath(ctx.home, ctx.args.first()), {}, &error);
-    if (!agent) {
-        ctx.err << error << '\n';
+    HomeStore home(ctx.home);
+    TElement* agent = home.openAgent(ctx.args.first(), ctx.err);
+    if (!agent)
         return kExitUsage;
-    }
     for (const QString& line : listAgentTree(agent))
         ctx.out << line << '\n';
     return kExitOk;
