@@ -1,4 +1,5 @@
 #include "config/DateTime.h"
+#include "config/FrenchText.h"
 #include "config/Numbers.h"
 #include "config/TextCodec.h"
 
@@ -59,4 +60,15 @@ TEST(TextCodec, Utf8OrWindows1252)
     EXPECT_FALSE(isValidUtf8("\xe2\x82"));         // cut short
     EXPECT_TRUE(isValidUtf8("\xf0\x9f\x98\x80"));
     EXPECT_EQ(encodeWindows1252(QString::fromUtf8("é€✓")), QByteArray("\xe9\x80?"));
+}
+
+TEST(FrenchTextTest, FrenchNamesAndCommaWhateverTheSystemLocale)
+{
+    const QDateTime when(QDate(2026, 12, 9), QTime(7, 5));
+    EXPECT_EQ(glanix::frenchDate(when, QStringLiteral("d MMM yyyy")), QStringLiteral("9 déc. 2026"));
+    EXPECT_EQ(glanix::frenchDate(when, QStringLiteral("dddd dd/MM/yy hh:mm")),
+              QStringLiteral("mercredi 09/12/26 07:05"));
+    EXPECT_EQ(glanix::frenchDate(glanix::TDateTime(0), QStringLiteral("d MMM yyyy")), QString());
+    EXPECT_EQ(glanix::frenchNumber(0.6, 1), QStringLiteral("0,6"));
+    EXPECT_EQ(glanix::frenchNumber(12345.678, 2), QStringLiteral("12345,68"));
 }
