@@ -32,12 +32,9 @@ QStringList listAgentTree(TElement* agent)
         if (!e)
             continue;
         lines << QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7")
-                     .arg(node->level() - base)
-                     .arg(e->Kind)
-                     .arg(field(e->GetName()))
-                     .arg(e->State)
-                     .arg(e->StatusNumber)
-                     .arg(field(e->StatusText()), field(e->GetURL()));
+                     .arg(QString::number(node->level() - base), QString::number(e->Kind),
+                          field(e->GetName()), QString::number(e->State), QString::number(e->StatusNumber),
+                          field(e->StatusText()), field(e->GetURL()));
     }
     return lines;
 }

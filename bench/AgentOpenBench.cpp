@@ -59,8 +59,7 @@ int makeAgent(const QString& home)
                         QStringLiteral("[InternetShortcut]\nURL=%1\n\n[Glanix]\nState=2\nStatusNumber=200\n"
                                        "SaveFileName=page %2.htm\nLastModified=45000,5\nVersions=-1\n"
                                        "DirChilds=page\nContentType=text/html\nSize=1234\n")
-                            .arg(url)
-                            .arg(i)
+                            .arg(url, QString::number(i))
                             .toUtf8());
                     ++count;
                 }

@@ -182,8 +182,8 @@ void TThreadDownLoad::run()
         execute();
         stage = 1;
     } catch (...) {
-        const QString message
-            = QStringLiteral("On ne devrait jamais être là dans le thread %1 %2").arg(stage).arg(ElementName);
+        const QString message = QStringLiteral("On ne devrait jamais être là dans le thread %1 %2")
+                                    .arg(QString::number(stage), ElementName);
         QMetaObject::invokeMethod(
             this,
             [this, message] {
@@ -529,9 +529,9 @@ void TThreadDownLoad::DoDataReceived()
         m_bandwidthLimit = m_owner.connection().byModem() ? 0 : m_owner.opt().BandWithLimit;
     } catch (...) {
         if (m_owner.env().isDebug()) {
-            m_owner.env().logError(QStringLiteral("Pb dans DoDataReceived %1 %2 %3")
-                                       .arg(step)
-                                       .arg(ElementName, m_element ? m_element->GetURL() : QString()));
+            m_owner.env().logError(
+                QStringLiteral("Pb dans DoDataReceived %1 %2 %3")
+                    .arg(QString::number(step), ElementName, m_element ? m_element->GetURL() : QString()));
         }
     }
 }

@@ -171,9 +171,7 @@ int T_TcpIp::connectTo(const QByteArray& host)
             // Requests leave in one write; waiting for more would only delay them.
             ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
             trace(QStringLiteral("Socket %1 ouverte avec le serveur %2 sur le port %3")
-                      .arg(fd)
-                      .arg(a.text)
-                      .arg(m_port),
+                      .arg(QString::number(fd), a.text, QString::number(m_port)),
                   2);
             return fd;
         }
@@ -204,8 +202,8 @@ void T_TcpIp::Login()
         if (host.isEmpty())
             throw ETcpIpError(tr("Serveur %1 introuvable").arg(printableText(Hostname)));
         if (m_port <= 0 || m_port > 65535)
-            throw ETcpIpError(
-                tr("Port %1 invalide pour le serveur %2").arg(m_port).arg(printableText(Hostname)));
+            throw ETcpIpError(tr("Port %1 invalide pour le serveur %2")
+                                  .arg(QString::number(m_port), printableText(Hostname)));
         m_channel = std::make_unique<SocketChannel>(connectTo(host), m_policy);
     }
     m_closed = false;

@@ -82,8 +82,7 @@ TElement* newPageChild(TElement& page, const QString& fileName, const QString& a
 void logCapped(TElement& page, const char* what, qsizetype skipped)
 {
     page.store().env().logError(QStringLiteral("Trop de %1 dans %2 : %3 ignorés")
-                                    .arg(QLatin1String(what), page.GetURL())
-                                    .arg(skipped));
+                                    .arg(QLatin1String(what), page.GetURL(), QString::number(skipped)));
 }
 
 } // namespace

@@ -97,7 +97,7 @@ void TFormOptionsHtml::choose()
 
 void TFormOptionsHtml::updatePreview()
 {
-    m_fontLabel->setText(tr("%1, %2 points").arg(m_fontName).arg(m_fontSize));
+    m_fontLabel->setText(tr("%1, %2 points").arg(m_fontName, QString::number(m_fontSize)));
     QFont font(m_fontName);
     font.setPointSize(m_fontSize > 0 ? m_fontSize : 10);
     m_preview->setFont(font);

@@ -14,6 +14,7 @@
 
 using namespace glanix;
 using glanix::test::AgentBuilder;
+using glanix::test::StoredDoc;
 using glanix::test::TempHome;
 
 namespace {
@@ -68,6 +69,21 @@ TEST_F(AgentFileTest, TheWholeTreeAsLines)
     EXPECT_EQ(
         lines[11],
         QString::fromUtf8("3\t3\tMétéo locale\t3\t404\t404 : Non trouvé\thttps://meteo.example/region/"));
+}
+
+TEST_F(AgentFileTest, PercentPlaceholdersInNamesAndAddressesArePrintedAsTheyStand)
+{
+    AgentBuilder b(home.path(), "Veille %1");
+    b.folder("Dossier %9");
+    StoredDoc doc {.name = "Page %1%2%3", .url = "http://h.example/%4%5?q=%6", .content = "<p>x</p>"};
+    doc.images = {{.name = "a%2fb.gif", .url = "http://h.example/a%2fb%7.gif", .content = "GIF89a"}};
+    b.address("Dossier %9", doc);
+    const QStringList lines = listAgentTree(openAgent(store, b.agentFile()));
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_EQ(lines[0], QString::fromUtf8("0\t1\tVeille %1\t0\t0\tNon téléchargé\t"));
+    EXPECT_EQ(lines[1], QString::fromUtf8("1\t2\tDossier %9\t0\t0\tNon téléchargé\t"));
+    EXPECT_EQ(lines[2], "2\t3\tPage %1%2%3\t0\t200\t200 : OK\thttp://h.example/%4%5?q=%6");
+    EXPECT_EQ(lines[4], "4\t5\ta%2fb.gif\t0\t200\t200 : OK\thttp://h.example/a%2fb%7.gif");
 }
 
 TEST_F(AgentFileTest, FoldersOfTheAgentFile)

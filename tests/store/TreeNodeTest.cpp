@@ -33,32 +33,32 @@ struct Recorder : TreeObserver {
 
     void nodesAboutToBeInserted(TreeNode* p, int f, int l) override
     {
-        begin(QString("insert %1 %2-%3").arg(name(p)).arg(f).arg(l));
+        begin(QString("insert %1 %2-%3").arg(name(p), QString::number(f), QString::number(l)));
     }
 
     void nodesInserted(TreeNode* p, int f, int l) override
     {
-        end(QString("insert %1 %2-%3").arg(name(p)).arg(f).arg(l));
+        end(QString("insert %1 %2-%3").arg(name(p), QString::number(f), QString::number(l)));
     }
 
     void nodesAboutToBeRemoved(TreeNode* p, int f, int l) override
     {
-        begin(QString("remove %1 %2-%3").arg(name(p)).arg(f).arg(l));
+        begin(QString("remove %1 %2-%3").arg(name(p), QString::number(f), QString::number(l)));
     }
 
     void nodesRemoved(TreeNode* p, int f, int l) override
     {
-        end(QString("remove %1 %2-%3").arg(name(p)).arg(f).arg(l));
+        end(QString("remove %1 %2-%3").arg(name(p), QString::number(f), QString::number(l)));
     }
 
     void nodeAboutToBeMoved(TreeNode* a, int r, TreeNode* b, int d) override
     {
-        begin(QString("move %1 %2 -> %3 %4").arg(name(a)).arg(r).arg(name(b)).arg(d));
+        begin(QString("move %1 %2 -> %3 %4").arg(name(a), QString::number(r), name(b), QString::number(d)));
     }
 
     void nodeMoved(TreeNode* a, int r, TreeNode* b, int d) override
     {
-        end(QString("move %1 %2 -> %3 %4").arg(name(a)).arg(r).arg(name(b)).arg(d));
+        end(QString("move %1 %2 -> %3 %4").arg(name(a), QString::number(r), name(b), QString::number(d)));
     }
 
     void nodeChanged(TreeNode* n) override { calls << "changed " + name(n); }

@@ -79,19 +79,13 @@ QString AgentBuilder::writeDoc(const QString& iniFolder, const QString& storeFol
     ini += QStringLiteral("[InternetShortcut]\nURL=%1\n\n[Glanix]\n").arg(doc.url);
     if (stored) {
         ini += QStringLiteral("DateDownLoaded=%1\nSize=%2\nContentType=%3\n")
-                   .arg(real(lastModified))
-                   .arg(doc.content.size())
-                   .arg(doc.contentType);
+                   .arg(real(lastModified), QString::number(doc.content.size()), doc.contentType);
     }
     ini += QStringLiteral("State=%1\nStatusNumber=%2\nComplete=%3\nSaveFileName=%4\nLastModified=%5\n")
-               .arg(doc.state)
-               .arg(status)
-               .arg(doc.complete ? 1 : 0)
-               .arg(saveName, real(lastModified));
+               .arg(QString::number(doc.state), QString::number(status),
+                    QString::number(doc.complete ? 1 : 0), saveName, real(lastModified));
     ini += QStringLiteral("Versions=%1\nActive=%2\nDirChilds=%3\n")
-               .arg(doc.versions)
-               .arg(doc.active ? 1 : 0)
-               .arg(dirChilds);
+               .arg(QString::number(doc.versions), QString::number(doc.active ? 1 : 0), dirChilds);
     if (!doc.messages.isEmpty())
         ini += QStringLiteral("\n[Glanix Messages]\n") + doc.messages.join(u'\n') + u'\n';
     for (const StoredImage& image : doc.images) {
@@ -99,9 +93,8 @@ QString AgentBuilder::writeDoc(const QString& iniFolder, const QString& storeFol
         ini += QStringLiteral(
                    "\n[GlanixImg %1]\nURL=%2\nSaveFileName=%1\nLastModified=%3\nContentType=%4\nState=%5\n"
                    "StatusNumber=%6\n")
-                   .arg(image.name, image.url, real(imageStored ? 45000.0 : 0.0), image.contentType)
-                   .arg(image.state)
-                   .arg(imageStored ? 200 : 0);
+                   .arg(image.name, image.url, real(imageStored ? 45000.0 : 0.0), image.contentType,
+                        QString::number(image.state), QString::number(imageStored ? 200 : 0));
         if (imageStored)
             writeFile(storeFolder + dirChilds + u'/' + image.name, image.content);
     }

@@ -148,29 +148,25 @@ TEST_F(CycleWindowTest, TheStartButtonFetchesWhatIsDueAndTheBarsFollowTheCycle)
             return slow != nullptr;
         },
         10000))
-        << [this] {
-               QString out;
-               for (TreeNode* n = window->controller().store().tree().firstNode(); n; n = n->next())
-                   out += n->text() + (n->bold() ? "*" : "") + " | ";
-               if (TreeNode* l = node("lent")) {
-                   TElement* e = l->element();
-                   out += QStringLiteral("url=%1 active=%2/%3 lv=%4 cs=%5 due=%6 complete=%7 running=%8 "
-                                         "incycle=%9 launching=%10 ")
-                              .arg(e->GetURL())
-                              .arg(e->GetActive())
-                              .arg(e->IsActive())
-                              .arg(e->LastVerified)
-                              .arg(scheduler().CycleStart)
-                              .arg(scheduler().IsURLToVerify(*e))
-                              .arg(e->Complete)
-                              .arg(scheduler().Running)
-                              .arg(scheduler().inCycle())
-                              .arg(scheduler().launching());
-               }
-               for (const RecordedRequest& r : server.requests())
-                   out += QString::fromLatin1(r.method + " " + r.target) + " ; ";
-               return out.toStdString();
-           }();
+        <<
+        [this] {
+            QString out;
+            for (TreeNode* n = window->controller().store().tree().firstNode(); n; n = n->next())
+                out += n->text() + (n->bold() ? "*" : "") + " | ";
+            if (TreeNode* l = node("lent")) {
+                TElement* e = l->element();
+                out += QStringLiteral("url=%1 active=%2/%3 lv=%4 cs=%5 due=%6 complete=%7 running=%8 "
+                                      "incycle=%9 launching=%10 ")
+                           .arg(e->GetURL(), QString::number(e->GetActive()), QString::number(e->IsActive()),
+                                QString::number(e->LastVerified), QString::number(scheduler().CycleStart),
+                                QString::number(scheduler().IsURLToVerify(*e)), QString::number(e->Complete),
+                                QString::number(scheduler().Running), QString::number(scheduler().inCycle()),
+                                QString::number(scheduler().launching()));
+            }
+            for (const RecordedRequest& r : server.requests())
+                out += QString::fromLatin1(r.method + " " + r.target) + " ; ";
+            return out.toStdString();
+        }();
     EXPECT_TRUE(
         window->treeModel().data(window->treeModel().indexOf(slow), Qt::FontRole).value<QFont>().bold());
     // The status tick follows within half a second.
