@@ -1,0 +1,203 @@
+#include "views/DocumentResolver.h"
+
+#include "store/FileNames.h"
+#include "tests/store/StoreFixture.h"
+#include "views/ViewUrls.h"
+
+#include <QFile>
+
+using namespace glanix;
+using namespace glanix::test;
+
+namespace {
+
+struct Resolver : StoreFixture {
+    DocumentResolver resolver {home.env()};
+    ShownDocuments shown;
+
+    TElement* stored(TElement* parent, quint8 kind, const QString& name, const QString& url,
+                     const QByteArray& content = "<html>x</html>", const QString& type = "text/html")
+    {
+        TElement* e = add(parent, kind, name, url, type);
+        store_(e, content);
+        return e;
+    }
+
+    void SetUp() override
+    {
+        StoreFixture::SetUp();
+        installViewFiles(home.env());
+    }
+
+    ResolvedRequest get(const QString& viewAddress, RequestKind kind = RequestKind::Document) const
+    {
+        return resolver.resolve(QUrl(viewAddress), kind, shown);
+    }
+
+    TElement* answer(const QString& viewAddress, RequestKind kind = RequestKind::Document) const
+    {
+        return get(viewAddress, kind).element;
+    }
+};
+
+} // namespace
+
+TEST(ViewUrls, WebAddressesMapOntoTheViewSchemesAndBack)
+{
+    EXPECT_EQ(viewUrl("http://Host.example:8080/a/b.htm?q=1#s").toString(),
+              "glanix-http://host.example:8080/a/b.htm?q=1#s");
+    EXPECT_EQ(viewUrl("https://h/").toString(), "glanix-https://h/");
+    for (const char* other :
+         {"file:///etc/passwd", "ftp://h/x", "data:text/html,x", "javascript:alert(1)", "/rel"})
+        EXPECT_FALSE(viewUrl(other).isValid()) << other;
+    EXPECT_EQ(addressOfViewUrl(QUrl("glanix-https://h/a%20b.htm#x")), "https://h/a%20b.htm#x");
+    EXPECT_TRUE(addressOfViewUrl(QUrl("https://h/a")).isEmpty());
+
+    // The store may hold either form of an encoded address.
+    const QStringList forms = storedAddressForms(QUrl("glanix-http://h/%C3%A9t%C3%A9%20x.htm#frag"));
+    EXPECT_TRUE(forms.contains("http://h/%C3%A9t%C3%A9%20x.htm"));
+    EXPECT_TRUE(forms.contains(QString::fromUtf8("http://h/été x.htm")));
+
+    // A dotless last segment is served as a folder, so links resolve as they were stored.
+    EXPECT_EQ(viewUrlAsFolder(QUrl("glanix-http://h/news?id=3")).toString(), "glanix-http://h/news/?id=3");
+    EXPECT_FALSE(viewUrlAsFolder(QUrl("glanix-http://h/news/")).isValid());
+    EXPECT_FALSE(viewUrlAsFolder(QUrl("glanix-http://h/page.htm")).isValid());
+    EXPECT_FALSE(viewUrlAsFolder(QUrl("glanix-http://h")).isValid());
+    EXPECT_TRUE(storedAddressForms(QUrl("glanix-http://h/news/?id=3")).contains("http://h/news?id=3"));
+}
+
+TEST_F(Resolver, DocumentsAreFoundInOrderElementChildShownElementsNeighboursThenAnywhere)
+{
+    TElement* a = stored(agent, kindAddress, "A", "http://h/a.htm");
+    TElement* child = stored(a, kindPage, "Child", "http://h/child.htm");
+    TElement* frame1 = stored(a, kindPage, "F1", "http://h/f1.htm");
+    TElement* frame2 = stored(a, kindPage, "F2", "http://h/f2.htm");
+    TElement* under1 = stored(frame1, kindPage, "Same1", "http://h/same.htm");
+    TElement* under2 = stored(frame2, kindPage, "Same2", "http://h/same.htm");
+    TElement* elsewhere = stored(agent, kindAddress, "B", "http://other/b.htm");
+    add(a, kindPage, "Never", "http://h/never.htm"); // no stored copy
+    shown.Element = a;
+    shown.ShownElements = {a, a, frame1, frame2};
+
+    EXPECT_EQ(answer("glanix-http://h/a.htm#top"), a);
+    EXPECT_EQ(answer("glanix-http://H/CHILD.htm"), child);
+    // The frame shown last is asked first.
+    EXPECT_EQ(answer("glanix-http://h/same.htm"), under2);
+    shown.ShownElements = {a, a, frame2, frame1};
+    EXPECT_EQ(answer("glanix-http://h/same.htm"), under1);
+    EXPECT_EQ(answer("glanix-http://other/b.htm"), elsewhere);
+
+    const ResolvedRequest never = get("glanix-http://h/never.htm");
+    EXPECT_TRUE(never.missing);
+    EXPECT_EQ(never.element, nullptr);
+    EXPECT_EQ(never.file, home.file("Frame Missing.html"));
+    EXPECT_EQ(never.mimeType, "text/html");
+    EXPECT_TRUE(QFile::exists(never.file));
+
+    const ResolvedRequest child1 = get("glanix-http://h/child.htm");
+    EXPECT_FALSE(child1.missing);
+    EXPECT_EQ(child1.file, child->GetSavePath());
+    EXPECT_EQ(child1.mimeType, "text/html");
+}
+
+TEST_F(Resolver, ImagesHeldByTheParentOrASiblingAreFound)
+{
+    TElement* a = stored(agent, kindAddress, "A", "http://h/a.htm");
+    TElement* first = stored(a, kindPage, "First", "http://h/first.htm");
+    TElement* second = stored(a, kindPage, "Second", "http://h/second.htm");
+    TElement* own = stored(second, kindImage, "own.gif", "http://h/own.gif", "GIF89a", "image/gif");
+    TElement* parents = stored(a, kindImage, "logo.gif", "http://h/logo.gif", "GIF89a", "image/gif");
+    TElement* siblings = stored(first, kindImage, "pic.png", "http://h/pic.png", "PNG", "image/png");
+    shown.Element = second;
+    shown.ShownElements = {second, second};
+
+    EXPECT_EQ(answer("glanix-http://h/own.gif", RequestKind::Resource), own);
+    // Stored once per neighbourhood: the parent's and a sibling's images serve this page too.
+    EXPECT_EQ(answer("glanix-http://h/logo.gif", RequestKind::Resource), parents);
+    const ResolvedRequest pic = get("glanix-http://h/pic.png", RequestKind::Resource);
+    EXPECT_EQ(pic.element, siblings);
+    EXPECT_EQ(pic.mimeType, "image/png");
+    EXPECT_TRUE(get("glanix-http://h/none.gif", RequestKind::Resource).missing);
+
+    // The comparison's icons come from the home unless the page stored its own.
+    const ResolvedRequest icon = get("glanix-http://h/dir/g_new.gif", RequestKind::Resource);
+    EXPECT_FALSE(icon.missing);
+    EXPECT_EQ(icon.file, home.file("g_new.gif"));
+    TElement* storedIcon
+        = stored(second, kindImage, "g_wen.gif", "http://h/g_wen.gif", "GIF89a", "image/gif");
+    EXPECT_EQ(answer("glanix-http://h/g_wen.gif", RequestKind::Resource), storedIcon);
+}
+
+TEST_F(Resolver, AFolderLikeAddressServesItsPageAndImagesAsTheyWereStored)
+{
+    TElement* news = stored(agent, kindAddress, "News", "http://h/news?id=3");
+    TElement* img = stored(news, kindImage, "a.gif", "http://h/news/a.gif", "GIF89a", "image/gif");
+    shown.Element = news;
+    const QUrl served = viewUrlAsFolder(viewUrl(news->GetURL()));
+    EXPECT_EQ(answer(served.toString()), news);
+    EXPECT_EQ(answer(served.resolved(QUrl("a.gif")).toString(), RequestKind::Resource), img);
+}
+
+TEST_F(Resolver, VersionsAndContentTypes)
+{
+    TElement* a = stored(agent, kindAddress, "A", "http://h/a.htm", "current");
+    home.write(SaveFileNameVersionPrec(a->GetSavePath(), 2), "old");
+    shown.Element = a;
+    shown.versionElement = a;
+    shown.CurrentVersion = 2;
+    EXPECT_EQ(get("glanix-http://h/a.htm").file, SaveFileNameVersionPrec(a->GetSavePath(), 2));
+    shown.CurrentVersion = 3; // no such file: the current one
+    EXPECT_EQ(get("glanix-http://h/a.htm").file, a->GetSavePath());
+
+    // Only the type of a content type is passed on; without one the file name decides.
+    stored(a, kindPage, "Style", "http://h/s.css", "p{}", "text/css\r\nX-Evil: 1");
+    EXPECT_EQ(get("glanix-http://h/s.css", RequestKind::Resource).mimeType, "text/css");
+    TElement* png = stored(a, kindImage, "i.png", "http://h/i.png", "PNG", "<b>");
+    EXPECT_EQ(get("glanix-http://h/i.png", RequestKind::Resource).mimeType, "image/png");
+    png->ContentType = "";
+    EXPECT_EQ(get("glanix-http://h/i.png", RequestKind::Resource).mimeType, "image/png");
+}
+
+TEST_F(Resolver, NothingOutsideTheStoreIsEverServed)
+{
+    const QString secret = home.write("secret.txt", "root:x:0:0");
+    TElement* a = stored(agent, kindAddress, "A", "http://h/a.htm");
+    shown.Element = a;
+    shown.ShownElements = {a, a};
+
+    // Paths in the request are only ever lookup keys.
+    for (const char* hostile :
+         {"glanix-http://h/../../secret.txt", "glanix-http://h/%2e%2e%2f%2e%2e%2fsecret.txt",
+          "glanix-http://h/..%2f..%2f..%2fetc%2fpasswd", "glanix-http://h/a.htm%00.gif",
+          "glanix-http://h/%00", "glanix-http://h/etc/passwd"}) {
+        for (RequestKind kind : {RequestKind::Document, RequestKind::Resource}) {
+            const ResolvedRequest r = get(hostile, kind);
+            EXPECT_TRUE(r.missing) << hostile;
+            EXPECT_EQ(r.file, home.file("Frame Missing.html")) << hostile;
+        }
+    }
+
+    // A stored copy replaced by a link leading out of the agent is refused.
+    TElement* planted = stored(a, kindPage, "P", "http://h/p.htm");
+    QFile::remove(planted->GetSavePath());
+    ASSERT_TRUE(QFile::link(secret, planted->GetSavePath()));
+    EXPECT_TRUE(get("glanix-http://h/p.htm").missing);
+    TElement* image = stored(a, kindImage, "i.gif", "http://h/i.gif", "GIF89a", "image/gif");
+    QFile::remove(image->GetSavePath());
+    ASSERT_TRUE(QFile::link("/etc/passwd", image->GetSavePath()));
+    EXPECT_TRUE(get("glanix-http://h/i.gif", RequestKind::Resource).missing);
+
+    // A link that stays inside the agent is a stored copy like any other.
+    TElement* inside = stored(a, kindPage, "In", "http://h/in.htm");
+    QFile::remove(inside->GetSavePath());
+    ASSERT_TRUE(QFile::link(a->GetSavePath(), inside->GetSavePath()));
+    EXPECT_EQ(answer("glanix-http://h/in.htm"), inside);
+}
+
+TEST_F(Resolver, ViewFilesAreInstalledOnceAndLeftAsTheUserMadeThem)
+{
+    EXPECT_TRUE(home.read("g_wen.gif").startsWith("GIF89a"));
+    home.write("Frame Missing.html", "mine");
+    installViewFiles(home.env());
+    EXPECT_EQ(home.read("Frame Missing.html"), "mine");
+}
