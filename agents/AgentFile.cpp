@@ -6,6 +6,7 @@
 #include "config/IniFile.h"
 #include "config/UserPrompt.h"
 #include "store/ElementStore.h"
+#include "store/FileOps.h"
 #include "store/TElement.h"
 
 #include <QCoreApplication>
@@ -294,6 +295,10 @@ TElement* openAgent(ElementStore& store, const QString& agentFile, const AgentDi
     store.tree().addTopLevel(agent->GetName(), agent);
     agent->Load();
     agent->LoadChildren(2);
+    // What a killed run was writing when it died.
+    RemoveStrayTemporaryFiles(folders.dl);
+    if (!isInsideFolder(folders.favs, folders.dl))
+        RemoveStrayTemporaryFiles(folders.favs);
     // Its children are read first, so that the bookmark element found on disk is the one
     // refreshed rather than a second one made beside it.
     if (name == QLatin1String("Netscape"))

@@ -1,12 +1,16 @@
 #include "config/AtomicFile.h"
 
 #include <QFile>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <atomic>
+#include <limits>
+#include <mutex>
 #include <cerrno>
 #include <cstring>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +20,12 @@ namespace glanix {
 namespace {
 
 std::atomic<int> g_failures {0};
+std::atomic<int> g_step {0};
+std::atomic<int> g_firstFailing {0}; // 0: no fault injected
+std::atomic<int> g_lastFailing {0};
+std::atomic<int> g_stepError {0};
+std::mutex g_filterMutex;
+QString g_filter; // only paths holding it fail
 
 QString errnoText(const char* what, const QString& path, int err)
 {
@@ -27,8 +37,9 @@ QString temporaryName(const QString& dir)
     // Short and fixed-length, so a target name near the 255-byte limit still has room.
     // The shared generator: download threads live for one document, and seeding one per
     // thread cost more than the write of a small file.
-    const quint64 n = QRandomGenerator::global()->generate64() & 0xFFFFFFFFFFull;
-    return dir + QStringLiteral("/.glanix-%1.tmp").arg(n, 10, 16, QLatin1Char('0'));
+    // The process number tells a later run whether the file is still being written.
+    const quint64 n = QRandomGenerator::global()->generate64() & 0xFFFFFFFFull;
+    return dir + QStringLiteral("/.glanix-%1-%2.tmp").arg(QString::number(::getpid()), QStringLiteral("%1").arg(n, 8, 16, QLatin1Char('0')));
 }
 
 bool writeAll(int fd, QByteArrayView data)
@@ -85,6 +96,53 @@ void failNextAtomicWrites(int count)
     g_failures.store(count);
 }
 
+void failFileSteps(int first, int count, int err, const QString& onlyPathsContaining)
+{
+    {
+        std::lock_guard lock(g_filterMutex);
+        g_filter = onlyPathsContaining;
+    }
+    g_stepError.store(err);
+    g_step.store(0);
+    g_lastFailing.store(count >= std::numeric_limits<int>::max() - first ? std::numeric_limits<int>::max()
+                                                                          : first + count - 1);
+    g_firstFailing.store(std::max(first, 0));
+}
+
+int fileStepFault(const QString& path, bool removal)
+{
+    const int first = g_firstFailing.load();
+    if (first == 0)
+        return 0;
+    {
+        std::lock_guard lock(g_filterMutex);
+        if (!g_filter.isEmpty() && !path.contains(g_filter))
+            return 0;
+    }
+    const int step = ++g_step;
+    const int err = g_stepError.load();
+    if (removal && (err == ENOSPC || err == EDQUOT))
+        return 0;
+    return step >= first && step <= g_lastFailing.load() ? err : 0;
+}
+
+bool isTemporaryFileName(const QString& name)
+{
+    return name.startsWith(QLatin1String(".glanix-")) && name.endsWith(QLatin1String(".tmp"));
+}
+
+bool temporaryFileInUse(const QString& path)
+{
+    const QFileInfo info(path);
+    const QStringList parts = info.fileName().split(u'-');
+    bool ok = false;
+    const qint64 pid = parts.size() == 3 ? parts[1].toLongLong(&ok) : 0;
+    if (ok && pid > 0)
+        return pid == ::getpid() || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+    // Older names carry no process number: one that nobody touched for an hour is left over.
+    return info.lastModified().secsTo(QDateTime::currentDateTime()) < 3600;
+}
+
 PreparedFile prepareFileAtomically(const QString& path, QByteArrayView data, bool sync)
 {
     const QFileInfo info(path);
@@ -101,11 +159,19 @@ PreparedFile prepareFileAtomically(const QString& path, QByteArrayView data, boo
             break;
     }
     if (fd < 0) {
+        out.noSpace = errno == ENOSPC || errno == EDQUOT;
         out.error = errnoText("Création impossible dans", out.folder, errno);
         return out;
     }
-    bool ok = writeAll(fd, data);
-    int err = errno;
+    int err = fileStepFault(path);
+    bool ok = err == 0;
+    if (ok) {
+        ok = writeAll(fd, data);
+        err = errno;
+    } else {
+        // Dead or out of space halfway: what was written stays behind.
+        (void)writeAll(fd, data.first(data.size() / 2));
+    }
     if (ok && ::fchmod(fd, mode) != 0) {
         ok = false;
         err = errno;
@@ -119,8 +185,10 @@ PreparedFile prepareFileAtomically(const QString& path, QByteArrayView data, boo
         err = errno;
     }
     if (!ok) {
-        ::unlink(tmp.constData());
+        if (fileStepFault(path, true) == 0)
+            ::unlink(tmp.constData());
         out.error = errnoText("Écriture impossible de", path, err);
+        out.noSpace = err == ENOSPC || err == EDQUOT;
         return out;
     }
     out.temporary = QFile::decodeName(tmp);
@@ -142,11 +210,14 @@ WriteResult commitPreparedFile(PreparedFile& file, const QString& path)
         g_failures.fetch_sub(1);
         err = EIO;
     }
+    if (err == 0)
+        err = fileStepFault(path);
     if (err == 0 && ::rename(tmp.constData(), target.constData()) != 0)
         err = errno;
     if (err != 0) {
-        ::unlink(tmp.constData());
-        return {false, errnoText("Écriture impossible de", path, err)};
+        if (fileStepFault(path, true) == 0)
+            ::unlink(tmp.constData());
+        return {false, errnoText("Écriture impossible de", path, err), err == ENOSPC || err == EDQUOT};
     }
     return {true, {}};
 }

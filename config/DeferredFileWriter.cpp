@@ -1,5 +1,7 @@
 #include "config/DeferredFileWriter.h"
 
+#include <algorithm>
+
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -100,13 +102,14 @@ WriteResult DeferredFileWriter::commitOne(const QString& path)
     }
 }
 
-QStringList DeferredFileWriter::writeBatch(const QStringList& paths, const std::vector<QByteArray>& contents)
+std::vector<DeferredFileWriter::Failure> DeferredFileWriter::writeBatch(const QStringList& paths,
+                                                                         const std::vector<QByteArray>& contents)
 {
     // Each content is synced before its rename, file by file: syncfs() would also wait for
     // every other program's writes on the file system, blame us for their errors and miss
     // files of the batch on another file system. Writeback of the whole batch starts first,
     // so the syncs mostly find their data on disk and share one journal commit.
-    QStringList errors;
+    std::vector<Failure> errors;
     const size_t count = static_cast<size_t>(paths.size());
     std::vector<PreparedFile> files(count);
     std::vector<int> fds(count, -1);
@@ -114,7 +117,7 @@ QStringList DeferredFileWriter::writeBatch(const QStringList& paths, const std::
     for (size_t i = 0; i < count; ++i) {
         files[i] = prepareFileAtomically(paths[static_cast<qsizetype>(i)], contents[i], false);
         if (!files[i].ok()) {
-            errors << files[i].error;
+            errors.push_back({paths[static_cast<qsizetype>(i)], files[i].error, files[i].noSpace});
             continue;
         }
         fds[i] = ::open(QFile::encodeName(files[i].temporary).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
@@ -136,13 +139,15 @@ QStringList DeferredFileWriter::writeBatch(const QStringList& paths, const std::
         }
         if (err != 0) {
             discardPreparedFile(f);
-            errors << QStringLiteral("Écriture impossible de %1 : %2")
-                          .arg(path, QString::fromLocal8Bit(strerror(err)));
+            errors.push_back({path,
+                              QStringLiteral("Écriture impossible de %1 : %2")
+                                  .arg(path, QString::fromLocal8Bit(strerror(err))),
+                              err == ENOSPC || err == EDQUOT});
             continue;
         }
         const WriteResult r = commitPreparedFile(f, path);
         if (!r.ok)
-            errors << r.error;
+            errors.push_back({path, r.error, r.noSpace});
     }
     return errors;
 }
@@ -171,7 +176,7 @@ void DeferredFileWriter::writeNow(std::unique_lock<std::mutex>& lock, QStringLis
         }
         if (!batch.isEmpty()) {
             lock.unlock();
-            const QStringList errors = writeBatch(batch, contents);
+            const std::vector<Failure> errors = writeBatch(batch, contents);
             lock.lock();
             batchWritten(batch, versions, errors);
         } else if (othersBusy) {
@@ -224,16 +229,18 @@ void DeferredFileWriter::run()
         if (batch.isEmpty())
             continue;
         lock.unlock();
-        const QStringList errors = writeBatch(batch, contents);
+        const std::vector<Failure> errors = writeBatch(batch, contents);
         lock.lock();
         batchWritten(batch, versions, errors);
     }
 }
 
 void DeferredFileWriter::batchWritten(const QStringList& batch, const std::vector<quint64>& versions,
-                                      const QStringList& errors)
+                                      const std::vector<Failure>& errors)
 {
-    m_errors << errors;
+    for (const Failure& f : errors)
+        m_errors << f.error;
+    m_failures.insert(m_failures.end(), errors.begin(), errors.end());
     for (qsizetype i = 0; i < batch.size(); ++i) {
         ++m_written;
         const auto it = m_entries.find(batch[i]);
@@ -249,10 +256,10 @@ void DeferredFileWriter::batchWritten(const QStringList& batch, const std::vecto
     m_done.notify_all();
 }
 
-void DeferredFileWriter::settle(const QString& path)
+bool DeferredFileWriter::settle(const QString& path)
 {
     if (path.isEmpty())
-        return;
+        return true;
     std::unique_lock lock(m_mutex);
     QStringList below;
     for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it) {
@@ -260,6 +267,7 @@ void DeferredFileWriter::settle(const QString& path)
             below << it.key();
     }
     writeNow(lock, below);
+    return std::none_of(m_failures.cbegin(), m_failures.cend(), [&](const Failure& f) { return f.path == path; });
 }
 
 void DeferredFileWriter::settleAll()
@@ -275,6 +283,12 @@ void DeferredFileWriter::holdForTesting(bool held)
         m_held = held;
     }
     m_work.notify_all();
+}
+
+std::vector<DeferredFileWriter::Failure> DeferredFileWriter::takeFailures()
+{
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_failures, {});
 }
 
 QStringList DeferredFileWriter::takeErrors()

@@ -42,12 +42,21 @@ public:
     std::optional<QByteArray> pending(const QString& path) const;
 
     // Writes now, on this thread, what waits at `path` or below it (`path` naming a
-    // folder); a write in progress on the writing thread is waited for.
-    void settle(const QString& path);
+    // folder); a write in progress on the writing thread is waited for. False when a write
+    // of `path` failed and nobody took the failure yet.
+    bool settle(const QString& path);
     void settleAll();
 
     // Failures of deferred writes since the last call, for the error log.
     QStringList takeErrors();
+
+    // The same failures with their files, for whoever reports them on the elements.
+    struct Failure {
+        QString path;
+        QString error; // French
+        bool noSpace = false;
+    };
+    std::vector<Failure> takeFailures();
 
     // Writes are deferred while a scope lives (scopes nest).
     class Scope {
@@ -124,11 +133,11 @@ private:
     // is writing, until none of them waits any more.
     void writeNow(std::unique_lock<std::mutex>& lock, QStringList paths);
     // One batch of files marked busy by the caller; returns the failures.
-    QStringList writeBatch(const QStringList& paths, const std::vector<QByteArray>& contents);
+    std::vector<Failure> writeBatch(const QStringList& paths, const std::vector<QByteArray>& contents);
     void queue(const QString& path, Entry& e);
     // Under the lock, once a batch is on disk (or failed): what did not change meanwhile is done.
     void batchWritten(const QStringList& batch, const std::vector<quint64>& versions,
-                      const QStringList& errors);
+                      const std::vector<Failure>& errors);
     void run();
 
     mutable std::mutex m_mutex;
@@ -137,6 +146,7 @@ private:
     QHash<QString, Entry> m_entries;
     std::deque<QString> m_queue; // oldest first
     QStringList m_errors;
+    std::vector<Failure> m_failures;
     std::thread m_thread;
     int m_deferring = 0;
     int m_immediate = 0;

@@ -115,6 +115,7 @@ void CycleStatus::TimerStatusTimer()
     s.view().setApplicationHint(engine_texts::applicationHint(s.Running));
     showCounters();
     releaseOneThread(cycleRate());
+    s.reportWriteFailures();
 }
 
 void CycleStatus::showCounters()
@@ -196,6 +197,21 @@ void CycleStatus::restartSilentDownloads()
             s.startDownload(e);
         }
     }
+}
+
+void CycleStatus::diskFull(const QString& path)
+{
+    Scheduler& s = m_scheduler;
+    if (m_diskFullToldAt == s.CycleStart)
+        return;
+    m_diskFullToldAt = s.CycleStart;
+    if (s.launching())
+        s.StopLaunching();
+    const QString text = engine_texts::lowDiskSpace(driveOf(path), s.view().startButtonVisible());
+    if (m_prompt)
+        m_prompt->warn(text);
+    else
+        s.store().env().logError(text);
 }
 
 qint64 CycleStatus::freeBytes(const QString& path) const

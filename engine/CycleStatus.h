@@ -55,6 +55,10 @@ public:
     // The end button's hint while the mouse is over it (TransparentButtonEndConnexionMouseMove).
     void endButtonHover();
 
+    // A store failed for want of space on the file system of `path`: no new download is
+    // launched, and the low-space message is shown once in the cycle.
+    void diskFull(const QString& path);
+
     // Free bytes of the file system holding `path`, as the disk check counts them.
     qint64 freeBytes(const QString& path) const;
 
@@ -66,6 +70,7 @@ private:
 
     Scheduler& m_scheduler;
     FreeSpaceProbe m_freeSpace;
+    TDateTime m_diskFullToldAt = -1; // the start of the cycle told of a full disk
     UserPrompt* m_prompt;
     QTimer m_timerStatus;
     QTimer m_timerTimeOut;

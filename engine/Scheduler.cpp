@@ -6,7 +6,9 @@
 #include "engine/CycleStatus.h"
 #include "engine/EngineTexts.h"
 #include "engine/TThreadDownLoad.h"
+#include "config/DeferredFileWriter.h"
 #include "store/ElementStore.h"
+#include "store/StatusTexts.h"
 #include "store/TElement.h"
 
 #include <QCoreApplication>
@@ -179,11 +181,33 @@ void Scheduler::EndCycle()
     m_store.writer().settleAll();
     for (const QString& error : m_store.writer().takeErrors())
         env().logError(error);
+    reportWriteFailures();
     const bool was = m_inCycle;
     m_inCycle = false;
     m_view->cycleEnded();
     if (was)
         emit cycleEnded();
+}
+
+void Scheduler::reportWriteFailures()
+{
+    // Element files are written a little after the download that changed them: a failure
+    // is told on the element it belongs to once it is known.
+    for (const DeferredFileWriter::Failure& f : m_store.writer().takeFailures()) {
+        for (TElement* e = m_store.ElementsWithExt().first(); e; e = ElementList::next(e)) {
+            if (!e->isAddressOrPage() || e->GetIniFileName() != f.path)
+                continue;
+            e->StatusNumber = kStatusNotStored;
+            e->Messages.append(StatusText(kStatusNotStored) + QStringLiteral(" : ") + f.error);
+            e->ImageIndex = -1;
+            if (e->Node()) {
+                e->Node()->notifyChanged();
+                m_store.host().refreshNode(e->Node());
+            }
+        }
+        if (f.noSpace)
+            m_status->diskFull(f.path);
+    }
 }
 
 void Scheduler::setImagesShown(bool on)

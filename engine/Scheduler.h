@@ -153,6 +153,8 @@ public:
 
     // Writes TotalDownLoadedSinceBeginning to Glanix.ini.
     void saveTotal();
+    // Element files that the store's writer failed to write: their elements say so.
+    void reportWriteFailures();
 
     // Free bytes of the home's file system when the scheduler was created (FreeSpaceAtStart).
     qint64 freeSpaceAtStart() const { return m_freeSpaceAtStart; }

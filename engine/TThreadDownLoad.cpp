@@ -22,6 +22,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -290,8 +291,31 @@ void TThreadDownLoad::prepareDocument()
         return; // an incomplete image is not stored
     if (!StreamDiffers(h.Stream, SavePath))
         return; // nothing new to write
-    CreeRepIfNotExists(QFileInfo(SavePath).path());
-    m_prepared = prepareFileAtomically(SavePath, h.Stream);
+    prepareCopy();
+}
+
+bool TThreadDownLoad::prepareCopy()
+{
+    if (SavePath.isEmpty() || PathTooLong(SavePath)) {
+        m_storeError = QStringLiteral("Chemin trop long : ") + SavePath;
+        return false;
+    }
+    const QString folder = QFileInfo(SavePath).path();
+    // A link planted in the agent's folders must not carry the copy (or a folder) elsewhere.
+    if (!m_storeFolders.isEmpty()
+        && std::none_of(m_storeFolders.cbegin(), m_storeFolders.cend(),
+                        [&](const QString& root) { return isInsideFolder(folder, root); })) {
+        m_storeError = QStringLiteral("Chemin hors de l'agent : ") + SavePath;
+        return false;
+    }
+    CreeRepIfNotExists(folder);
+    m_prepared = prepareFileAtomically(SavePath, Http->Stream);
+    if (!m_prepared.ok()) {
+        m_storeError = m_prepared.error;
+        m_noSpace = m_prepared.noSpace;
+        return false;
+    }
+    return true;
 }
 
 void TThreadDownLoad::oneRequest()
@@ -464,6 +488,12 @@ void TThreadDownLoad::DoStart()
         h.OnDataReceived = [this](T_HTTP&, TransferMode, qint64 count) { DataReceived(count); };
         ElementName = e->GetName();
         SavePath = e->GetSavePath();
+        if (TElement* agent = e->GetAgent(); agent && agent->Kind == kindAgent) {
+            for (const QString& folder : {agent->GetSavePath(), agent->GetChildsPath()}) {
+                if (!folder.isEmpty())
+                    m_storeFolders.append(folder);
+            }
+        }
         StoredDate = !SavePath.isEmpty() && QFileInfo::exists(SavePath) ? e->LastModified : 0;
         StoredETag = e->Etag;
         InfoOnly = e->GetDownLoadType() == 1;
@@ -588,6 +618,8 @@ void TThreadDownLoad::CommFinished()
             storeInformation(e);
         else
             storeFullDownload(e);
+        if (m_storing && !m_storeError.isEmpty())
+            storeFailed(e);
         for (const QString& value : h.Authenticate)
             e.Messages.append(value);
     } catch (...) {
@@ -666,11 +698,13 @@ void TThreadDownLoad::storeNewContent(TElement& e)
 {
     T_HTTP& h = *Http;
     Env& env = m_owner.env();
-    e.Location = NewAddress;
-    e.SetPosition(0);
+    // The new copy is on disk, beside its place, before anything of the element changes: a
+    // full disk or a refused folder leaves the element describing the copy it has.
+    m_storing = true;
+    if (!prepareOnOwnerThread())
+        return;
+    const QString oldType = e.ContentType;
     e.ContentType = mainType(h.ContentType);
-    if (e.Kind != kindImage && e.Complete)
-        e.SetState(stateUnread);
     if (env.isDebug())
         e.Messages.append(QStringLiteral("        ") + e.GetSavePath() + QStringLiteral("  Type : ")
                           + e.ContentType);
@@ -688,8 +722,14 @@ void TThreadDownLoad::storeNewContent(TElement& e)
 
     // On failure the file on disk is still the old one: the element keeps describing it,
     // so that its next check finds the change again.
-    if (!writeDocument(e, e.Complete && WasComplete))
+    if (!writeDocument(e, e.Complete && WasComplete)) {
+        e.ContentType = oldType;
         return;
+    }
+    e.Location = NewAddress;
+    e.SetPosition(0);
+    if (e.Kind != kindImage && e.Complete)
+        e.SetState(stateUnread);
     // New: the element had no stored version before this download.
     IsNew = e.LastModified == 0;
     IsModified = !IsNew;
@@ -750,53 +790,66 @@ void TThreadDownLoad::createRefreshChild(TElement& e, const QString& refresh)
     child->SetParent(&e);
     child->SetName(UniqueSiblingName(QStringLiteral("Http-Equiv "), nullptr, e.Node()));
     child->SetURL(resolved);
-    CreeRepIfNotExists(QFileInfo(child->GetIniFileName()).path(), &e.store().env());
+    child->MakeFolder(QFileInfo(child->GetIniFileName()).path());
     e.Node()->addChild(child->GetName(), child);
     child->Save();
 }
 
+bool TThreadDownLoad::prepareOnOwnerThread()
+{
+    if (!m_storeError.isEmpty())
+        return false;
+    // Unless the worker wrote it already (it does not when the stored copy has the same
+    // bytes, or for a partial copy completed).
+    return m_prepared.ok() || prepareCopy();
+}
+
 bool TThreadDownLoad::writeDocument(TElement& e, bool shift)
 {
-    Env& env = m_owner.env();
     const QString path = e.GetSavePath();
-    const QByteArray& data = Http->Stream;
-    if (path.isEmpty())
-        return false;
-    CreeRepIfNotExists(QFileInfo(path).path(), &env);
-    if (PathTooLong(path)) {
-        env.logError(QStringLiteral("Chemin trop long : ") + path + u' ' + ElementName);
+    if (path.isEmpty()) {
+        discardPreparedFile(m_prepared);
+        m_storeError = QStringLiteral("Pas de nom de fichier pour ") + ElementName;
         return false;
     }
-    const auto failed = [&](const QString& why) {
-        env.logError(QStringLiteral("SaveToFile ne peut créer ") + path + u' ' + ElementName
-                     + (why.isEmpty() ? QString() : QStringLiteral(" : ") + why));
-        return false;
-    };
-    // The copy the worker prepared serves when it lies beside the path (the file name may
-    // have changed with the content type or the title, never its folder).
+    // The copy was prepared beside SavePath; the file name may have changed since with the
+    // content type or the title, never its folder.
+    if (QFileInfo(path).absolutePath() != m_prepared.folder) {
+        discardPreparedFile(m_prepared);
+        SavePath = path;
+        if (!prepareCopy())
+            return false;
+    }
     PreparedFile fresh = std::exchange(m_prepared, PreparedFile {});
-    if (fresh.ok() && fresh.folder != QFileInfo(path).absolutePath())
+    // An element made moments ago may have its file still waiting: it goes first, so that a
+    // run killed now leaves no copy that no element names.
+    if (!e.store().writer().settle(e.GetIniFileName())) {
         discardPreparedFile(fresh);
-    if (!fresh.ok()) {
-        fresh = prepareFileAtomically(path, data);
-        if (!fresh.ok())
-            return failed(fresh.error);
+        m_storeError = QStringLiteral("Fichier de l'élément non écrit : ") + e.GetIniFileName();
+        return false;
     }
-    if (!shift || !PathExists(path)) {
-        const WriteResult r = commitPreparedFile(fresh, path);
-        return r.ok ? true : failed(r.error);
-    }
-    // The new copy is on disk before the old one becomes version 2: a full disk leaves the
-    // stored copy where it was.
-    ShiftVersions(path, e.GetVersions(), &env);
-    const WriteResult r = commitPreparedFile(fresh, path);
+    // A partial copy completed is not a version of its own.
+    const WriteResult r
+        = shift ? StoreNewCopy(fresh, path, e.GetVersions(), &m_owner.env()) : commitPreparedFile(fresh, path);
     if (!r.ok) {
-        const QString version2 = SaveFileNameVersionPrec(path, 2, &env);
-        if (!PathExists(path) && PathExists(version2))
-            MoveFileOrDir(version2, path);
-        return failed(r.error);
+        m_storeError = r.error;
+        m_noSpace = r.noSpace;
     }
-    return true;
+    return r.ok;
+}
+
+void TThreadDownLoad::storeFailed(TElement& e)
+{
+    // The element keeps describing the copy it has, and says why the new one is not there.
+    Env& env = m_owner.env();
+    env.logError(QStringLiteral("SaveToFile ne peut créer ") + SavePath + u' ' + ElementName + QStringLiteral(" : ")
+                 + m_storeError);
+    e.StatusNumber = kStatusNotStored;
+    e.Complete = WasComplete;
+    e.Messages.append(StatusText(kStatusNotStored) + QStringLiteral(" : ") + m_storeError);
+    IsNew = IsModified = false;
+    if (m_noSpace)
+        m_owner.status().diskFull(SavePath);
 }
 
 void TThreadDownLoad::storeInformation(TElement& e)

@@ -97,7 +97,10 @@ private:
     void storeNewContent(TElement& e);
     void analysePage(TElement& e);
     void createRefreshChild(TElement& e, const QString& refresh);
+    bool prepareCopy();
+    bool prepareOnOwnerThread();
     bool writeDocument(TElement& e, bool shift);
+    void storeFailed(TElement& e);
     void storeInformation(TElement& e);
     void refreshViews(TElement& e);
     bool keepCommsOf(const TElement& e) const;
@@ -137,6 +140,10 @@ private:
     bool m_childrenAdded = false;
     bool m_image = false; // an incomplete copy is not stored
     PreparedFile m_prepared; // the answer, written beside SavePath by the worker
+    QStringList m_storeFolders; // the agent's folders, where the worker may write
+    QString m_storeError; // French: why the answer could not be stored
+    bool m_noSpace = false; // ... because the disk is full
+    bool m_storing = false; // CommFinished decided to store the answer
     std::shared_ptr<const StoredAnswer> m_answer; // what another element of the address got
     bool m_usedAnswer = false;
 

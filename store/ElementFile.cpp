@@ -216,6 +216,47 @@ void TElement::LoadImage(const QString& imageName, IniFile& ini)
 
 // --- Save ------------------------------------------------------------------------------
 
+bool TElement::insideAgent(const QString& folder)
+{
+    TElement* agent = GetAgent();
+    if (!agent || agent->Kind != kindAgent || agent == this)
+        return true;
+    return (!agent->m_dlDir.isEmpty() && isInsideFolder(folder, agent->m_dlDir))
+        || (!agent->m_favsDir.isEmpty() && isInsideFolder(folder, agent->m_favsDir));
+}
+
+bool TElement::MakeFolder(const QString& folder)
+{
+    // A link planted inside an agent's folders must not carry our writes elsewhere.
+    if (!insideAgent(folder)) {
+        m_store->env().logError(QStringLiteral("Chemin hors de l'agent : ") + folder);
+        return false;
+    }
+    CreeRepIfNotExists(folder, &m_store->env());
+    return true;
+}
+
+void TElement::recordSaveFileName()
+{
+    const QString path = GetIniFileName();
+    if (path.isEmpty() || refuseSave(path))
+        return;
+    std::optional<QByteArray> pending = waiting(*m_store, path);
+    if (!pending && !PathExists(path))
+        return;
+    IniFile ini(path, std::move(pending));
+    if (Kind == kindImage) {
+        // An image not written yet has no section to mend.
+        const QString section = imageSection(m_name);
+        if (!ini.sectionExists(section))
+            return;
+        ini.writeString(section, u"SaveFileName", GetSaveFileName());
+    } else {
+        ini.writeString(kGlanix, u"SaveFileName", GetSaveFileName());
+    }
+    writeIni(ini, *m_store);
+}
+
 bool TElement::refuseSave(const QString& iniPath)
 {
     Env& env = m_store->env();
@@ -224,17 +265,10 @@ bool TElement::refuseSave(const QString& iniPath)
         env.logError(QStringLiteral("Chemin trop long : ") + TreePath());
         return true;
     }
-    // A link planted inside an agent's folders must not carry our writes elsewhere.
-    TElement* agent = GetAgent();
-    if (agent && agent->Kind == kindAgent && agent != this) {
-        // The file itself may be a link: the atomic write replaces it. Its folder may not.
-        const QString folder = folderOf(iniPath);
-        const bool inside = (!agent->m_dlDir.isEmpty() && isInsideFolder(folder, agent->m_dlDir))
-            || (!agent->m_favsDir.isEmpty() && isInsideFolder(folder, agent->m_favsDir));
-        if (!inside) {
-            env.logError(QStringLiteral("Chemin hors de l'agent : ") + iniPath);
-            return true;
-        }
+    // The file itself may be a link: the atomic write replaces it. Its folder may not.
+    if (!insideAgent(folderOf(iniPath))) {
+        env.logError(QStringLiteral("Chemin hors de l'agent : ") + iniPath);
+        return true;
     }
     return false;
 }

@@ -112,6 +112,10 @@ void TElement::renameTo(const QString& name)
             const QString newIni = GetIniFileName();
             if (!oldIni.isEmpty() && !newIni.isEmpty() && oldIni != newIni)
                 MoveFileOrDir(oldIni, newIni);
+            // The moved element file names the moved copy at once: a run killed before the
+            // element's next save would leave it naming a file that is gone.
+            if (oldSave != GetSavePath())
+                recordSaveFileName();
         }
         break;
     }
@@ -212,6 +216,7 @@ void TElement::SetFileName(const QString& name)
         m_saveFileName = n;
         return;
     }
+    DeferredFileWriter::Immediate now(m_store->writer());
     if (!MoveFileOrDir(old, folder + n))
         return;
     // Old versions belong to the document, whatever its file is called now.
@@ -220,6 +225,8 @@ void TElement::SetFileName(const QString& name)
         m_store->env().appendLine(QStringLiteral("Fichier Introuvables.txt"),
                                   QStringLiteral("f_FileName (%1) := s (%2)").arg(m_saveFileName, n));
     m_saveFileName = n;
+    // At once, as for a rename: the element file must not name a copy that moved.
+    recordSaveFileName();
 }
 
 void TElement::SetDirChilds(const QString& folder)

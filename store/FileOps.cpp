@@ -1,5 +1,6 @@
 #include "store/FileOps.h"
 
+#include "config/AtomicFile.h"
 #include "config/Env.h"
 #include "store/FileNames.h"
 
@@ -8,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <cstring>
+#include <vector>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -44,6 +47,8 @@ bool existsNoFollow(const QString& path)
 // rename(2) that fails instead of replacing the destination.
 int renameNoReplace(const QString& source, const QString& destination)
 {
+    if (const int err = fileStepFault(source))
+        return err;
     const QByteArray from = QFile::encodeName(source);
     const QByteArray to = QFile::encodeName(destination);
     if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
@@ -262,20 +267,152 @@ bool SameTextIgnoringTags(QByteArrayView content, const QString& path)
     return i >= content.size() && j >= old.size();
 }
 
-void ShiftVersions(const QString& path, int keep, Env* log)
+namespace {
+
+// The old versions of `path` that exist, lowest number first. A process killed while
+// shifting leaves a gap; what lies past it is still found.
+std::vector<int> existingVersions(const QString& path, int keep, Env* log)
 {
-    int n = 2;
-    while (existsNoFollow(SaveFileNameVersionPrec(path, n, log)))
-        ++n;
-    for (int i = n - 1; i >= 2; --i) {
-        const QString version = SaveFileNameVersionPrec(path, i, log);
-        if (keep < i)
-            ::unlink(QFile::encodeName(version).constData());
-        else
-            renameNoReplace(version, SaveFileNameVersionPrec(path, i + 1, log));
+    std::vector<int> found;
+    int missing = 0;
+    for (int n = 2; missing < 2 || n <= keep + 2; ++n) {
+        if (existsNoFollow(SaveFileNameVersionPrec(path, n, log))) {
+            found.push_back(n);
+            missing = 0;
+        } else {
+            ++missing;
+        }
+        if (n > 255)
+            break;
     }
-    if (keep > 0 && existsNoFollow(path))
-        renameNoReplace(path, SaveFileNameVersionPrec(path, 2, log));
+    return found;
+}
+
+// Moves the old versions up one number, so that version 2 is free, without ever replacing one:
+// the k-th old version becomes number k + 3 (numbers from 0), which also closes a gap that a
+// killed shift left; those that would pass `keep` + 1 go. Returns the renames done, so that a
+// failed store can undo them.
+std::vector<std::pair<int, int>> shiftOldVersions(const QString& path, int keep, Env* log)
+{
+    std::vector<std::pair<int, int>> moves;
+    std::vector<int> versions = existingVersions(path, keep, log);
+    const auto name = [&](int n) { return SaveFileNameVersionPrec(path, n, log); };
+    while (!versions.empty() && static_cast<int>(versions.size()) + 2 > keep + 1) {
+        if (fileStepFault(name(versions.back()), true) == 0)
+            ::unlink(QFile::encodeName(name(versions.back())).constData());
+        versions.pop_back();
+    }
+    const int count = static_cast<int>(versions.size());
+    const auto move = [&](int k) {
+        const int from = versions[static_cast<size_t>(k)];
+        if (renameNoReplace(name(from), name(k + 3)) == 0)
+            moves.emplace_back(from, k + 3);
+    };
+    // Those below the first gap move up, the highest first; those above it move down to
+    // close it, the lowest first.
+    for (int k = count - 1; k >= 0; --k) {
+        if (versions[static_cast<size_t>(k)] < k + 3)
+            move(k);
+    }
+    for (int k = 0; k < count; ++k) {
+        if (versions[static_cast<size_t>(k)] > k + 3)
+            move(k);
+    }
+    return moves;
+}
+
+void unshiftOldVersions(const QString& path, const std::vector<std::pair<int, int>>& moves, Env* log)
+{
+    for (auto it = moves.rbegin(); it != moves.rend(); ++it)
+        renameNoReplace(SaveFileNameVersionPrec(path, it->second, log), SaveFileNameVersionPrec(path, it->first, log));
+}
+
+bool sameFile(const QString& a, const QString& b)
+{
+    struct stat sa { };
+    struct stat sb { };
+
+    return lstatPath(a, sa) && lstatPath(b, sb) && S_ISREG(sa.st_mode) && sa.st_dev == sb.st_dev
+        && sa.st_ino == sb.st_ino;
+}
+
+// A second name for the current copy: a hard link, else a copy written atomically (file
+// systems without links, such as FAT).
+int linkOrCopy(const QString& path, const QString& version)
+{
+    if (const int err = fileStepFault(version))
+        return err;
+    const QByteArray from = QFile::encodeName(path);
+    const QByteArray to = QFile::encodeName(version);
+    if (::link(from.constData(), to.constData()) == 0)
+        return 0;
+    const int err = errno;
+    if (err == EEXIST || err == ENOSPC || err == EDQUOT || err == ENOENT)
+        return err;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return EIO;
+    PreparedFile copy = prepareFileAtomically(version, file.readAll());
+    if (!copy.ok())
+        return copy.noSpace ? ENOSPC : EIO;
+    const WriteResult r = commitPreparedFile(copy, version);
+    return r.ok ? 0 : (r.noSpace ? ENOSPC : EIO);
+}
+
+} // namespace
+
+WriteResult StoreNewCopy(PreparedFile& file, const QString& path, int keep, Env* log)
+{
+    if (!file.ok())
+        return {false, file.error, file.noSpace};
+    if (keep <= 0 || !existsNoFollow(path)) {
+        if (keep <= 0) {
+            // No old version is kept: those left from an earlier setting go.
+            for (const int n : existingVersions(path, 0, log)) {
+                const QString version = SaveFileNameVersionPrec(path, n, log);
+                if (fileStepFault(version, true) == 0)
+                    ::unlink(QFile::encodeName(version).constData());
+            }
+        }
+        return commitPreparedFile(file, path);
+    }
+    // The current copy keeps its name until the new one replaces it in one rename: at every
+    // moment `path` is the old copy or the new one, and each old version has a name.
+    const QString version2 = SaveFileNameVersionPrec(path, 2, log);
+    if (sameFile(path, version2) && fileStepFault(version2, true) == 0)
+        ::unlink(QFile::encodeName(version2).constData()); // the second name a killed store left
+    const auto moved = shiftOldVersions(path, keep, log);
+    if (const int err = linkOrCopy(path, version2)) {
+        unshiftOldVersions(path, moved, log);
+        discardPreparedFile(file);
+        return {false,
+                QStringLiteral("Version précédente impossible à garder : %1 : %2")
+                    .arg(version2, QString::fromLocal8Bit(strerror(err))),
+                err == ENOSPC || err == EDQUOT};
+    }
+    const WriteResult r = commitPreparedFile(file, path);
+    if (!r.ok) {
+        if (fileStepFault(version2, true) == 0)
+            ::unlink(QFile::encodeName(version2).constData());
+        unshiftOldVersions(path, moved, log);
+    }
+    return r;
+}
+
+int RemoveStrayTemporaryFiles(const QString& folder)
+{
+    const QString root = withoutTrailingSlash(folder);
+    if (root.isEmpty() || !isRealDir(root))
+        return 0;
+    int removed = 0;
+    // Links to folders are not followed: what lies behind them is not ours to clean.
+    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (isTemporaryFileName(it.fileName()) && !temporaryFileInUse(path) && RemoveFile(path))
+            ++removed;
+    }
+    return removed;
 }
 
 bool PathTooLong(const QString& path)

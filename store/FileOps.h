@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/AtomicFile.h"
 #include "config/DateTime.h"
 
 #include <QByteArrayView>
@@ -46,10 +47,17 @@ bool StreamDiffers(QByteArrayView content, const QString& path);
 // missing.
 bool SameTextIgnoringTags(QByteArrayView content, const QString& path);
 
-// Makes room for a new stored copy at `path`: old versions move up one number ("p (2).htm"
-// becomes "p (3).htm"), those past `keep` are deleted, and the current file becomes version
-// 2 when `keep` > 0.
-void ShiftVersions(const QString& path, int keep, Env* log = nullptr);
+// Stores a prepared new copy at `path`, keeping `keep` old versions ("p (2).htm" is the newest,
+// those past `keep` + 1 go), in an order that survives a kill or a full disk at any step: the
+// old versions move up, the current copy gets a second name as version 2 (a hard link, else a
+// copy), then the new copy is renamed over it. At every moment `path` holds the old or the new copy and every version that must
+// stay has a name; on failure the old copy stays current with its versions. With `keep` 0
+// the old versions go.
+WriteResult StoreNewCopy(PreparedFile& file, const QString& path, int keep, Env* log = nullptr);
+
+// Removes, in the folder and below it, the temporary files of writes that no running process
+// will finish (a killed update); returns how many went.
+int RemoveStrayTemporaryFiles(const QString& folder);
 
 // A path the file system would refuse: a component over 255 bytes or the whole over 4095.
 bool PathTooLong(const QString& path);

@@ -74,7 +74,7 @@ TElement* newPageChild(TElement& page, const QString& fileName, const QString& a
     child->SetName(UniqueSiblingName(name, nullptr, page.Node()));
     child->SetURL(address);
     child->SetDownLoadLinksStart(page.GetDownLoadLinksStart());
-    CreeRepIfNotExists(folderOf(child->GetIniFileName()), &page.store().env());
+    child->MakeFolder(folderOf(child->GetIniFileName()));
     page.Node()->addChild(child->GetName(), child);
     return child;
 }
@@ -222,7 +222,7 @@ void CreateImageChildren(TElement& page)
         image->SetParent(&page);
         image->SetName(NoDuplicateImgName(AfterFirstWord(images[i]), page));
         image->SetURL(address);
-        CreeRepIfNotExists(folderOf(page.GetIniFileName()), &page.store().env());
+        page.MakeFolder(folderOf(page.GetIniFileName()));
         page.addImage(std::move(image));
     }
     page.SaveImages();

@@ -22,6 +22,7 @@ constexpr StatusEntry kStatuses[] = {
     {-4, QT_TRANSLATE_NOOP("Status", "Serveur inaccessible")},
     {-5, QT_TRANSLATE_NOOP("Status", "Transmission incomplète")},
     {-6, QT_TRANSLATE_NOOP("Status", "Pas de réponse pendant trop longtemps")},
+    {kStatusNotStored, QT_TRANSLATE_NOOP("Status", "Enregistrement impossible sur le disque")},
     {100, QT_TRANSLATE_NOOP("Status", "Continue")},
     {101, QT_TRANSLATE_NOOP("Status", "Changement de protocole")},
     {200, QT_TRANSLATE_NOOP("Status", "OK")},

@@ -237,6 +237,8 @@ public:
     void Load();
     // Writes the element into its settings file; false when nothing could be written.
     bool Save();
+    // Creates the folder unless, links resolved, it leads out of the agent's folders (logged).
+    bool MakeFolder(const QString& folder);
     void LoadImage(const QString& imageName, IniFile& ini);
     void SaveImage(IniFile& ini);
     void SaveImages();
@@ -264,6 +266,10 @@ private:
     void moveFilesOfVersions(const QString& oldSavePath, const QString& newSavePath, int first);
     void deleteStoredFiles();
     bool refuseSave(const QString& path);
+    // Writes the stored file's name into the element file that exists already.
+    void recordSaveFileName();
+    // True when `folder`, links resolved, lies in the agent's own folders.
+    bool insideAgent(const QString& folder);
     void loadFields(IniFile& ini);
     void deleteRecursive(bool withFiles, bool parentGoing);
     void updateStateMark();

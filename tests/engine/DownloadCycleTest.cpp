@@ -342,21 +342,97 @@ TEST_F(DownloadCycle, FailuresBecomeStatusesAndStoreNothing)
 
 TEST_F(DownloadCycle, FullDiskLeavesTheStoredCopyAndTheElementAsTheyWere)
 {
-    page("p.html", "ancien", 7200);
-    agentWith({{QStringLiteral("Page"), server.url("/p.html")}});
+    page("p.html", "<title>Ancien</title>ancien", 7200);
+    page("q.html", "autre", 7200);
+    agentWith({{QStringLiteral("Page"), server.url("/p.html")}, {QStringLiteral("Autre"), server.url("/q.html")}});
     ASSERT_TRUE(runCycle());
     TElement* e = find(server.url("/p.html"));
+    e->SetState(stateRead);
     const TDateTime date = e->LastModified;
-    page("p.html", "nouveau", 60);
-    failNextAtomicWrites(1);
+    const qint32 size = e->Size;
+    const QString name = e->GetName();
+    page("p.html", "<title>Nouveau titre</title>nouveau, bien plus long", 60);
+    page("q.html", "autre, changé", 60);
+
+    // Every write of the page's copy fails with a full disk; the other one is stored.
+    failFileSteps(1, 1000, ENOSPC, QStringLiteral("/p"));
     ASSERT_TRUE(runCycle());
-    EXPECT_EQ(read(e->GetSavePath()), "ancien");
+    failFileSteps(0, 0, 0);
+    EXPECT_EQ(read(e->GetSavePath()), "<title>Ancien</title>ancien");
     EXPECT_EQ(e->LastModified, date);
-    EXPECT_EQ(scheduler->NbModified, 0);
-    EXPECT_TRUE(env().errorLogged());
-    // The next check fetches it again.
+    EXPECT_EQ(e->Size, size);
+    EXPECT_EQ(e->GetName(), name);
+    EXPECT_EQ(e->State, stateRead);
+    EXPECT_EQ(e->StatusNumber, kStatusNotStored);
+    EXPECT_TRUE(e->StatusText().startsWith(StatusText(kStatusNotStored)));
+    const auto report = std::find_if(view.reports.begin(), view.reports.end(),
+                                     [&](const DownloadReport& r) { return r.url == server.url("/p.html"); });
+    ASSERT_NE(report, view.reports.end());
+    EXPECT_EQ(report->outcome, Outcome::Error);
+    EXPECT_EQ(leftovers(), QStringList());
+    // The disk is full: no new download is launched, and the user is told.
+    EXPECT_TRUE(prompt.messages.join(u'\n').contains(u"inférieure à 10 Mo"_qs)) << prompt.messages.join(u'|').toStdString();
+
+    // Room again: the next check stores it.
     ASSERT_TRUE(runCycle());
-    EXPECT_EQ(read(e->GetSavePath()), "nouveau");
+    EXPECT_EQ(read(e->GetSavePath()), "<title>Nouveau titre</title>nouveau, bien plus long");
+    EXPECT_EQ(e->StatusNumber, 200);
+    EXPECT_EQ(leftovers(), QStringList());
+}
+
+TEST_F(DownloadCycle, AnElementFileThatCannotBeWrittenIsAnErrorOfItsElement)
+{
+    page("p.html", "<a href=\"l.html\">lien</a>", 7200);
+    page("l.html", "page liée");
+    agentWith({{QStringLiteral("Page"), server.url("/p.html")}}, 1);
+    // The disk fills when the linked page's element file is written: its copy is not kept
+    // without a file that names it, and the page's own file says what happened.
+    failFileSteps(1, 1000, ENOSPC, QStringLiteral(".url"));
+    ASSERT_TRUE(runCycle());
+    failFileSteps(0, 0, 0);
+    TElement* e = find(server.url("/p.html"));
+    EXPECT_EQ(e->StatusNumber, kStatusNotStored);
+    EXPECT_TRUE(e->GetMessages().join(u' ').contains(StatusText(kStatusNotStored)));
+    TElement* linked = find(server.url("/l.html"));
+    if (linked) {
+        EXPECT_FALSE(QFileInfo::exists(linked->GetSavePath()));
+    }
+    EXPECT_TRUE(prompt.messages.join(u'\n').contains(u"inférieure à 10 Mo"_qs));
+    EXPECT_EQ(leftovers(), QStringList());
+}
+
+TEST_F(DownloadCycle, NothingIsWrittenThroughAFolderLinkedOutOfTheAgent)
+{
+    // A page's child folder (where its images and linked pages go), a folder's download
+    // folder and a version name, each replaced by a link to a folder outside the agent.
+    page("p.html", "<img src=\"i.gif\"><a href=\"l.html\">l</a>", 7200);
+    page("i.gif", "GIF89a");
+    page("l.html", "lien");
+    page("f.html", "dans le dossier");
+    AgentBuilder builder(home.path(), QStringLiteral("Veille"));
+    builder.address({}, StoredDoc {.name = QStringLiteral("Page"), .url = server.url("/p.html")});
+    builder.address({QStringLiteral("Dossier")}, StoredDoc {.name = QStringLiteral("F"), .url = server.url("/f.html")});
+    TElement* agent = open(builder);
+    agent->SetFrequency(0);
+    agent->LoadChildren(100);
+    TElement* p = find(server.url("/p.html"));
+    TElement* f = find(server.url("/f.html"));
+    p->SetDownLoadLinksDepth(1);
+    const QString outside = home.file(QStringLiteral("ailleurs"));
+    QDir().mkpath(outside);
+    QDir().mkpath(QFileInfo(p->GetSavePath()).path());
+    QDir(p->GetChildsPath()).removeRecursively();
+    ASSERT_TRUE(QFile::link(outside, p->GetChildsPath().chopped(1)));
+    const QString folder = QFileInfo(f->GetSavePath()).path();
+    QDir(folder).removeRecursively();
+    ASSERT_TRUE(QFile::link(outside, folder));
+
+    ASSERT_TRUE(runCycle());
+    EXPECT_EQ(QDir(outside).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    EXPECT_EQ(f->StatusNumber, kStatusNotStored);
+    EXPECT_TRUE(f->GetMessages().join(u' ').contains(u"Chemin hors de l'agent"_qs));
+    // The page itself lies inside: it is stored.
+    EXPECT_EQ(read(p->GetSavePath()), "<img src=\"i.gif\"><a href=\"l.html\">l</a>");
     EXPECT_EQ(leftovers(), QStringList());
 }
 

@@ -347,6 +347,28 @@ TEST_F(ElementFileTest, RenamingCarriesTheStoredFileItsVersionsAndItsChildFolder
     EXPECT_EQ(folder->GetName(), "_.config"); // a hidden folder would not be read back
 }
 
+TEST_F(ElementFileTest, ARenamedPageFileNamesItsMovedCopyAtOnce)
+{
+    // A page renamed after its title during a download: the element file on disk, without
+    // waiting for the element's next save, must name the copy where it now is.
+    TElement* a = add(agent, kindAddress, "Nouveau site ", "http://a/", "text/html");
+    ASSERT_TRUE(a->Save());
+    store_(a, "v1");
+    ASSERT_TRUE(a->Save());
+    store.writer().holdForTesting(true);
+    {
+        DeferredFileWriter::Scope deferred(store.writer());
+        a->SetName("Le titre");
+        a->StatusNumber = 304;
+        ASSERT_TRUE(a->Save());
+    }
+    const IniFile onDisk(favs("Le titre.url"));
+    const QString named = onDisk.readString(u"Glanix", u"SaveFileName");
+    EXPECT_EQ(home.read(dl(named)), "v1") << named.toStdString();
+    store.writer().holdForTesting(false);
+    store.writer().settleAll();
+}
+
 TEST_F(ElementFileTest, RenamingAnAgentRenamesItsOpenAgentFile)
 {
     const QString file = home.write("Veille.gnx", "[Glanix]\n");

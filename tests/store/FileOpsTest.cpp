@@ -2,9 +2,14 @@
 
 #include "tests/support/TempHome.h"
 
+#include "config/AtomicFile.h"
+
+#include <QCoreApplication>
 #include <QDir>
+#include <QSet>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <gtest/gtest.h>
 
 using namespace glanix;
@@ -116,9 +121,12 @@ TEST_P(ShiftVersionsTest, KeepsTheAskedNumberOfOldVersions)
 {
     const ShiftCase& c = GetParam();
     auto name = [](int n) { return n == 1 ? QString("p.htm") : QString("p (%1).htm").arg(n); };
-    for (int i = 0; i < c.before.size(); ++i)
-        home.write(name(i + 1), c.before[i].toUtf8());
-    ShiftVersions(p("p.htm"), c.keep);
+    for (int i = 0; i < c.before.size(); ++i) {
+        if (c.before[i] != "-")
+            home.write(name(i + 1), c.before[i].toUtf8());
+    }
+    PreparedFile file = prepareFileAtomically(p("p.htm"), QByteArray("new"));
+    ASSERT_TRUE(StoreNewCopy(file, p("p.htm"), c.keep).ok);
     QStringList after;
     for (int n = 1; n <= 8; ++n)
         after << (home.exists(name(n)) ? QString::fromUtf8(home.read(name(n))) : QString("-"));
@@ -128,10 +136,13 @@ TEST_P(ShiftVersionsTest, KeepsTheAskedNumberOfOldVersions)
 }
 
 INSTANTIATE_TEST_SUITE_P(Keep, ShiftVersionsTest,
-                         ::testing::Values(ShiftCase {0, {"cur", "v2", "v3"}, {"cur"}},
-                                           ShiftCase {1, {"cur", "v2", "v3"}, {"-", "cur"}},
-                                           ShiftCase {3, {"cur", "v2", "v3"}, {"-", "cur", "v2", "v3"}},
-                                           ShiftCase {3, {"cur"}, {"-", "cur"}}, ShiftCase {1, {}, {}}));
+                         ::testing::Values(ShiftCase {0, {"cur", "v2", "v3"}, {"new"}},
+                                           ShiftCase {1, {"cur", "v2", "v3"}, {"new", "cur"}},
+                                           ShiftCase {3, {"cur", "v2", "v3"}, {"new", "cur", "v2", "v3"}},
+                                           ShiftCase {2, {"cur", "v2", "v3"}, {"new", "cur", "v2"}},
+                                           // A gap left by a killed shift is closed.
+                                           ShiftCase {3, {"cur", "v2", "-", "v4"}, {"new", "cur", "v2", "v4"}},
+                                           ShiftCase {3, {"cur"}, {"new", "cur"}}, ShiftCase {1, {}, {"new"}}));
 
 TEST_F(FileOpsTest, ShiftingVersionsNeverWritesThroughAPlantedLink)
 {
@@ -139,8 +150,10 @@ TEST_F(FileOpsTest, ShiftingVersionsNeverWritesThroughAPlantedLink)
     home.write("s/p.htm", "cur");
     home.write("s/p (2).htm", "v2");
     ASSERT_TRUE(QFile::link(p("outside/secret"), p("s/p (3).htm")));
-    ShiftVersions(p("s/p.htm"), 5);
+    PreparedFile file = prepareFileAtomically(p("s/p.htm"), QByteArray("new"));
+    ASSERT_TRUE(StoreNewCopy(file, p("s/p.htm"), 5).ok);
     EXPECT_EQ(home.read("outside/secret"), "secret");
+    EXPECT_EQ(home.read("s/p.htm"), "new");
     EXPECT_EQ(home.read("s/p (2).htm"), "cur");
     EXPECT_EQ(home.read("s/p (3).htm"), "v2");
     EXPECT_TRUE(QFileInfo(p("s/p (4).htm")).isSymLink());
@@ -165,3 +178,89 @@ TEST_F(FileOpsTest, PathLimitsAndContainment)
 }
 
 } // namespace
+
+// A store killed at each file step in turn (the temporary write, every rename, link and
+// removal): at every one the stored copy is the old one or the new one, each old version that
+// must stay still has a name, and the next store, with nothing failing, puts everything right.
+TEST_F(FileOpsTest, StoringSurvivesAKillAtEveryStep)
+{
+    auto name = [](int n) { return n == 1 ? QString("d/p.htm") : QString("d/p (%1).htm").arg(n); };
+    auto contents = [&] {
+        QSet<QByteArray> out;
+        for (int n = 1; n <= 6; ++n) {
+            if (home.exists(name(n)))
+                out << home.read(name(n));
+        }
+        return out;
+    };
+    int killedAt = 0;
+    for (int step = 1; step < 30; ++step) {
+        QDir(p("d")).removeRecursively();
+        home.write(name(1), "cur");
+        home.write(name(2), "v2");
+        home.write(name(3), "v3");
+        PreparedFile file;
+        failFileSteps(step, 1000, EIO);
+        file = prepareFileAtomically(p("d/p.htm"), QByteArray("new"));
+        const WriteResult r = StoreNewCopy(file, p("d/p.htm"), 3);
+        failFileSteps(0, 0, 0);
+        const QByteArray current = home.read(name(1));
+        ASSERT_TRUE(current == "cur" || current == "new") << "step " << step;
+        const QSet<QByteArray> kept = contents();
+        EXPECT_TRUE(kept.contains("v2") && kept.contains("v3")) << "step " << step;
+        if (current == "new")
+            EXPECT_TRUE(kept.contains("cur")) << "step " << step;
+        if (r.ok) {
+            killedAt = step;
+            break;
+        }
+        EXPECT_FALSE(r.error.isEmpty());
+        // The next run: its leftovers go, and the next store keeps every version in order.
+        EXPECT_GE(RemoveStrayTemporaryFiles(p("d")), 0);
+        PreparedFile again = prepareFileAtomically(p("d/p.htm"), QByteArray("next"));
+        ASSERT_TRUE(StoreNewCopy(again, p("d/p.htm"), 3).ok) << "step " << step;
+        EXPECT_EQ(home.read(name(1)), "next");
+        EXPECT_EQ(home.read(name(2)), current) << "step " << step;
+        EXPECT_EQ(contents(), (QSet<QByteArray> {"next", "cur", "v2", "v3", current})) << "step " << step;
+    }
+    // Every step was tried until one run had nothing left to fail.
+    EXPECT_GT(killedAt, 4);
+    EXPECT_EQ(home.read(name(1)), "new");
+    EXPECT_EQ(home.read(name(2)), "cur");
+    EXPECT_EQ(home.read(name(3)), "v2");
+    EXPECT_EQ(home.read(name(4)), "v3");
+}
+
+TEST_F(FileOpsTest, AFullDiskWhileStoringLeavesTheStoredCopyAndNoStrayFile)
+{
+    home.write("d/p.htm", "cur");
+    home.write("d/p (2).htm", "v2");
+    failFileSteps(1, 1, ENOSPC);
+    PreparedFile file = prepareFileAtomically(p("d/p.htm"), QByteArray("new"));
+    failFileSteps(0, 0, 0);
+    EXPECT_FALSE(file.ok());
+    EXPECT_TRUE(file.noSpace);
+    const WriteResult r = StoreNewCopy(file, p("d/p.htm"), 3);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.noSpace);
+    EXPECT_EQ(home.read("d/p.htm"), "cur");
+    EXPECT_EQ(home.read("d/p (2).htm"), "v2");
+    EXPECT_EQ(QDir(p("d")).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+TEST_F(FileOpsTest, StrayTemporaryFilesGoUnlessTheirProcessRuns)
+{
+    home.write("d/.glanix-999999999-0000abcd.tmp", "dead process");
+    const QString mine = QStringLiteral("d/sub/.glanix-%1-0000abcd.tmp").arg(QCoreApplication::applicationPid());
+    home.write(mine, "this process");
+    home.write("d/sub/.glanix-00000000ab.tmp", "old name, just written");
+    home.write("d/p.htm", "document");
+    home.write("outside/.glanix-999999999-0000abcd.tmp", "behind a link");
+    ASSERT_TRUE(QFile::link(p("outside"), p("d/link")));
+    EXPECT_EQ(RemoveStrayTemporaryFiles(p("d/")), 1);
+    EXPECT_FALSE(home.exists("d/.glanix-999999999-0000abcd.tmp"));
+    EXPECT_TRUE(home.exists(mine));
+    EXPECT_TRUE(home.exists("d/sub/.glanix-00000000ab.tmp"));
+    EXPECT_TRUE(home.exists("d/p.htm"));
+    EXPECT_TRUE(home.exists("outside/.glanix-999999999-0000abcd.tmp"));
+}
