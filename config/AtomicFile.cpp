@@ -1,17 +1,16 @@
 #include "config/AtomicFile.h"
 
-#include <QFile>
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-
 #include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <limits>
 #include <mutex>
-#include <cerrno>
-#include <cstring>
-#include <csignal>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,7 +28,8 @@ QString g_filter; // only paths holding it fail
 
 QString errnoText(const char* what, const QString& path, int err)
 {
-    return QStringLiteral("%1 %2 : %3").arg(QString::fromUtf8(what), path, QString::fromLocal8Bit(strerror(err)));
+    return QStringLiteral("%1 %2 : %3")
+        .arg(QString::fromUtf8(what), path, QString::fromLocal8Bit(strerror(err)));
 }
 
 QString temporaryName(const QString& dir)
@@ -39,7 +39,9 @@ QString temporaryName(const QString& dir)
     // thread cost more than the write of a small file.
     // The process number tells a later run whether the file is still being written.
     const quint64 n = QRandomGenerator::global()->generate64() & 0xFFFFFFFFull;
-    return dir + QStringLiteral("/.glanix-%1-%2.tmp").arg(QString::number(::getpid()), QStringLiteral("%1").arg(n, 8, 16, QLatin1Char('0')));
+    return dir
+        + QStringLiteral("/.glanix-%1-%2.tmp")
+              .arg(QString::number(::getpid()), QStringLiteral("%1").arg(n, 8, 16, QLatin1Char('0')));
 }
 
 bool writeAll(int fd, QByteArrayView data)
@@ -105,7 +107,7 @@ void failFileSteps(int first, int count, int err, const QString& onlyPathsContai
     g_stepError.store(err);
     g_step.store(0);
     g_lastFailing.store(count >= std::numeric_limits<int>::max() - first ? std::numeric_limits<int>::max()
-                                                                          : first + count - 1);
+                                                                         : first + count - 1);
     g_firstFailing.store(std::max(first, 0));
 }
 

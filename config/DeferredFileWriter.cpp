@@ -1,8 +1,7 @@
 #include "config/DeferredFileWriter.h"
 
-#include <algorithm>
-
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -102,8 +101,8 @@ WriteResult DeferredFileWriter::commitOne(const QString& path)
     }
 }
 
-std::vector<DeferredFileWriter::Failure> DeferredFileWriter::writeBatch(const QStringList& paths,
-                                                                         const std::vector<QByteArray>& contents)
+std::vector<DeferredFileWriter::Failure>
+DeferredFileWriter::writeBatch(const QStringList& paths, const std::vector<QByteArray>& contents)
 {
     // Each content is synced before its rename, file by file: syncfs() would also wait for
     // every other program's writes on the file system, blame us for their errors and miss
@@ -267,7 +266,8 @@ bool DeferredFileWriter::settle(const QString& path)
             below << it.key();
     }
     writeNow(lock, below);
-    return std::none_of(m_failures.cbegin(), m_failures.cend(), [&](const Failure& f) { return f.path == path; });
+    return std::none_of(m_failures.cbegin(), m_failures.cend(),
+                        [&](const Failure& f) { return f.path == path; });
 }
 
 void DeferredFileWriter::settleAll()

@@ -56,6 +56,7 @@ public:
         QString error; // French
         bool noSpace = false;
     };
+
     std::vector<Failure> takeFailures();
 
     // Writes are deferred while a scope lives (scopes nest).

@@ -1,12 +1,12 @@
 #include "engine/Scheduler.h"
 
+#include "config/DeferredFileWriter.h"
 #include "config/Env.h"
 #include "config/IniFile.h"
 #include "config/OptGene.h"
 #include "engine/CycleStatus.h"
 #include "engine/EngineTexts.h"
 #include "engine/TThreadDownLoad.h"
-#include "config/DeferredFileWriter.h"
 #include "store/ElementStore.h"
 #include "store/StatusTexts.h"
 #include "store/TElement.h"

@@ -829,8 +829,8 @@ bool TThreadDownLoad::writeDocument(TElement& e, bool shift)
         return false;
     }
     // A partial copy completed is not a version of its own.
-    const WriteResult r
-        = shift ? StoreNewCopy(fresh, path, e.GetVersions(), &m_owner.env()) : commitPreparedFile(fresh, path);
+    const WriteResult r = shift ? StoreNewCopy(fresh, path, e.GetVersions(), &m_owner.env())
+                                : commitPreparedFile(fresh, path);
     if (!r.ok) {
         m_storeError = r.error;
         m_noSpace = r.noSpace;
@@ -842,8 +842,8 @@ void TThreadDownLoad::storeFailed(TElement& e)
 {
     // The element keeps describing the copy it has, and says why the new one is not there.
     Env& env = m_owner.env();
-    env.logError(QStringLiteral("SaveToFile ne peut créer ") + SavePath + u' ' + ElementName + QStringLiteral(" : ")
-                 + m_storeError);
+    env.logError(QStringLiteral("SaveToFile ne peut créer ") + SavePath + u' ' + ElementName
+                 + QStringLiteral(" : ") + m_storeError);
     e.StatusNumber = kStatusNotStored;
     e.Complete = WasComplete;
     e.Messages.append(StatusText(kStatusNotStored) + QStringLiteral(" : ") + m_storeError);

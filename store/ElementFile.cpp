@@ -404,6 +404,7 @@ void TElement::LoadChildren(int levels)
     if (m_ext->LoadedDepth < 0 && Kind != kindRoot) {
         // Files written just before must be there to be listed.
         m_store->writer().settle(GetChildsPath());
+
         struct Entry {
             QString name;
             bool folder;

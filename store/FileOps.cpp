@@ -9,12 +9,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
-#include <cstring>
-#include <vector>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace glanix {
 
@@ -324,12 +324,14 @@ std::vector<std::pair<int, int>> shiftOldVersions(const QString& path, int keep,
 void unshiftOldVersions(const QString& path, const std::vector<std::pair<int, int>>& moves, Env* log)
 {
     for (auto it = moves.rbegin(); it != moves.rend(); ++it)
-        renameNoReplace(SaveFileNameVersionPrec(path, it->second, log), SaveFileNameVersionPrec(path, it->first, log));
+        renameNoReplace(SaveFileNameVersionPrec(path, it->second, log),
+                        SaveFileNameVersionPrec(path, it->first, log));
 }
 
 bool sameFile(const QString& a, const QString& b)
 {
     struct stat sa { };
+
     struct stat sb { };
 
     return lstatPath(a, sa) && lstatPath(b, sb) && S_ISREG(sa.st_mode) && sa.st_dev == sb.st_dev

@@ -50,8 +50,8 @@ bool SameTextIgnoringTags(QByteArrayView content, const QString& path);
 // Stores a prepared new copy at `path`, keeping `keep` old versions ("p (2).htm" is the newest,
 // those past `keep` + 1 go), in an order that survives a kill or a full disk at any step: the
 // old versions move up, the current copy gets a second name as version 2 (a hard link, else a
-// copy), then the new copy is renamed over it. At every moment `path` holds the old or the new copy and every version that must
-// stay has a name; on failure the old copy stays current with its versions. With `keep` 0
+// copy), then the new copy is renamed over it. At every moment `path` holds the old or the new copy and every
+// version that must stay has a name; on failure the old copy stays current with its versions. With `keep` 0
 // the old versions go.
 WriteResult StoreNewCopy(PreparedFile& file, const QString& path, int keep, Env* log = nullptr);
 

@@ -5,6 +5,7 @@
 #include "app/cli/AgentCommands.h"
 #include "app/cli/CliSupport.h"
 #include "app/cli/GetCommand.h"
+#include "app/cli/MarkCommands.h"
 #include "app/cli/PageCommands.h"
 #include "app/cli/UpdateCommand.h"
 #include "config/Env.h"
@@ -44,14 +45,21 @@ const std::vector<CommandInfo>& commands()
         {"update", "update [AGENT ...]   télécharge ce qui est à vérifier (par défaut : les agents ouverts)",
          runUpdate},
         {"tree", "tree AGENT        l'arborescence complète d'un agent (AGENT.gnx ou chemin)", treeCommand},
+        {"unread", "unread [AGENT ...]   les pages non lues (par défaut : les agents ouverts)", runUnread},
+        {"mark",
+         "mark AGENT CHEMIN read|unread|refresh [--deep]   marque un élément comme lu, non lu ou à vérifier",
+         runMark},
         {"new-agent", "new-agent NOM [--dir DOSSIER]   crée un agent (un dossier d'adresses)", runNewAgent},
         {"add",
          "add AGENT URL [--name NOM] [--folder CHEMIN] [--depth N] [--images 0|1] [--same-server] "
          "[--frequency CODE]   ajoute une adresse",
          runAdd},
-        {"analyse", "analyse FICHIER [--url ADRESSE]   titre, base, rafraîchissement, cadres, liens et images d'une page",
+        {"analyse",
+         "analyse FICHIER [--url ADRESSE]   titre, base, rafraîchissement, cadres, liens et images d'une "
+         "page",
          analyseCommand},
-        {"compare", "compare ANCIEN NOUVEAU [--out FICHIER]   marque ce qui a changé (Compared.html)", compareCommand},
+        {"compare", "compare ANCIEN NOUVEAU [--out FICHIER]   marque ce qui a changé (Compared.html)",
+         compareCommand},
     };
     return list;
 }

@@ -97,3 +97,43 @@ TEST(Cli, NewAgentAndAddMakeWhatTheWizardMakes)
     EXPECT_EQ(runCli({"--home", home.path(), "add", "Veille", "lwn.net", "--frequency", "-7"}).code, 2);
     EXPECT_EQ(runCli({"--home", home.path(), "add", "Veille", "lwn.net", "--bogus"}).code, 2);
 }
+
+TEST(Cli, UnreadListsAndMarkChangesTheReadingState)
+{
+    TempHome home;
+    glanix::test::AgentBuilder::sample(home.path());
+    const auto unread = [&] { return runCli({"--home", home.path(), "unread", "Veille"}).out; };
+    // 45000 is 15/03/23 00:00.
+    EXPECT_EQ(unread(), "Veille\\Presse\\Le Journal\t15/03/23 00:00\thttp://journal.example/index.htm\n");
+
+    // The page below it is read: marked unread with the folder and its content.
+    CliResult r = runCli({"--home", home.path(), "mark", "Veille", "Presse", "unread", "--deep"});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "1 élément marqué\n");
+    EXPECT_EQ(unread().count('\n'), 2);
+    EXPECT_TRUE(unread().contains("Veille\\Presse\\Le Journal\\Suite\t"));
+
+    // By address, without the content: only the journal.
+    r = runCli({"--home", home.path(), "mark", "Veille", "http://journal.example/index.htm", "read"});
+    EXPECT_EQ(r.out, "1 élément marqué\n");
+    EXPECT_EQ(unread().count('\n'), 1);
+    // A never downloaded address does not become unread.
+    r = runCli({"--home", home.path(), "mark", "Veille", "Outils\\Dictionnaire", "unread"});
+    EXPECT_EQ(r.out, "0 élément marqué\n");
+
+    // Refresh with the content: every element below, forms excepted, is checked again.
+    const auto verified = [&](const QString& file, const QByteArray& stamp) {
+        home.write(file, home.read(file).replace("[Glanix]\n", "[Glanix]\nLastVerified=" + stamp + "\n"));
+    };
+    verified("Veille/Favs/Presse/Le Journal.url", "46000");
+    verified("Veille/Favs/Presse/Régions/Météo locale.url", "46000");
+    r = runCli({"--home", home.path(), "mark", "Veille", "Presse", "refresh", "--deep"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_FALSE(home.read("Veille/Favs/Presse/Le Journal.url").contains("LastVerified=46000"));
+    EXPECT_FALSE(home.read("Veille/Favs/Presse/Régions/Météo locale.url").contains("LastVerified=46000"));
+
+    r = runCli({"--home", home.path(), "mark", "Veille", "Presse\\Absent", "read"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_FALSE(r.err.isEmpty());
+    EXPECT_EQ(runCli({"--home", home.path(), "mark", "Veille", "Presse", "lu"}).code, 2);
+}

@@ -344,7 +344,8 @@ TEST_F(DownloadCycle, FullDiskLeavesTheStoredCopyAndTheElementAsTheyWere)
 {
     page("p.html", "<title>Ancien</title>ancien", 7200);
     page("q.html", "autre", 7200);
-    agentWith({{QStringLiteral("Page"), server.url("/p.html")}, {QStringLiteral("Autre"), server.url("/q.html")}});
+    agentWith(
+        {{QStringLiteral("Page"), server.url("/p.html")}, {QStringLiteral("Autre"), server.url("/q.html")}});
     ASSERT_TRUE(runCycle());
     TElement* e = find(server.url("/p.html"));
     e->SetState(stateRead);
@@ -371,7 +372,8 @@ TEST_F(DownloadCycle, FullDiskLeavesTheStoredCopyAndTheElementAsTheyWere)
     EXPECT_EQ(report->outcome, Outcome::Error);
     EXPECT_EQ(leftovers(), QStringList());
     // The disk is full: no new download is launched, and the user is told.
-    EXPECT_TRUE(prompt.messages.join(u'\n').contains(u"inférieure à 10 Mo"_qs)) << prompt.messages.join(u'|').toStdString();
+    EXPECT_TRUE(prompt.messages.join(u'\n').contains(u"inférieure à 10 Mo"_qs))
+        << prompt.messages.join(u'|').toStdString();
 
     // Room again: the next check stores it.
     ASSERT_TRUE(runCycle());
@@ -411,7 +413,8 @@ TEST_F(DownloadCycle, NothingIsWrittenThroughAFolderLinkedOutOfTheAgent)
     page("f.html", "dans le dossier");
     AgentBuilder builder(home.path(), QStringLiteral("Veille"));
     builder.address({}, StoredDoc {.name = QStringLiteral("Page"), .url = server.url("/p.html")});
-    builder.address({QStringLiteral("Dossier")}, StoredDoc {.name = QStringLiteral("F"), .url = server.url("/f.html")});
+    builder.address({QStringLiteral("Dossier")},
+                    StoredDoc {.name = QStringLiteral("F"), .url = server.url("/f.html")});
     TElement* agent = open(builder);
     agent->SetFrequency(0);
     agent->LoadChildren(100);

@@ -1,14 +1,13 @@
 #include "store/FileOps.h"
 
-#include "tests/support/TempHome.h"
-
 #include "config/AtomicFile.h"
+#include "tests/support/TempHome.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QSet>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <cerrno>
 #include <gtest/gtest.h>
 
@@ -135,14 +134,15 @@ TEST_P(ShiftVersionsTest, KeepsTheAskedNumberOfOldVersions)
     EXPECT_EQ(after, c.after);
 }
 
-INSTANTIATE_TEST_SUITE_P(Keep, ShiftVersionsTest,
-                         ::testing::Values(ShiftCase {0, {"cur", "v2", "v3"}, {"new"}},
-                                           ShiftCase {1, {"cur", "v2", "v3"}, {"new", "cur"}},
-                                           ShiftCase {3, {"cur", "v2", "v3"}, {"new", "cur", "v2", "v3"}},
-                                           ShiftCase {2, {"cur", "v2", "v3"}, {"new", "cur", "v2"}},
-                                           // A gap left by a killed shift is closed.
-                                           ShiftCase {3, {"cur", "v2", "-", "v4"}, {"new", "cur", "v2", "v4"}},
-                                           ShiftCase {3, {"cur"}, {"new", "cur"}}, ShiftCase {1, {}, {"new"}}));
+INSTANTIATE_TEST_SUITE_P(
+    Keep, ShiftVersionsTest,
+    ::testing::Values(ShiftCase {0, {"cur", "v2", "v3"}, {"new"}},
+                      ShiftCase {1, {"cur", "v2", "v3"}, {"new", "cur"}},
+                      ShiftCase {3, {"cur", "v2", "v3"}, {"new", "cur", "v2", "v3"}},
+                      ShiftCase {2, {"cur", "v2", "v3"}, {"new", "cur", "v2"}},
+                      // A gap left by a killed shift is closed.
+                      ShiftCase {3, {"cur", "v2", "-", "v4"}, {"new", "cur", "v2", "v4"}},
+                      ShiftCase {3, {"cur"}, {"new", "cur"}}, ShiftCase {1, {}, {"new"}}));
 
 TEST_F(FileOpsTest, ShiftingVersionsNeverWritesThroughAPlantedLink)
 {
@@ -251,7 +251,8 @@ TEST_F(FileOpsTest, AFullDiskWhileStoringLeavesTheStoredCopyAndNoStrayFile)
 TEST_F(FileOpsTest, StrayTemporaryFilesGoUnlessTheirProcessRuns)
 {
     home.write("d/.glanix-999999999-0000abcd.tmp", "dead process");
-    const QString mine = QStringLiteral("d/sub/.glanix-%1-0000abcd.tmp").arg(QCoreApplication::applicationPid());
+    const QString mine
+        = QStringLiteral("d/sub/.glanix-%1-0000abcd.tmp").arg(QCoreApplication::applicationPid());
     home.write(mine, "this process");
     home.write("d/sub/.glanix-00000000ab.tmp", "old name, just written");
     home.write("d/p.htm", "document");
