@@ -128,7 +128,7 @@ ElementStore::~ElementStore()
     for (const QString& error : m_writer.takeErrors())
         m_env.logError(error);
     m_host = &m_noHost;
-    m_tree.setObserver(nullptr);
+    m_tree.clearObservers();
     m_tree.clear();
     m_root.reset();
 }

@@ -35,11 +35,6 @@ void TreeNode::releaseElement()
         delete element;
 }
 
-TreeObserver* TreeNode::observer() const
-{
-    return m_tree ? m_tree->observer() : nullptr;
-}
-
 void TreeNode::setText(const QString& text)
 {
     if (m_text == text)
@@ -66,8 +61,8 @@ void TreeNode::setBold(bool bold)
 
 void TreeNode::notifyChanged()
 {
-    if (TreeObserver* o = observer(); o && m_parent)
-        o->nodeChanged(this);
+    if (m_tree && m_parent)
+        m_tree->notify([this](TreeObserver& o) { o.nodeChanged(this); });
 }
 
 TreeNode* TreeNode::parent() const
@@ -147,15 +142,12 @@ TreeNode* TreeNode::addChild(const QString& text, TElement* element, bool ownsEl
 TreeNode* TreeNode::insertChild(int row, const QString& text, TElement* element, bool ownsElement)
 {
     row = std::clamp(row, 0, childCount());
-    TreeObserver* o = observer();
-    if (o)
-        o->nodesAboutToBeInserted(this, row, row);
+    m_tree->notify([&](TreeObserver& o) { o.nodesAboutToBeInserted(this, row, row); });
     std::unique_ptr<TreeNode> node(new TreeNode(m_tree, this, text, element, ownsElement));
     TreeNode* raw = node.get();
     m_children.insert(m_children.begin() + row, std::move(node));
     renumberFrom(row);
-    if (o)
-        o->nodesInserted(this, row, row);
+    m_tree->notify([&](TreeObserver& o) { o.nodesInserted(this, row, row); });
     return raw;
 }
 
@@ -165,15 +157,13 @@ void TreeNode::deleteNode()
     if (!parent)
         return;
     const int row = m_row;
-    TreeObserver* o = observer();
-    if (o)
-        o->nodesAboutToBeRemoved(parent, row, row);
+    ElementTree* tree = m_tree;
+    tree->notify([&](TreeObserver& o) { o.nodesAboutToBeRemoved(parent, row, row); });
     std::unique_ptr<TreeNode> self = std::move(parent->m_children[static_cast<size_t>(row)]);
     parent->m_children.erase(parent->m_children.begin() + row);
     parent->renumberFrom(row);
     self.reset();
-    if (o)
-        o->nodesRemoved(parent, row, row);
+    tree->notify([&](TreeObserver& o) { o.nodesRemoved(parent, row, row); });
 }
 
 bool TreeNode::moveTo(TreeNode* newParent, int row)
@@ -186,9 +176,7 @@ bool TreeNode::moveTo(TreeNode* newParent, int row)
     int destination = row < 0 || row > newParent->childCount() ? newParent->childCount() : row;
     if (oldParent == newParent && (destination == oldRow || destination == oldRow + 1))
         return true;
-    TreeObserver* o = observer();
-    if (o)
-        o->nodeAboutToBeMoved(oldParent, oldRow, newParent, destination);
+    m_tree->notify([&](TreeObserver& o) { o.nodeAboutToBeMoved(oldParent, oldRow, newParent, destination); });
     std::unique_ptr<TreeNode> self = std::move(oldParent->m_children[static_cast<size_t>(oldRow)]);
     oldParent->m_children.erase(oldParent->m_children.begin() + oldRow);
     oldParent->renumberFrom(oldRow);
@@ -196,8 +184,7 @@ bool TreeNode::moveTo(TreeNode* newParent, int row)
     self->m_parent = newParent;
     newParent->m_children.insert(newParent->m_children.begin() + insertAt, std::move(self));
     newParent->renumberFrom(insertAt);
-    if (o)
-        o->nodeMoved(oldParent, oldRow, newParent, destination);
+    m_tree->notify([&](TreeObserver& o) { o.nodeMoved(oldParent, oldRow, newParent, destination); });
     return true;
 }
 
@@ -208,8 +195,19 @@ ElementTree::ElementTree()
 
 ElementTree::~ElementTree()
 {
-    m_observer = nullptr;
+    m_observers.clear();
     clear();
+}
+
+void ElementTree::addObserver(TreeObserver* observer)
+{
+    if (observer && std::find(m_observers.begin(), m_observers.end(), observer) == m_observers.end())
+        m_observers.push_back(observer);
+}
+
+void ElementTree::removeObserver(TreeObserver* observer)
+{
+    std::erase(m_observers, observer);
 }
 
 void ElementTree::clear()

@@ -1,14 +1,16 @@
 #pragma once
 
 #include <QString>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
 // The tree of open agents as the element store sees it: what it asks of a tree control, with
 // no widget behind it. Each node carries one element (it owns it, except an image's node,
-// whose image belongs to its page). Every change is announced to the tree's observer in
-// pairs ("about to insert" / "inserted", ...), so that an item model maps each one onto
-// beginInsertRows/endInsertRows and friends; headless code runs without an observer.
+// whose image belongs to its page). Every change is announced to each of the tree's observers
+// in pairs ("about to insert" / "inserted", ...), so that every item model that follows the
+// tree (the tree view's, the list views') maps each one onto beginInsertRows/endInsertRows
+// and friends; headless code runs without observers.
 namespace glanix {
 
 class ElementTree;
@@ -55,7 +57,7 @@ public:
     bool bold() const { return m_bold; }
 
     void setBold(bool bold);
-    // Tells the observer that the element's look changed (its icon).
+    // Tells the observers that the element's look changed (its icon).
     void notifyChanged();
 
     // Null for a top-level node.
@@ -104,7 +106,6 @@ private:
     void renumberFrom(int row);
     // Destroys the subtree without telling anyone; used once the removal is announced.
     void releaseElement();
-    TreeObserver* observer() const;
 
     ElementTree* m_tree;
     TreeNode* m_parent;
@@ -140,13 +141,30 @@ public:
     // Deletes every node (and the elements they own).
     void clear();
 
-    void setObserver(TreeObserver* observer) { m_observer = observer; }
+    // Observers are told of changes in the order they were added.
+    void addObserver(TreeObserver* observer);
+    void removeObserver(TreeObserver* observer);
 
-    TreeObserver* observer() const { return m_observer; }
+    // Nobody is told any more (the store is going away).
+    void clearObservers() { m_observers.clear(); }
 
 private:
+    friend class TreeNode;
+
+    // Calls `tell` on every observer; one removed meanwhile is not called any more.
+    template<typename Tell> void notify(Tell tell)
+    {
+        if (m_observers.empty())
+            return;
+        const std::vector<TreeObserver*> observers = m_observers;
+        for (TreeObserver* o : observers) {
+            if (std::find(m_observers.begin(), m_observers.end(), o) != m_observers.end())
+                tell(*o);
+        }
+    }
+
     std::unique_ptr<TreeNode> m_root;
-    TreeObserver* m_observer = nullptr;
+    std::vector<TreeObserver*> m_observers;
 };
 
 } // namespace glanix

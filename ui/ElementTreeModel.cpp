@@ -13,13 +13,12 @@ ElementTreeModel::ElementTreeModel(ElementStore& store, ElementIcons& icons, QOb
     , m_store(store)
     , m_icons(icons)
 {
-    m_store.tree().setObserver(this);
+    m_store.tree().addObserver(this);
 }
 
 ElementTreeModel::~ElementTreeModel()
 {
-    if (m_store.tree().observer() == this)
-        m_store.tree().setObserver(nullptr);
+    m_store.tree().removeObserver(this);
 }
 
 QModelIndex ElementTreeModel::indexOf(const TreeNode* node) const

@@ -186,7 +186,7 @@ TEST_F(ElementModelTest, StatesSetTheTreeMarkOnce)
 {
     TElement* a = add(agent, kindAddress, "A", "http://a/");
     ChangeCounter counter;
-    store.tree().setObserver(&counter);
+    store.tree().addObserver(&counter);
     a->SetState(stateUnread);
     a->SetState(stateUnread);
     EXPECT_EQ(counter.changes, 1);
@@ -199,7 +199,7 @@ TEST_F(ElementModelTest, StatesSetTheTreeMarkOnce)
     EXPECT_EQ(a->Node()->stateMark(), markInactive);
     a->SetState(stateNeutral);
     EXPECT_EQ(a->Node()->stateMark(), markInactive);
-    store.tree().setObserver(nullptr);
+    store.tree().removeObserver(&counter);
 }
 
 TEST_F(ElementModelTest, LastModifiedIsRaisedOnEnclosingFoldersAndSaved)

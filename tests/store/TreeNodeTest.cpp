@@ -109,7 +109,7 @@ TEST_F(TreeNodeTest, DepthFirstOrderBothWays)
 
 TEST_F(TreeNodeTest, EveryChangeIsAnnouncedInPairs)
 {
-    tree.setObserver(&recorder);
+    tree.addObserver(&recorder);
     TreeNode* a = add(nullptr, "a");
     TreeNode* b = add(nullptr, "b");
     TreeNode* a1 = add(a, "a1");
@@ -129,7 +129,34 @@ TEST_F(TreeNodeTest, EveryChangeIsAnnouncedInPairs)
     EXPECT_EQ(a->childCount(), 1);
     EXPECT_EQ(first->row(), 0);
     EXPECT_FALSE(a->moveTo(a->firstChild())); // not into itself
-    tree.setObserver(nullptr);
+    tree.removeObserver(&recorder);
+}
+
+TEST_F(TreeNodeTest, EveryObserverIsToldAndOneMayLeaveWhileBeingTold)
+{
+    // A list view's model that goes away when a node is removed, beside the tree's model.
+    struct Leaving : Recorder {
+        ElementTree* tree = nullptr;
+
+        void nodesAboutToBeRemoved(TreeNode* parent, int first, int last) override
+        {
+            Recorder::nodesAboutToBeRemoved(parent, first, last);
+            tree->removeObserver(this);
+        }
+    } leaving;
+
+    leaving.tree = &tree;
+    tree.addObserver(&recorder);
+    tree.addObserver(&leaving);
+    tree.addObserver(&recorder); // once only
+    TreeNode* a = add(nullptr, "a");
+    a->setText("A");
+    a->deleteNode();
+    add(nullptr, "b");
+    EXPECT_EQ(recorder.calls,
+              QStringList({"insert root 0-0", "changed A", "remove root 0-0", "insert root 0-0"}));
+    EXPECT_EQ(leaving.calls, QStringList({"insert root 0-0", "changed A"}));
+    tree.removeObserver(&recorder);
 }
 
 TEST_F(TreeNodeTest, MovesWithinAParentCountRowsAsBeforeTheMove)
@@ -137,7 +164,7 @@ TEST_F(TreeNodeTest, MovesWithinAParentCountRowsAsBeforeTheMove)
     TreeNode* p = add(nullptr, "p");
     for (const char* t : {"0", "1", "2", "3"})
         add(p, t);
-    tree.setObserver(&recorder);
+    tree.addObserver(&recorder);
     p->child(0)->moveTo(p, 3);
     EXPECT_EQ(recorder.calls, QStringList({"move p 0 -> p 3"}));
     QStringList order;
@@ -146,7 +173,7 @@ TEST_F(TreeNodeTest, MovesWithinAParentCountRowsAsBeforeTheMove)
         EXPECT_EQ(p->child(i)->row(), i);
     }
     EXPECT_EQ(order, QStringList({"1", "2", "0", "3"}));
-    tree.setObserver(nullptr);
+    tree.removeObserver(&recorder);
 }
 
 TEST_F(TreeNodeTest, DeletingANodeFreesTheElementsItOwns)
