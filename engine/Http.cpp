@@ -1,6 +1,7 @@
 #include "engine/Http.h"
 
 #include "config/TextCodec.h"
+#include "store/Addresses.h"
 
 #include <QCoreApplication>
 
@@ -40,7 +41,8 @@ QString checkedScheme(const QString& scheme)
     return lowered;
 }
 
-// What follows the host in a request: no fragment, never empty, always from "/".
+// What follows the host in a request: no fragment, never empty, always from "/", no dot
+// segments (a typed "/a/../../etc" is "/etc").
 QString originPath(QString path)
 {
     const qsizetype hash = path.indexOf(u'#');
@@ -48,6 +50,11 @@ QString originPath(QString path)
         path.truncate(hash);
     if (!path.startsWith(u'/'))
         path.prepend(u'/');
+    const qsizetype query = path.indexOf(u'?');
+    if (query < 0)
+        path = RemoveDotSegments(path);
+    else
+        path = RemoveDotSegments(path.left(query)) + path.sliced(query);
     return encodeRequestTarget(path);
 }
 

@@ -225,6 +225,25 @@ TEST(HttpFaults, IdleTimeOutEndsASilentServer)
     EXPECT_EQ(c.http.StatusCode, kStatusSocketError);
 }
 
+TEST(HttpFaults, DotSegmentsNeverReachTheRequestLine)
+{
+    TestServer server;
+    for (const QString& path : {u"/x/../../b.html"_qs, u"/x/./y/%2e%2E/../b.html"_qs, u"/../b.html"_qs}) {
+        TracedClient c(server.url(path));
+        c.http.GetIfModified({}, 0, true, 0);
+        EXPECT_EQ(server.lastRequest().target, "/b.html") << path.toStdString();
+    }
+    // The query is the server's business.
+    TracedClient q(server.url("/a/../s?p=../x/./y"));
+    q.http.GetIfModified({}, 0, true, 0);
+    EXPECT_EQ(server.lastRequest().target, "/s?p=../x/./y");
+    // A relative redirection climbs no higher than the root either.
+    server.on("/d/moved", [](const RecordedRequest&) { return Reply::redirect(302, "../../../e/./p.html"); });
+    TracedClient r(server.url("/d/moved"));
+    r.http.GetIfModified({}, 0, false, 0);
+    EXPECT_EQ(r.http.Path, u"/e/p.html");
+}
+
 TEST(HttpFaults, UnreachableAndUnknownServers)
 {
     quint16 closedPort = 0;
