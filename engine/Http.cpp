@@ -478,6 +478,19 @@ void T_HTTP::Action()
     Get();
 }
 
+void T_HTTP::setFailure(const ETcpIpError& error)
+{
+    if (dynamic_cast<const EProtocolError*>(&error))
+        StatusCode = kStatusProtocolError;
+    else if (dynamic_cast<const ESocketError*>(&error))
+        StatusCode = kStatusSocketError;
+    else if (dynamic_cast<const ETransferTimeLimit*>(&error))
+        StatusCode = kStatusTimeLimit;
+    else
+        StatusCode = kStatusHostError;
+    StatusText = error.message();
+}
+
 bool T_HTTP::headAnswerAllowsGet() const
 {
     // A refused HEAD (400, 401, 406) and a server error still lead to the GET; a 302 too,
@@ -532,15 +545,8 @@ bool T_HTTP::GetIfModified(const QString& storedETag, qint64 storedSize, bool he
         Stream.clear();
         Get();
         return true;
-    } catch (const EProtocolError& e) {
-        StatusCode = kStatusProtocolError;
-        StatusText = e.message();
-    } catch (const ESocketError& e) {
-        StatusCode = kStatusSocketError;
-        StatusText = e.message();
     } catch (const ETcpIpError& e) {
-        StatusCode = kStatusHostError;
-        StatusText = e.message();
+        setFailure(e);
     }
     return false;
 }
