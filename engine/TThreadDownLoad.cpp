@@ -20,6 +20,7 @@
 #include "store/StatusTexts.h"
 #include "store/TElement.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <chrono>
@@ -232,13 +233,17 @@ void TThreadDownLoad::execute()
     } else {
         // One limit for the whole exchange, redirections included.
         Http->deadline().start(std::chrono::milliseconds(m_timeLimitMs));
+        bool redirected = false;
         for (int pass = 1; pass <= kMaxPasses && !m_terminate.load(); ++pass) {
             oneRequest();
             if (Status != 301 && Status != 304)
                 Status = Http->StatusCode;
-            if (!followRedirection())
+            redirected = followRedirection();
+            if (!redirected)
                 break;
         }
+        if (redirected && !m_terminate.load())
+            tooManyRedirections();
     }
     Http->OnTrace = nullptr;
     Http->OnDataReceived = nullptr;
@@ -361,6 +366,19 @@ bool TThreadDownLoad::followRedirection()
         NewAddress = cut;
     h.URL = resolved;
     return true;
+}
+
+void TThreadDownLoad::tooManyRedirections()
+{
+    // The passes ran out on yet another redirection: a loop or an endless chain is a
+    // failure, not the redirection's status.
+    T_HTTP& h = *Http;
+    h.StatusCode = kStatusProtocolError;
+    h.StatusText = QCoreApplication::translate("T_HTTP", "Trop de redirections (plus de %1)").arg(kMaxPasses);
+    h.Stream.clear();
+    Status = kStatusProtocolError;
+    NewAddress.clear();
+    Downloaded = false;
 }
 
 void TThreadDownLoad::post(void (TThreadDownLoad::*step)())

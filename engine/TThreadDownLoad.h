@@ -76,6 +76,7 @@ private:
     void rememberAnswer(const TElement& e);
     void prepareDocument();
     bool followRedirection();
+    void tooManyRedirections();
     void Trace(const QString& line, int level);
     void DataReceived(qint64 count);
     void checkTerminate() const;

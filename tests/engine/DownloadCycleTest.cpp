@@ -272,8 +272,17 @@ TEST_F(DownloadCycle, RedirectionsAreFollowedRecordedAndBounded)
     // Five passes: loop0 .. loop4 asked, loop5 never.
     EXPECT_EQ(server.count("HEAD", "/loop4"), 1);
     EXPECT_EQ(server.count("HEAD", "/loop5"), 0);
-    EXPECT_FALSE(QFileInfo::exists(find(server.url("/loop0"))->GetSavePath()));
+    TElement* loop = find(server.url("/loop0"));
+    EXPECT_FALSE(QFileInfo::exists(loop->GetSavePath()));
     EXPECT_EQ(find(server.url("/tofile"))->StatusNumber, 302);
+    // Running out of passes on a redirection is a failure, not an unchanged 302.
+    EXPECT_EQ(loop->StatusNumber, kStatusProtocolError);
+    EXPECT_EQ(loop->GetMessages().constLast(), u"Trop de redirections (plus de 5)");
+    const auto reported
+        = std::find_if(view.reports.begin(), view.reports.end(),
+                       [&](const DownloadReport& r) { return r.url == server.url("/loop0"); });
+    ASSERT_NE(reported, view.reports.end());
+    EXPECT_EQ(reported->outcome, Outcome::Error);
 }
 
 TEST_F(DownloadCycle, ATransferLongerThanItsTimeLimitIsCutAndNeverComplete)
