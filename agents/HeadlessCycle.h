@@ -48,4 +48,12 @@ private:
 // The word of a download's outcome in the report lines.
 QString outcomeWord(DownloadReport::Outcome outcome);
 
+// A finished download as its report line says it: outcome, status, address. The address
+// loses its credentials (the lines go to mails and logs).
+QString downloadLine(const DownloadReport& report);
+
+// "Total 0,6 Ko" (a decimal below 10 Ko), "Total 153 Ko"; and "Durée 2,33 s".
+QString cycleTotalLine(qint64 bytes);
+QString cycleDurationLine(qint64 milliseconds);
+
 } // namespace glanix
