@@ -6,6 +6,7 @@
 #include "config/FrenchText.h"
 #include "config/IniFile.h"
 #include "config/Settings.h"
+#include "config/TerminationSignals.h"
 #include "config/UserPrompt.h"
 #include "engine/CycleStatus.h"
 #include "engine/EngineTexts.h"
@@ -98,6 +99,8 @@ void HeadlessCycle::downloadEnded(const DownloadReport& report)
     if (report.localCopy)
         ++m_localCopies;
     m_out << downloadLine(report) << '\n';
+    // Each line is out as soon as it is known: cron mails what a killed run had done.
+    m_out.flush();
 }
 
 bool HeadlessCycle::run(const QStringList& agents)
@@ -133,8 +136,18 @@ bool HeadlessCycle::run(const QStringList& agents)
     context.nextCheck = [](const TElement& e) { return nextCheckTime(e); };
     Scheduler scheduler(context);
     m_localCopies = 0;
+    m_signal = 0;
     QEventLoop loop;
     QObject::connect(&scheduler, &Scheduler::cycleEnded, &loop, &QEventLoop::quit);
+    // Ctrl+C or a kill ends the downloads and the cycle; what the cycle did is still said.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &loop, [&](int number) {
+        if (m_signal != 0)
+            return;
+        m_signal = number;
+        scheduler.interruptAll();
+        loop.quit();
+    });
     scheduler.startTimeOutWatch();
     scheduler.startCommand();
     if (scheduler.inCycle())
@@ -144,6 +157,10 @@ bool HeadlessCycle::run(const QStringList& agents)
     m_verified = scheduler.NbVerified;
     m_created = scheduler.NbNew;
     m_modified = scheduler.NbModified;
+    if (m_signal != 0) {
+        m_err << tr("Mise à jour interrompue (signal %1)").arg(m_signal) << '\n';
+        m_err.flush();
+    }
     m_out << engine_texts::counters(m_verified, m_created, m_modified) << '\n';
     m_out << cycleTotalLine(scheduler.BytesThisCycle) << '\n';
     if (m_localCopies > 0)

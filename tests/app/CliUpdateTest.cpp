@@ -4,7 +4,10 @@
 #include "tests/support/TempHome.h"
 #include "tests/support/TestServer.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QThread>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace glanix::test;
@@ -27,6 +30,18 @@ void agentWith(TempHome& home, const std::vector<StoredDoc>& docs)
         agent.address({}, d);
     agent.write("DL/GlanixDefault.ini", "[Glanix]\nFrequency=0\n");
     home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n");
+}
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs = 20000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(20);
+    }
+    return true;
 }
 
 } // namespace
@@ -100,4 +115,46 @@ TEST(CliUpdate, NumbersAreFrenchAndAddressesLoseTheirCredentials)
     EXPECT_TRUE(lines.contains(u"nouveau\t200 : OK\t"_qs + server.url("/p.html"))) << out.toStdString();
     // 600 bytes of body, nothing else counted (the HEAD has none).
     EXPECT_TRUE(lines.contains(u"Total 0,6 Ko"_qs)) << out.toStdString();
+}
+
+TEST(CliUpdate, ASignalEndsTheRunWithItsLinesAndCounters)
+{
+    for (const int signal : {SIGTERM, SIGINT}) {
+        TempHome home;
+        TestServer server;
+        server.setDocument("/fast.html", {.body = "<html>vite</html>"});
+        server.on("/stall", [](const RecordedRequest& r) {
+            Reply reply = Reply::text(200, QByteArray(5000, 's'));
+            if (r.method == "GET")
+                reply.stallAfter = 300;
+            return reply;
+        });
+        agentWith(home,
+                  {StoredDoc {.name = QStringLiteral("Rapide"),
+                              .url = server.url("/fast.html"),
+                              .saveFileName = QStringLiteral("rapide.htm")},
+                   StoredDoc {.name = QStringLiteral("Muet"), .url = server.url("/stall")}});
+
+        QProcess p;
+        p.setProcessEnvironment(cLocale());
+        p.start(QStringLiteral(GLANIX_CLI), {"--home", home.path(), "update"});
+        ASSERT_TRUE(p.waitForStarted());
+        // The quick page is stored (and so reported) and the other one hangs.
+        ASSERT_TRUE(waitUntil([&] {
+            return server.count("GET", "/stall") == 1 && home.exists(QStringLiteral("Veille/DL/rapide.htm"));
+        }));
+        ::kill(static_cast<pid_t>(p.processId()), signal);
+        ASSERT_TRUE(p.waitForFinished(20000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 128 + signal);
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        const QStringList lines = out.split(u'\n', Qt::SkipEmptyParts);
+        EXPECT_TRUE(lines.contains(u"nouveau\t200 : OK\t"_qs + server.url("/fast.html")))
+            << out.toStdString();
+        // The quick one may or may not have been counted when the signal came.
+        EXPECT_EQ(lines.filter(QRegularExpression(u"^Vérifiés [01] - Nouveaux [01] - Modifiés 0$"_qs)).size(),
+                  1)
+            << out.toStdString();
+        EXPECT_TRUE(!lines.isEmpty() && lines.last().startsWith(u"Durée "_qs));
+    }
 }
