@@ -237,6 +237,7 @@ public:
     void Load();
     // Writes the element into its settings file; false when nothing could be written.
     bool Save();
+    // Reads one image section; the page has no image of that name yet.
     void LoadImage(const QString& imageName, IniFile& ini);
     void SaveImage(IniFile& ini);
     void SaveImages();
