@@ -416,7 +416,7 @@ void DownloadEngine::cycleEnded()
 void DownloadEngine::downloadEnded(const DownloadReport& report)
 {
     if (m_unattended) {
-        *m_report << outcomeWord(report.outcome) << '\t' << report.statusText << '\t' << report.url << '\n';
+        *m_report << downloadLine(report) << '\n';
         m_report->flush();
     }
     m_window.downloadEnded(report);

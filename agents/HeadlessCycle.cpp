@@ -3,12 +3,14 @@
 #include "agents/AgentFile.h"
 #include "agents/NextCheck.h"
 #include "config/Env.h"
+#include "config/FrenchText.h"
 #include "config/IniFile.h"
-#include "config/Numbers.h"
 #include "config/Settings.h"
+#include "config/TerminationSignals.h"
 #include "config/UserPrompt.h"
 #include "engine/CycleStatus.h"
 #include "engine/EngineTexts.h"
+#include "engine/HttpText.h"
 #include "engine/Scheduler.h"
 #include "store/ElementStore.h"
 #include "store/TElement.h"
@@ -69,6 +71,22 @@ QString outcomeWord(DownloadReport::Outcome outcome)
     return {};
 }
 
+QString downloadLine(const DownloadReport& report)
+{
+    return outcomeWord(report.outcome) + u'\t' + report.statusText + u'\t' + withoutCredentials(report.url);
+}
+
+QString cycleTotalLine(qint64 bytes)
+{
+    const double ko = static_cast<double>(bytes) / 1024;
+    return tr("Total %1 Ko").arg(frenchNumber(ko, bytes < 10 * 1024 ? 1 : 0));
+}
+
+QString cycleDurationLine(qint64 milliseconds)
+{
+    return tr("Durée %1 s").arg(frenchNumber(static_cast<double>(milliseconds) / 1000, 2));
+}
+
 HeadlessCycle::HeadlessCycle(Env& env, QTextStream& out, QTextStream& err)
     : m_env(env)
     , m_out(out)
@@ -80,7 +98,9 @@ void HeadlessCycle::downloadEnded(const DownloadReport& report)
 {
     if (report.localCopy)
         ++m_localCopies;
-    m_out << outcomeWord(report.outcome) << '\t' << report.statusText << '\t' << report.url << '\n';
+    m_out << downloadLine(report) << '\n';
+    // Each line is out as soon as it is known: cron mails what a killed run had done.
+    m_out.flush();
 }
 
 bool HeadlessCycle::run(const QStringList& agents)
@@ -116,8 +136,18 @@ bool HeadlessCycle::run(const QStringList& agents)
     context.nextCheck = [](const TElement& e) { return nextCheckTime(e); };
     Scheduler scheduler(context);
     m_localCopies = 0;
+    m_signal = 0;
     QEventLoop loop;
     QObject::connect(&scheduler, &Scheduler::cycleEnded, &loop, &QEventLoop::quit);
+    // Ctrl+C or a kill ends the downloads and the cycle; what the cycle did is still said.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &loop, [&](int number) {
+        if (m_signal != 0)
+            return;
+        m_signal = number;
+        scheduler.interruptAll();
+        loop.quit();
+    });
     scheduler.startTimeOutWatch();
     scheduler.startCommand();
     if (scheduler.inCycle())
@@ -127,14 +157,15 @@ bool HeadlessCycle::run(const QStringList& agents)
     m_verified = scheduler.NbVerified;
     m_created = scheduler.NbNew;
     m_modified = scheduler.NbModified;
+    if (m_signal != 0) {
+        m_err << tr("Mise à jour interrompue (signal %1)").arg(m_signal) << '\n';
+        m_err.flush();
+    }
     m_out << engine_texts::counters(m_verified, m_created, m_modified) << '\n';
-    m_out << engine_texts::total(static_cast<double>(scheduler.BytesThisCycle)) << '\n';
+    m_out << cycleTotalLine(scheduler.BytesThisCycle) << '\n';
     if (m_localCopies > 0)
         m_out << tr("Copies locales %1").arg(m_localCopies) << '\n';
-    QString seconds = QString::number(static_cast<double>(elapsed.elapsed()) / 1000, 'f', 2);
-    if (decimalSeparator() != u'.')
-        seconds.replace(u'.', decimalSeparator());
-    m_out << tr("Durée ") << seconds << " s" << '\n';
+    m_out << cycleDurationLine(elapsed.elapsed()) << '\n';
     m_out.flush();
     return true;
 }

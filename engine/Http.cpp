@@ -1,6 +1,7 @@
 #include "engine/Http.h"
 
 #include "config/TextCodec.h"
+#include "store/Addresses.h"
 
 #include <QCoreApplication>
 
@@ -40,7 +41,8 @@ QString checkedScheme(const QString& scheme)
     return lowered;
 }
 
-// What follows the host in a request: no fragment, never empty, always from "/".
+// What follows the host in a request: no fragment, never empty, always from "/", no dot
+// segments (a typed "/a/../../etc" is "/etc").
 QString originPath(QString path)
 {
     const qsizetype hash = path.indexOf(u'#');
@@ -48,6 +50,11 @@ QString originPath(QString path)
         path.truncate(hash);
     if (!path.startsWith(u'/'))
         path.prepend(u'/');
+    const qsizetype query = path.indexOf(u'?');
+    if (query < 0)
+        path = RemoveDotSegments(path);
+    else
+        path = RemoveDotSegments(path.left(query)) + path.sliced(query);
     return encodeRequestTarget(path);
 }
 
@@ -471,6 +478,19 @@ void T_HTTP::Action()
     Get();
 }
 
+void T_HTTP::setFailure(const ETcpIpError& error)
+{
+    if (dynamic_cast<const EProtocolError*>(&error))
+        StatusCode = kStatusProtocolError;
+    else if (dynamic_cast<const ESocketError*>(&error))
+        StatusCode = kStatusSocketError;
+    else if (dynamic_cast<const ETransferTimeLimit*>(&error))
+        StatusCode = kStatusTimeLimit;
+    else
+        StatusCode = kStatusHostError;
+    StatusText = error.message();
+}
+
 bool T_HTTP::headAnswerAllowsGet() const
 {
     // A refused HEAD (400, 401, 406) and a server error still lead to the GET; a 302 too,
@@ -525,15 +545,8 @@ bool T_HTTP::GetIfModified(const QString& storedETag, qint64 storedSize, bool he
         Stream.clear();
         Get();
         return true;
-    } catch (const EProtocolError& e) {
-        StatusCode = kStatusProtocolError;
-        StatusText = e.message();
-    } catch (const ESocketError& e) {
-        StatusCode = kStatusSocketError;
-        StatusText = e.message();
     } catch (const ETcpIpError& e) {
-        StatusCode = kStatusHostError;
-        StatusText = e.message();
+        setFailure(e);
     }
     return false;
 }

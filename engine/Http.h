@@ -71,6 +71,9 @@ public:
     // its status lets a GET follow, and whether the document changed since the stored copy.
     bool headAnswerAllowsGet() const;
     bool changedSince(const QString& storedETag, qint64 storedSize, TDateTime storedDate) const;
+    // A failure of the client as StatusCode (-2 protocol, -3 socket, -5 time limit, -4 any
+    // other) and StatusText.
+    void setFailure(const ETcpIpError& error);
     // HEAD, then a GET whatever the answer. Failures are thrown.
     void Action();
     // Sends Stream as the body of a POST to URL; Stream then holds the answer.

@@ -31,6 +31,8 @@ HttpProbeResult probeHttp(const HttpProbeRequest& request, const std::function<v
             onLine(message);
         }
     };
+    if (request.timeLimitMs > 0)
+        http.deadline().start(std::chrono::milliseconds(request.timeLimitMs));
     HttpProbeResult result;
     result.downloaded
         = http.GetIfModified(request.storedETag, request.storedSize, request.headOnly, request.storedDate);

@@ -22,6 +22,7 @@ struct HttpProbeRequest {
     bool allTraceLines = false; // also the lines a download leaves out of the messages
     TlsOptions tls;
     int idleTimeoutMs = 30000;
+    qint64 timeLimitMs = 0; // the whole exchange, HEAD and GET; 0 = no limit
 };
 
 struct HttpProbeResult {

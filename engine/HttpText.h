@@ -56,5 +56,6 @@ QString FormatHttpDate(TDateTime dateTime);
 constexpr int kStatusProtocolError = -2;
 constexpr int kStatusSocketError = -3;
 constexpr int kStatusHostError = -4;
+constexpr int kStatusTimeLimit = -5; // cut at the transfer's time limit ("Transmission incomplète")
 
 } // namespace glanix

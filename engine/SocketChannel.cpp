@@ -4,8 +4,10 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <limits>
 #include <openssl/err.h>
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
@@ -91,10 +93,51 @@ const BIO_METHOD* noSignalSocketMethod()
 
 } // namespace
 
+void TransferDeadline::start(std::chrono::milliseconds limit)
+{
+    m_limit = limit;
+    m_end = Clock::now() + limit;
+}
+
+void TransferDeadline::clear()
+{
+    m_end = Clock::time_point::max();
+    m_limit = {};
+}
+
+void TransferDeadline::postpone(std::chrono::milliseconds by)
+{
+    if (isSet() && by.count() > 0)
+        m_end += by;
+}
+
+int TransferDeadline::remainingMs(int fallback) const
+{
+    if (!isSet())
+        return fallback;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_end - Clock::now()).count();
+    return static_cast<int>(std::clamp<qint64>(left, 0, std::numeric_limits<int>::max()));
+}
+
+void TransferDeadline::check() const
+{
+    if (passed()) {
+        const qint64 seconds = (m_limit.count() + 999) / 1000;
+        throw ETransferTimeLimit(tr("Transfert interrompu : durée maximale de %1 s dépassée").arg(seconds));
+    }
+}
+
 void WaitPolicy::checkTerminate() const
 {
     if (terminate && terminate->load(std::memory_order_relaxed))
         throw ETerminated();
+}
+
+void WaitPolicy::check() const
+{
+    checkTerminate();
+    if (deadline)
+        deadline->check();
 }
 
 void WaitPolicy::wait(int fd, short events) const
@@ -102,9 +145,11 @@ void WaitPolicy::wait(int fd, short events) const
     QElapsedTimer waited;
     waited.start();
     for (;;) {
-        checkTerminate();
+        check();
         pollfd p {fd, events, 0};
-        const int r = ::poll(&p, 1, kPollSliceMs);
+        const int slice
+            = deadline ? std::min(kPollSliceMs, deadline->remainingMs(kPollSliceMs)) : kPollSliceMs;
+        const int r = ::poll(&p, 1, slice);
         if (r > 0)
             return;
         if (r < 0 && errno != EINTR)

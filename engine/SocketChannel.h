@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <atomic>
+#include <chrono>
 #include <memory>
 
 typedef struct ssl_st SSL;
@@ -13,15 +14,47 @@ typedef struct ssl_ctx_st SSL_CTX;
 // time however silent the peer is.
 namespace glanix {
 
+// How long a whole transfer may last, however the server paces it: counted on the monotonic
+// clock from start(), on the thread that runs the transfer. No limit until started.
+class TransferDeadline {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    void start(std::chrono::milliseconds limit);
+    void clear();
+    // Time the owner spent holding the transfer back itself (the bandwidth limit) is not
+    // the server's.
+    void postpone(std::chrono::milliseconds by);
+
+    bool isSet() const { return m_end != Clock::time_point::max(); }
+
+    bool passed() const { return isSet() && Clock::now() >= m_end; }
+
+    // Milliseconds left (at least 0); `fallback` when no limit is set.
+    int remainingMs(int fallback) const;
+
+    std::chrono::milliseconds limit() const { return m_limit; }
+
+    // Throws ETransferTimeLimit once passed.
+    void check() const;
+
+private:
+    Clock::time_point m_end = Clock::time_point::max();
+    std::chrono::milliseconds m_limit {0};
+};
+
 // How long a transfer may wait and who may stop it. Owned by the client's user.
 struct WaitPolicy {
     const std::atomic<bool>* terminate = nullptr; // set by the owner to abandon the transfer
     int idleTimeoutMs = 0; // silence allowed on one wait; 0 = no limit
+    const TransferDeadline* deadline = nullptr; // the whole transfer's limit; null = none
 
-    // Waits until `fd` is ready for `events` (poll flags). Throws ETerminated or, after the
-    // idle time-out, ESocketError(ETIMEDOUT).
+    // Waits until `fd` is ready for `events` (poll flags). Throws ETerminated, at the deadline
+    // ETransferTimeLimit or, after the idle time-out, ESocketError(ETIMEDOUT).
     void wait(int fd, short events) const;
     void checkTerminate() const;
+    // The terminate request, then the deadline.
+    void check() const;
 };
 
 // What a client trusts besides the system's CA store.

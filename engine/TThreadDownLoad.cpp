@@ -20,9 +20,11 @@
 #include "store/StatusTexts.h"
 #include "store/TElement.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -145,10 +147,17 @@ void TThreadDownLoad::resume()
 
 void TThreadDownLoad::suspendSelf()
 {
-    std::unique_lock lock(m_suspendMutex);
-    m_suspended = true;
-    m_suspendCondition.wait(lock, [this] { return !m_suspended.load() || m_terminate.load(); });
-    m_suspended = false;
+    const auto since = std::chrono::steady_clock::now();
+    {
+        std::unique_lock lock(m_suspendMutex);
+        m_suspended = true;
+        m_suspendCondition.wait(lock, [this] { return !m_suspended.load() || m_terminate.load(); });
+        m_suspended = false;
+    }
+    // Held back by the bandwidth limit: that time is not the server's.
+    if (Http)
+        Http->deadline().postpone(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since));
 }
 
 void TThreadDownLoad::checkTerminate() const
@@ -223,13 +232,19 @@ void TThreadDownLoad::execute()
     if (m_answer) {
         useStoredAnswer();
     } else {
+        // One limit for the whole exchange, redirections included.
+        Http->deadline().start(std::chrono::milliseconds(m_timeLimitMs));
+        bool redirected = false;
         for (int pass = 1; pass <= kMaxPasses && !m_terminate.load(); ++pass) {
             oneRequest();
             if (Status != 301 && Status != 304)
                 Status = Http->StatusCode;
-            if (!followRedirection())
+            redirected = followRedirection();
+            if (!redirected)
                 break;
         }
+        if (redirected && !m_terminate.load())
+            tooManyRedirections();
     }
     Http->OnTrace = nullptr;
     Http->OnDataReceived = nullptr;
@@ -334,17 +349,8 @@ void TThreadDownLoad::oneRequest()
             // and the posted body must not pass for the answer.
             try {
                 h.Post();
-            } catch (const EProtocolError& e) {
-                h.StatusCode = kStatusProtocolError;
-                h.StatusText = e.message();
-                h.Stream.clear();
-            } catch (const ESocketError& e) {
-                h.StatusCode = kStatusSocketError;
-                h.StatusText = e.message();
-                h.Stream.clear();
             } catch (const ETcpIpError& e) {
-                h.StatusCode = kStatusHostError;
-                h.StatusText = e.message();
+                h.setFailure(e);
                 h.Stream.clear();
             }
             Downloaded = h.StatusCode > 0;
@@ -371,7 +377,8 @@ bool TThreadDownLoad::followRedirection()
 {
     T_HTTP& h = *Http;
     const QString location = h.Location;
-    if (location.isEmpty() || location == h.URL)
+    // A transfer cut at its time limit goes no further.
+    if (location.isEmpty() || location == h.URL || h.StatusCode == kStatusTimeLimit)
         return false;
     const qsizetype semicolon = location.indexOf(u';');
     const QString cut = semicolon >= 0 ? location.left(semicolon) : location;
@@ -383,6 +390,19 @@ bool TThreadDownLoad::followRedirection()
         NewAddress = cut;
     h.URL = resolved;
     return true;
+}
+
+void TThreadDownLoad::tooManyRedirections()
+{
+    // The passes ran out on yet another redirection: a loop or an endless chain is a
+    // failure, not the redirection's status.
+    T_HTTP& h = *Http;
+    h.StatusCode = kStatusProtocolError;
+    h.StatusText = QCoreApplication::translate("T_HTTP", "Trop de redirections (plus de %1)").arg(kMaxPasses);
+    h.Stream.clear();
+    Status = kStatusProtocolError;
+    NewAddress.clear();
+    Downloaded = false;
 }
 
 void TThreadDownLoad::post(void (TThreadDownLoad::*step)())
@@ -505,6 +525,10 @@ void TThreadDownLoad::DoStart()
             m_answer = m_owner.answers().find(h.URL);
         StoredSize = e->Size;
         m_bandwidthLimit = m_owner.connection().byModem() ? 0 : opt.BandWithLimit;
+        // The whole transfer gets the time a silent one is allowed: TimeOut, and TimeOutByPage
+        // for each download in progress (this one included).
+        const qint64 seconds = opt.TimeOut + qint64(opt.TimeOutByPage) * std::max(1, m_owner.Running);
+        m_timeLimitMs = std::clamp<qint64>(seconds, 1, 86400) * 1000;
     } catch (...) {
         if (m_owner.env().isDebug())
             m_owner.env().logError(QStringLiteral("Problème dans DoStart ") + ElementName);
@@ -652,7 +676,7 @@ void TThreadDownLoad::CommFinished()
     report.url = e.GetURL();
     report.name = e.GetName();
     report.bytes = h.Stream.size();
-    if (m_terminate.load())
+    if (m_terminate.load() || h.StatusCode == kStatusTimeLimit)
         report.outcome = DownloadReport::Outcome::Interrupted;
     else if (IsNew)
         report.outcome = DownloadReport::Outcome::New;

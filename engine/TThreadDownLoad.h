@@ -76,6 +76,7 @@ private:
     void rememberAnswer(const TElement& e);
     void prepareDocument();
     bool followRedirection();
+    void tooManyRedirections();
     void Trace(const QString& line, int level);
     void DataReceived(qint64 count);
     void checkTerminate() const;
@@ -121,6 +122,7 @@ private:
     bool WasComplete = true;
     std::atomic<int> m_bandwidthLimit = 0; // Ko/s; 0 = none
     std::atomic<qint64> m_elapsedTenths = 0; // since the cycle started, at the last data block
+    qint64 m_timeLimitMs = 125000; // the whole exchange's limit, from the options
 
     // Written by the worker, read by the steps.
     QString NewAddress;

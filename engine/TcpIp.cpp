@@ -84,7 +84,9 @@ std::vector<Address> resolve(const QByteArray& host, int port, const WaitPolicy&
     in6_addr a6 {};
     const bool numeric
         = inet_pton(AF_INET, host.constData(), &a4) == 1 || inet_pton(AF_INET6, host.constData(), &a6) == 1;
-    if (numeric || (!policy.terminate && policy.idleTimeoutMs <= 0)) {
+    if (numeric
+        || (!policy.terminate && policy.idleTimeoutMs <= 0
+            && !(policy.deadline && policy.deadline->isSet()))) {
         if (numeric)
             hints.ai_flags |= AI_NUMERICHOST;
         addrinfo* list = nullptr;
@@ -113,7 +115,7 @@ std::vector<Address> resolve(const QByteArray& host, int port, const WaitPolicy&
         if (lookup->finished)
             break;
         lock.unlock();
-        policy.checkTerminate();
+        policy.check();
         if (policy.idleTimeoutMs > 0 && waited.elapsed() >= policy.idleTimeoutMs)
             return {};
         lock.lock();
@@ -126,6 +128,7 @@ std::vector<Address> resolve(const QByteArray& host, int port, const WaitPolicy&
 T_TcpIp::T_TcpIp()
     : Buffer(kBufferSize, '\0')
 {
+    m_policy.deadline = &m_deadline;
 }
 
 T_TcpIp::~T_TcpIp() = default;
@@ -190,7 +193,7 @@ void T_TcpIp::Login()
 {
     if (LoggedIn)
         Logout();
-    m_policy.checkTerminate();
+    m_policy.check();
     m_channel.reset();
     m_pending.clear();
     m_readAhead.clear();
@@ -246,6 +249,9 @@ qint64 T_TcpIp::SendData(const char* data, qint64 count)
 
 qint64 T_TcpIp::ReadData(char* buffer, qint64 maximum)
 {
+    // A server that keeps sending, however slowly, never waits long enough to be checked
+    // in the socket's waits.
+    m_deadline.check();
     flushCommands();
     qint64 count = 0;
     if (m_readPos < m_readAhead.size()) {
@@ -275,6 +281,7 @@ bool T_TcpIp::ReadLine(QByteArray& line)
         if (m_readPos >= m_readAhead.size()) {
             if (!m_channel || m_closed)
                 return false;
+            m_deadline.check();
             m_readAhead.resize(kBufferSize);
             const qint64 n = m_channel->receive(m_readAhead.data(), m_readAhead.size());
             m_readPos = 0;

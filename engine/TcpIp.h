@@ -12,8 +12,9 @@
 // The socket layer of the HTTP client: one blocking connection at a time to `Hostname` and
 // a port, over IPv4 or IPv6, in clear or TLS, with the trace lines a download records.
 // Owned and driven by one worker thread; its callbacks run on that thread. The worker stops
-// it through the terminate flag it lends (setTerminateFlag), checked at least five times a
-// second while the client waits.
+// it through the terminate flag it lends (setTerminateFlag) and bounds it with the deadline
+// (deadline().start()), both checked at every block and at least five times a second while
+// the client waits.
 namespace glanix {
 
 class T_TcpIp;
@@ -56,6 +57,10 @@ public:
 
     const WaitPolicy& waitPolicy() const { return m_policy; }
 
+    // The limit of everything this client does from start() on: connections, requests,
+    // headers and bodies, however many.
+    TransferDeadline& deadline() { return m_deadline; }
+
     void setTlsOptions(TlsOptions options);
 
     const TlsOptions& tlsOptions() const { return m_tlsOptions; }
@@ -94,6 +99,7 @@ private:
     QString m_address;
     bool m_closed = false;
     bool m_secure = false;
+    TransferDeadline m_deadline;
     WaitPolicy m_policy;
     TlsOptions m_tlsOptions;
     std::unique_ptr<TlsContext> m_tls;

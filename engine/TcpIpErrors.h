@@ -4,7 +4,8 @@
 #include <stdexcept>
 
 // The failures of the HTTP client. Inside a download they become negative statuses (a
-// protocol error -2, a socket error -3, any other -4); a terminate request passes through.
+// protocol error -2, a socket error -3, a transfer cut at its time limit -5, any other -4);
+// a terminate request passes through.
 namespace glanix {
 
 class ETcpIpError : public std::runtime_error {
@@ -51,6 +52,13 @@ public:
 private:
     quint16 m_status;
     QString m_protocol;
+};
+
+// The transfer lasted longer than its owner allows (TransferDeadline): cut, whatever it had
+// received.
+class ETransferTimeLimit : public ETcpIpError {
+public:
+    using ETcpIpError::ETcpIpError;
 };
 
 // Raised when the owner of the transfer asked it to stop; carries "TimeOut" like the

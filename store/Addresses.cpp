@@ -1,5 +1,8 @@
 #include "store/Addresses.h"
 
+#include <QList>
+#include <vector>
+
 namespace glanix {
 
 namespace {
@@ -57,7 +60,87 @@ QString cleanLink(const QString& link)
     return out.trimmed();
 }
 
+bool isDot(QStringView segment)
+{
+    return segment == u"." || segment.compare(u"%2e", Qt::CaseInsensitive) == 0;
+}
+
+bool isDotDot(QStringView segment)
+{
+    if (segment == u"..")
+        return true;
+    if (segment.size() != 4 && segment.size() != 6)
+        return false;
+    // ".%2e", "%2e." and "%2e%2e" in any case.
+    qsizetype i = 0;
+    for (int dot = 0; dot < 2; ++dot) {
+        if (i < segment.size() && segment[i] == u'.')
+            i += 1;
+        else if (segment.sliced(i).startsWith(u"%2e", Qt::CaseInsensitive))
+            i += 3;
+        else
+            return false;
+    }
+    return i == segment.size();
+}
+
+// The address with the dot segments of its path worked out; query and fragment untouched.
+QString withoutDotSegments(const QString& url)
+{
+    const qsizetype start = url.indexOf(u'/', hostStart(url));
+    if (start < 0)
+        return url;
+    qsizetype end = url.size();
+    for (QChar stop : {u'?', u'#'}) {
+        const qsizetype i = url.indexOf(stop, start);
+        if (i >= 0 && i < end)
+            end = i;
+    }
+    const QString path = url.sliced(start, end - start);
+    const QString clean = RemoveDotSegments(path);
+    if (clean == path)
+        return url;
+    return url.left(start) + clean + url.sliced(end);
+}
+
 } // namespace
+
+QString RemoveDotSegments(const QString& path)
+{
+    // Almost every path has none: handed back shared.
+    if (!path.contains(u"/.") && !path.startsWith(u'.') && !path.contains(u"%2e", Qt::CaseInsensitive))
+        return path;
+    const bool absolute = path.startsWith(u'/');
+    const QList<QStringView> segments = QStringView(path).split(u'/');
+    std::vector<QStringView> kept;
+    kept.reserve(segments.size());
+    bool endsAsFolder = false;
+    for (qsizetype i = absolute ? 1 : 0; i < segments.size(); ++i) {
+        const QStringView segment = segments[i];
+        endsAsFolder = false;
+        if (isDot(segment)) {
+            endsAsFolder = true;
+        } else if (isDotDot(segment)) {
+            if (!kept.empty())
+                kept.pop_back();
+            endsAsFolder = true;
+        } else {
+            kept.push_back(segment);
+        }
+    }
+    QString out;
+    out.reserve(path.size());
+    if (absolute)
+        out += u'/';
+    for (size_t i = 0; i < kept.size(); ++i) {
+        if (i > 0)
+            out += u'/';
+        out += kept[i];
+    }
+    if (endsAsFolder && !kept.empty())
+        out += u'/';
+    return out;
+}
 
 qsizetype hostStart(QStringView url)
 {
@@ -183,7 +266,8 @@ QString ResolveURL(const QString& baseAddress, const QString& rawLink)
             break;
         }
     }
-    return result;
+    // "/x/../b.html" and "/b.html" are one document: one element, one request line.
+    return withoutDotSegments(result);
 }
 
 bool sameAddress(QStringView a, QStringView b)

@@ -13,6 +13,10 @@ namespace glanix {
 // Glanix can fetch (mailto:, javascript: and other non-web schemes).
 QString ResolveURL(const QString& base, const QString& link);
 
+// The path with its "." and ".." segments worked out (RFC 3986, 5.2.4), "%2e" standing for a
+// dot: "/x/../../b.html" is "/b.html". A ".." never climbs above the root.
+QString RemoveDotSegments(const QString& path);
+
 // Scheme and host, without the slash after them ("https://host:8080").
 QString ServerPart(const QString& url);
 

@@ -9,6 +9,7 @@
 
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QSet>
 #include <algorithm>
 
 namespace glanix {
@@ -115,9 +116,21 @@ void TElement::Load()
     loadFields(ini);
     ImageIndex = -1;
     if (isAddressOrPage()) {
+        // A page may hold tens of thousands of images: the names already read are looked up
+        // in a set, not in the list.
+        QSet<QString> known;
+        if (m_ext) {
+            for (const TElement* image : m_ext->ImgList)
+                known.insert(image->m_name);
+        }
         for (const QString& section : ini.sections()) {
-            if (isImageSection(section))
-                LoadImage(section.mid(10, 100), ini);
+            if (!isImageSection(section))
+                continue;
+            const QString name = section.mid(10, 100);
+            if (!known.contains(name)) {
+                known.insert(name);
+                LoadImage(name, ini);
+            }
         }
         if (m_store->seeImages())
             BuildImageNodes();
@@ -184,7 +197,7 @@ void TElement::loadFields(IniFile& ini)
 
 void TElement::LoadImage(const QString& imageName, IniFile& ini)
 {
-    if (!m_ext || findImageByName(imageName))
+    if (!m_ext)
         return;
     auto owned = std::make_unique<TElement>(*m_store);
     TElement* image = owned.get();

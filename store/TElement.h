@@ -239,6 +239,7 @@ public:
     bool Save();
     // Creates the folder unless, links resolved, it leads out of the agent's folders (logged).
     bool MakeFolder(const QString& folder);
+    // Reads one image section; the page has no image of that name yet.
     void LoadImage(const QString& imageName, IniFile& ini);
     void SaveImage(IniFile& ini);
     void SaveImages();

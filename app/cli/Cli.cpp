@@ -40,7 +40,7 @@ const std::vector<CommandInfo>& commands()
     static const std::vector<CommandInfo> list = {
         {"get",
          "get URL [--proxy HOTE:PORT] [--since DATE] [--etag TAG] [--size N] [--head] [--out FICHIER] "
-         "[--ca FICHIER.pem] [--verbose]",
+         "[--ca FICHIER.pem] [--timeout SECONDES] [--verbose]",
          runGet},
         {"update", "update [AGENT ...]   télécharge ce qui est à vérifier (par défaut : les agents ouverts)",
          runUpdate},

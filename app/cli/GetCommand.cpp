@@ -3,12 +3,15 @@
 #include "config/AtomicFile.h"
 #include "config/IniFile.h"
 #include "config/Numbers.h"
+#include "config/OptGene.h"
 #include "engine/HttpProbe.h"
 #include "engine/HttpText.h"
 #include "store/StatusTexts.h"
 
 #include <QDateTime>
 #include <QFile>
+#include <algorithm>
+#include <cmath>
 
 namespace glanix::cli {
 
@@ -39,10 +42,11 @@ int runGet(Context& ctx)
     HttpProbeRequest request;
     QString out;
     bool proxyGiven = false;
+    std::optional<double> timeLimit;
     const auto usage = [&](const QString& why) {
         ctx.err << why
                 << "\nUsage : glanix-cli get URL [--proxy HOTE:PORT] [--since DATE] [--etag TAG] [--size N] "
-                   "[--head] [--out FICHIER] [--ca FICHIER.pem] [--verbose]\n";
+                   "[--head] [--out FICHIER] [--ca FICHIER.pem] [--timeout SECONDES] [--verbose]\n";
         return kExitUsage;
     };
     for (qsizetype i = 0; i < ctx.args.size(); ++i) {
@@ -53,7 +57,7 @@ int runGet(Context& ctx)
         } else if (a == u"--verbose") {
             request.allTraceLines = true;
         } else if (a == u"--proxy" || a == u"--since" || a == u"--etag" || a == u"--size" || a == u"--out"
-                   || a == u"--ca") {
+                   || a == u"--ca" || a == u"--timeout") {
             if (!hasValue)
                 return usage(QStringLiteral("Valeur manquante après %1").arg(a));
             const QString value = ctx.args[++i];
@@ -74,6 +78,10 @@ int runGet(Context& ctx)
                     return usage(QStringLiteral("Taille invalide : %1").arg(value));
             } else if (a == u"--out") {
                 out = value;
+            } else if (a == u"--timeout") {
+                timeLimit = parseReal(value);
+                if (!timeLimit || *timeLimit <= 0 || *timeLimit > 86400)
+                    return usage(QStringLiteral("Durée invalide : %1").arg(value));
             } else {
                 QFile ca(value);
                 if (!ca.open(QIODevice::ReadOnly))
@@ -88,8 +96,17 @@ int runGet(Context& ctx)
     }
     if (request.url.isEmpty())
         return usage(QStringLiteral("Adresse manquante"));
+    const IniFile settings(ctx.home + QStringLiteral("Glanix.ini"));
     if (!proxyGiven)
-        request.proxy = IniFile(ctx.home + QStringLiteral("Glanix.ini")).readString(u"General", u"Proxy");
+        request.proxy = settings.readString(u"General", u"Proxy");
+    // By default the limit a download alone gets from the options.
+    if (!timeLimit) {
+        const TOptGene defaults;
+        const qint64 seconds = qint64(settings.readInteger(u"General", u"TimeOut", defaults.TimeOut))
+            + settings.readInteger(u"General", u"TimeOutByPage", defaults.TimeOutByPage);
+        timeLimit = static_cast<double>(std::clamp<qint64>(seconds, 1, 86400));
+    }
+    request.timeLimitMs = std::llround(*timeLimit * 1000);
 
     const HttpProbeResult result = probeHttp(request, [&](const QString& line) { ctx.out << line << '\n'; });
     if (!result.statusText.isEmpty())

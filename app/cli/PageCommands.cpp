@@ -1,6 +1,7 @@
 #include "app/cli/PageCommands.h"
 
 #include "config/Env.h"
+#include "engine/Http.h"
 #include "store/PageAnalysis.h"
 #include "views/CompareSettings.h"
 #include "views/VersionComparison.h"
@@ -8,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
+#include <optional>
+#include <vector>
 
 namespace glanix::cli {
 
@@ -36,6 +39,33 @@ QString field(QString text)
     return text;
 }
 
+// The file's bytes, or nothing past `cap` (a device or a pipe may never end). Read in pieces
+// joined once at the end: growing one buffer would copy it again and again.
+std::optional<QByteArray> readAtMost(QFile& file, qint64 cap)
+{
+    if (!file.isSequential() && file.size() > cap)
+        return std::nullopt;
+    constexpr qint64 kPiece = 1 << 20;
+    std::vector<QByteArray> pieces;
+    qint64 total = 0;
+    for (;;) {
+        QByteArray piece = file.read(kPiece);
+        if (piece.isEmpty())
+            break;
+        total += piece.size();
+        if (total > cap)
+            return std::nullopt;
+        pieces.push_back(std::move(piece));
+    }
+    if (pieces.size() == 1)
+        return pieces.front();
+    QByteArray content;
+    content.reserve(total);
+    for (const QByteArray& piece : pieces)
+        content += piece;
+    return content;
+}
+
 } // namespace
 
 int analyseCommand(Context& ctx)
@@ -51,7 +81,14 @@ int analyseCommand(Context& ctx)
         ctx.err << "Impossible de lire le fichier " << path << '\n';
         return kExitUsage;
     }
-    const QByteArray content = file.readAll();
+    // No bigger than a download may be.
+    const qint64 cap = T_HTTP::kDefaultMaxBodySize;
+    const std::optional<QByteArray> read = readAtMost(file, cap);
+    if (!read) {
+        ctx.err << "Fichier trop grand (plus de " << cap << " octets) : " << path << '\n';
+        return kExitFailure;
+    }
+    const QByteArray& content = *read;
     if (url.isEmpty())
         url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
 

@@ -15,7 +15,10 @@ int runUpdate(Context& ctx)
     }
     Env env(ctx.home);
     HeadlessCycle cycle(env, ctx.out, ctx.err);
-    return cycle.run(ctx.args) ? kExitOk : kExitUsage;
+    if (!cycle.run(ctx.args))
+        return kExitUsage;
+    // As a shell reports a command a signal ended: 130 for SIGINT, 143 for SIGTERM.
+    return cycle.interruptedBy() != 0 ? 128 + cycle.interruptedBy() : kExitOk;
 }
 
 } // namespace glanix::cli

@@ -104,3 +104,34 @@ TEST(CliGet, FailuresAndBadUsage)
         EXPECT_TRUE(r.err.contains(u"Usage : glanix-cli get URL"_qs));
     }
 }
+
+TEST(CliGet, TheWholeExchangeHasATimeLimit)
+{
+    TempHome home;
+    TestServer server;
+    // A byte every 50 ms from the status line on: never silent, done after 10 s.
+    server.on("/drip", [](const RecordedRequest&) {
+        Reply reply = Reply::raw("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n" + QByteArray(200, 'x'));
+        reply.chunkSize = 1;
+        reply.chunkDelayMs = 50;
+        return reply;
+    });
+    const CliResult r = runCli({"--home", home.path(), "get", server.url("/drip"), "--timeout", "1", "--out",
+                                home.file("drip.html")});
+    EXPECT_EQ(r.code, 1) << r.out.toStdString();
+    const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
+    EXPECT_TRUE(lines.contains(u"Transfert interrompu : durée maximale de 1 s dépassée"_qs))
+        << r.out.toStdString();
+    EXPECT_TRUE(lines.contains(u"status\t-5\tTransmission incomplète"_qs));
+    EXPECT_FALSE(home.exists("drip.html"));
+
+    // The options' limit when none is given: TimeOut + TimeOutByPage.
+    home.write("Glanix.ini", "[General]\nTimeOut=1\nTimeOutByPage=1\n");
+    const CliResult fromOptions = runCli({"--home", home.path(), "get", server.url("/drip")});
+    EXPECT_TRUE(fromOptions.out.contains(u"durée maximale de 2 s dépassée"_qs))
+        << fromOptions.out.toStdString();
+
+    for (const char* bad : {"0", "-3", "abc"})
+        EXPECT_EQ(runCli({"--home", home.path(), "get", server.url("/drip"), "--timeout", bad}).code, 2)
+            << bad;
+}

@@ -35,6 +35,15 @@ TEST(PageCommands, AnalysePrintsFindingsInListOrder)
     EXPECT_TRUE(local.out.contains("link\tfile://" + home.path() + "b.htm\tb.htm\n")) << local.out.toStdString();
 }
 
+TEST(PageCommands, AnalyseOfAnEndlessStreamStopsAtTheCap)
+{
+    TempHome home;
+    const CliResult r = runCli({"--home", home.path(), "analyse", "/dev/zero"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "Fichier trop grand (plus de 536870912 octets) : /dev/zero\n");
+    EXPECT_EQ(r.out, "");
+}
+
 TEST(PageCommands, CompareWritesTheMarkedPageAndSummary)
 {
     TempHome home;

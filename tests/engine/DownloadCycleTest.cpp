@@ -1,4 +1,5 @@
 #include "config/AtomicFile.h"
+#include "engine/HttpText.h"
 #include "store/FileNames.h"
 #include "store/StatusTexts.h"
 #include "tests/engine/EngineFixture.h"
@@ -271,8 +272,64 @@ TEST_F(DownloadCycle, RedirectionsAreFollowedRecordedAndBounded)
     // Five passes: loop0 .. loop4 asked, loop5 never.
     EXPECT_EQ(server.count("HEAD", "/loop4"), 1);
     EXPECT_EQ(server.count("HEAD", "/loop5"), 0);
-    EXPECT_FALSE(QFileInfo::exists(find(server.url("/loop0"))->GetSavePath()));
+    TElement* loop = find(server.url("/loop0"));
+    EXPECT_FALSE(QFileInfo::exists(loop->GetSavePath()));
     EXPECT_EQ(find(server.url("/tofile"))->StatusNumber, 302);
+    // Running out of passes on a redirection is a failure, not an unchanged 302.
+    EXPECT_EQ(loop->StatusNumber, kStatusProtocolError);
+    EXPECT_EQ(loop->GetMessages().constLast(), u"Trop de redirections (plus de 5)");
+    const auto reported
+        = std::find_if(view.reports.begin(), view.reports.end(),
+                       [&](const DownloadReport& r) { return r.url == server.url("/loop0"); });
+    ASSERT_NE(reported, view.reports.end());
+    EXPECT_EQ(reported->outcome, Outcome::Error);
+}
+
+TEST_F(DownloadCycle, ATransferLongerThanItsTimeLimitIsCutAndNeverComplete)
+{
+    // A byte every 50 ms keeps the time-out watch quiet for ever; the limit of the options
+    // (TimeOut + TimeOutByPage per download, here 1 s) ends each transfer.
+    const QByteArray body(2000, 'd');
+    server.on("/drip-body", [body](const RecordedRequest& r) {
+        Reply reply = Reply::text(200, body);
+        if (r.method == "GET") {
+            reply.chunkFrom = 200;
+            reply.chunkSize = 1;
+            reply.chunkDelayMs = 50;
+        }
+        return reply;
+    });
+    server.on("/drip-status", [](const RecordedRequest&) {
+        Reply reply
+            = Reply::raw("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<html>" + QByteArray(500, 'x'));
+        reply.chunkSize = 1;
+        reply.chunkDelayMs = 50;
+        return reply;
+    });
+    page("ok.html", "<html>ok</html>");
+    agentWith({{QStringLiteral("Goutte"), server.url("/drip-body")},
+               {QStringLiteral("Statut"), server.url("/drip-status")},
+               {QStringLiteral("Ok"), server.url("/ok.html")}});
+    opt.TimeOut = 1;
+    opt.TimeOutByPage = 0;
+    ASSERT_TRUE(runCycle(10000)); // the drips alone would take 25 s and more
+
+    TElement* dripped = find(server.url("/drip-body"));
+    EXPECT_EQ(dripped->StatusNumber, kStatusTimeLimit);
+    EXPECT_FALSE(dripped->Complete);
+    EXPECT_TRUE(dripped->GetMessages().contains(u"Transfert interrompu : durée maximale de 1 s dépassée"_qs));
+    EXPECT_LT(read(dripped->GetSavePath()).size(), body.size());
+    TElement* status = find(server.url("/drip-status"));
+    EXPECT_EQ(status->StatusNumber, kStatusTimeLimit);
+    EXPECT_FALSE(QFileInfo::exists(status->GetSavePath()));
+    EXPECT_EQ(find(server.url("/ok.html"))->StatusNumber, 200);
+    for (const DownloadReport& r : view.reports) {
+        if (r.url != server.url("/ok.html"))
+            EXPECT_EQ(r.outcome, Outcome::Interrupted) << r.url.toStdString();
+    }
+    // Counted as verified, as any download that ended.
+    EXPECT_EQ(scheduler->NbVerified, 3);
+    EXPECT_EQ(leftovers(), QStringList());
 }
 
 TEST_F(DownloadCycle, CredentialsInAnAddressNeverLeaveInRequestsOrMessages)

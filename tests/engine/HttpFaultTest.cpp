@@ -225,6 +225,80 @@ TEST(HttpFaults, IdleTimeOutEndsASilentServer)
     EXPECT_EQ(c.http.StatusCode, kStatusSocketError);
 }
 
+TEST(HttpFaults, DripFedAnswerIsCutAtTheTransferTimeLimit)
+{
+    // One byte every 40 ms is never silent long enough for the idle time-out, and each answer
+    // would take seconds: the status line, the headers, or the body after a quick head.
+    TestServer server;
+    const QByteArray head
+        = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nX-Padding: " + QByteArray(100, 'p') + "\r\n\r\n";
+    const QByteArray body(400, 'b');
+    server.on("/drip-status", [head, body](const RecordedRequest&) {
+        Reply reply = Reply::raw(head + body);
+        reply.chunkSize = 1;
+        reply.chunkDelayMs = 40;
+        return reply;
+    });
+    server.on("/drip-body", [body](const RecordedRequest& r) {
+        Reply reply = Reply::text(200, body);
+        if (r.method == "GET") {
+            reply.chunkFrom = 150; // the head and a little of the body at once
+            reply.chunkSize = 1;
+            reply.chunkDelayMs = 40;
+        }
+        return reply;
+    });
+    for (const char* path : {"/drip-status", "/drip-body"}) {
+        TracedClient c(server.url(QString::fromLatin1(path)));
+        c.http.deadline().start(std::chrono::milliseconds(600));
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_FALSE(c.http.GetIfModified({}, 0, false, 0)) << path;
+        EXPECT_LT(timer.elapsed(), 3000) << path; // generous upper bound, not a measurement
+        EXPECT_EQ(c.http.StatusCode, kStatusTimeLimit) << path;
+        EXPECT_EQ(c.http.StatusText, u"Transfert interrompu : durée maximale de 1 s dépassée"_qs) << path;
+        EXPECT_LT(c.http.Stream.size(), body.size()) << path;
+        EXPECT_FALSE(c.http.LoggedIn);
+    }
+    // The limit is the whole exchange's: a HEAD and a GET of about 0.4 s each do not fit in
+    // 0.6 s together.
+    server.on("/paced", [](const RecordedRequest&) {
+        Reply reply = Reply::text(200, "0123456789");
+        reply.chunkSize = 25;
+        reply.chunkDelayMs = 100;
+        return reply;
+    });
+    TracedClient both(server.url("/paced"));
+    both.http.deadline().start(std::chrono::milliseconds(600));
+    EXPECT_FALSE(both.http.GetIfModified({}, 0, false, 0));
+    EXPECT_EQ(both.http.StatusCode, kStatusTimeLimit);
+    // Within the limit nothing changes.
+    server.on("/quick", [body](const RecordedRequest&) { return Reply::text(200, body); });
+    TracedClient quick(server.url("/quick"));
+    quick.http.deadline().start(std::chrono::seconds(60));
+    ASSERT_TRUE(quick.http.GetIfModified({}, 0, false, 0));
+    EXPECT_EQ(quick.http.Stream, body);
+}
+
+TEST(HttpFaults, DotSegmentsNeverReachTheRequestLine)
+{
+    TestServer server;
+    for (const QString& path : {u"/x/../../b.html"_qs, u"/x/./y/%2e%2E/../b.html"_qs, u"/../b.html"_qs}) {
+        TracedClient c(server.url(path));
+        c.http.GetIfModified({}, 0, true, 0);
+        EXPECT_EQ(server.lastRequest().target, "/b.html") << path.toStdString();
+    }
+    // The query is the server's business.
+    TracedClient q(server.url("/a/../s?p=../x/./y"));
+    q.http.GetIfModified({}, 0, true, 0);
+    EXPECT_EQ(server.lastRequest().target, "/s?p=../x/./y");
+    // A relative redirection climbs no higher than the root either.
+    server.on("/d/moved", [](const RecordedRequest&) { return Reply::redirect(302, "../../../e/./p.html"); });
+    TracedClient r(server.url("/d/moved"));
+    r.http.GetIfModified({}, 0, false, 0);
+    EXPECT_EQ(r.http.Path, u"/e/p.html");
+}
+
 TEST(HttpFaults, UnreachableAndUnknownServers)
 {
     quint16 closedPort = 0;

@@ -69,6 +69,36 @@ INSTANTIATE_TEST_SUITE_P(
                       Resolution {"https://servera/x.htm", "//cdn.host/a.js", "https://cdn.host/a.js"},
                       Resolution {"http://servera/x.htm", "//cdn.host/a.js", "http://cdn.host/a.js"}));
 
+// Dot segments anywhere in the path are worked out, so that one document has one address;
+// the query and the server are left alone.
+INSTANTIATE_TEST_SUITE_P(
+    DotSegments, ResolveURLTest,
+    ::testing::Values(
+        Resolution {"http://servera/x.htm", "/x/../../b.html", "http://servera/b.html"},
+        Resolution {"http://servera/d/x.htm", "e/./f/../g.htm", "http://servera/d/e/g.htm"},
+        Resolution {"http://servera/d/x.htm", "e/%2E%2e/g.htm", "http://servera/d/g.htm"},
+        Resolution {"http://servera/d/x.htm", "e/.%2e/.%2E/g.htm", "http://servera/g.htm"},
+        Resolution {"http://servera/d/x.htm", "e/..", "http://servera/d/"},
+        Resolution {"http://servera/d/x.htm", "http://serverb/a/./b/../c.htm", "http://serverb/a/c.htm"},
+        Resolution {"https://servera:8443/d/x.htm", "//serverb/../p.gif", "https://serverb/p.gif"},
+        Resolution {"http://servera/x.htm", "/a/../s?u=../x/./y#f", "http://servera/s?u=../x/./y"},
+        Resolution {"http://servera/x.htm", "/.well-known/a", "http://servera/.well-known/a"},
+        Resolution {"http://servera/x.htm", "/a..b/c.htm", "http://servera/a..b/c.htm"}));
+
+TEST(Addresses, RemoveDotSegmentsFollowsTheRfc)
+{
+    // The examples of RFC 3986, 5.2.4, and paths that try to climb out.
+    EXPECT_EQ(RemoveDotSegments("/a/b/c/./../../g"), "/a/g");
+    EXPECT_EQ(RemoveDotSegments("mid/content=5/../6"), "mid/6");
+    EXPECT_EQ(RemoveDotSegments("/a//../b"), "/a/b");
+    EXPECT_EQ(RemoveDotSegments("/../../../etc/passwd"), "/etc/passwd");
+    EXPECT_EQ(RemoveDotSegments("/%2e%2e/%2E%2E/etc"), "/etc");
+    EXPECT_EQ(RemoveDotSegments("/a/."), "/a/");
+    EXPECT_EQ(RemoveDotSegments("/.."), "/");
+    EXPECT_EQ(RemoveDotSegments("/a/b/"), "/a/b/");
+    EXPECT_EQ(RemoveDotSegments(""), "");
+}
+
 TEST(Addresses, ServerPartKeepsSchemeHostAndPort)
 {
     EXPECT_EQ(ServerPart("http://servera/dir/p.htm"), "http://servera");

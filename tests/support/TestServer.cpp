@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QTimeZone>
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -811,7 +812,10 @@ void TestServer::serve(int fd, bool ipv6)
     if (reply.stallAfter >= 0)
         limit = std::min(limit, reply.stallAfter);
     const qsizetype piece = reply.chunkSize > 0 ? reply.chunkSize : limit;
-    for (qsizetype sent = 0; sent < limit && !m_impl->stopping; sent += piece) {
+    const qsizetype first = std::clamp<qsizetype>(reply.chunkFrom, 0, limit);
+    if (first > 0 && !conn.sendAll(bytes.constData(), first))
+        return;
+    for (qsizetype sent = first; sent < limit && !m_impl->stopping; sent += piece) {
         if (sent > 0 && reply.chunkDelayMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(reply.chunkDelayMs));
         if (!conn.sendAll(bytes.constData() + sent, std::min(piece, limit - sent)))

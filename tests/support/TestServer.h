@@ -32,6 +32,12 @@
 //         r.stallAfter = 100; // headers and a little body, then silence until the client leaves
 //         return r;
 //     });
+//     server.on("/drip", [](const RecordedRequest&) {
+//         Reply r = Reply::text(200, QByteArray(5000, 'x'));
+//         r.chunkSize = 1; // one byte every 50 ms: never silent, never done
+//         r.chunkDelayMs = 50;
+//         return r;
+//     });
 //     ... run the client against server.url("/page.html") ...
 //     EXPECT_EQ(server.count("HEAD", "/page.html"), 1);
 //     EXPECT_TRUE(server.requests().front().raw.startsWith("HEAD /page.html HTTP/1.0\r\n"));
@@ -70,7 +76,8 @@ struct Reply {
 
     // Pacing and faults, counted on the whole answer (head and body).
     qsizetype chunkSize = 0; // send in pieces of this size ...
-    int chunkDelayMs = 0; // ... with this pause between them
+    int chunkDelayMs = 0; // ... with this pause between them ...
+    qsizetype chunkFrom = 0; // ... after this many bytes sent at once (a drip after the head)
     qsizetype closeAfter = -1; // close the connection after this many bytes
     qsizetype stallAfter = -1; // after this many bytes, send nothing more until the client leaves
 
