@@ -1,6 +1,6 @@
 #include "engine/EngineTexts.h"
 
-#include "config/Numbers.h"
+#include "config/FrenchText.h"
 
 #include <QCoreApplication>
 
@@ -42,11 +42,7 @@ QString total(double bytes)
 
 QString rate(double koPerSecond)
 {
-    QString text = QString::number(koPerSecond, 'f', 2);
-    const QChar sep = decimalSeparator();
-    if (sep != u'.')
-        text.replace(u'.', sep);
-    return text + tr(" Ko/s");
+    return frenchNumber(koPerSecond, 2) + tr(" Ko/s");
 }
 
 QString loadingNewUrls()
