@@ -29,10 +29,13 @@ QString applicationHint(int running)
     return QString::number(running) + tr(" téléchargements en cours");
 }
 
-QString counters(int verified, int created, int modified)
+QString counters(int verified, int created, int modified, int errors)
 {
-    return tr("Vérifiés ") + QString::number(verified) + tr(" - Nouveaux ") + QString::number(created)
+    QString text = tr("Vérifiés ") + QString::number(verified) + tr(" - Nouveaux ") + QString::number(created)
         + tr(" - Modifiés ") + QString::number(modified);
+    if (errors > 0)
+        text += tr(" - Erreurs ") + QString::number(errors);
+    return text;
 }
 
 QString total(double bytes)

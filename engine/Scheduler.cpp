@@ -114,7 +114,7 @@ void Scheduler::StartCycle()
         return;
     m_view->cycleStarting();
     BytesThisCycle = 0;
-    NbNew = NbModified = NbVerified = 0;
+    NbNew = NbModified = NbVerified = NbErrors = 0;
     m_answers.clear();
     CheckRequested = true;
     FirstPass = true;
@@ -384,6 +384,8 @@ void Scheduler::ThreadTerminated(TThreadDownLoad* thread)
 
 void Scheduler::downloadFinished(TThreadDownLoad* /*thread*/, const DownloadReport& report)
 {
+    if (report.outcome == DownloadReport::Outcome::Error)
+        ++NbErrors;
     m_view->downloadEnded(report);
 }
 
