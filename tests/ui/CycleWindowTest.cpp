@@ -217,14 +217,14 @@ TEST_F(CycleWindowTest, AnUnreachableServerShowsItsFailureWhenTheDownloadEnds)
     start();
     ElementTreeModel& model = window->treeModel();
     // The tree has drawn it once as never downloaded.
-    EXPECT_EQ(model.data(model.indexOf(node("parti")), ElementTreeModel::ImageIndexRole), 5);
+    EXPECT_EQ(model.data(model.indexOf(node("parti")), ElementTreeModel::ImageIndexRole).toInt(), 5);
 
     action("MenuConnecter")->trigger();
     ASSERT_TRUE(cycleOver());
     const QModelIndex failed = model.indexOf(node("parti"));
     EXPECT_LT(node("parti")->element()->StatusNumber, 0);
-    EXPECT_EQ(model.data(failed, ElementTreeModel::ImageIndexRole), 7);
-    EXPECT_EQ(model.data(failed, ElementTreeModel::StateMarkRole), markError);
+    EXPECT_EQ(model.data(failed, ElementTreeModel::ImageIndexRole).toInt(), 7);
+    EXPECT_EQ(model.data(failed, ElementTreeModel::StateMarkRole).toInt(), markError);
     EXPECT_EQ(comm(StatusBarComm::Counters), "Vérifiés 3 - Nouveaux 2 - Modifiés 0 - Erreurs 1");
 }
 
