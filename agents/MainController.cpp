@@ -168,10 +168,10 @@ void MainController::prepareConnection()
         return;
     }
     Opt().ConnectByModem = false;
-    m_prompt->inform(
-        tr("Glanix n'a pas trouvé NetworkManager sur cette machine :\rvous avez probablement une "
-           "connexion permanente à Internet.\rGlanix se configure donc en \"Connexion par réseau\" et non \"par "
-           "modem\".\rCela signifie qu'il n'essaiera pas d'établir la connexion (numérotation)"));
+    m_prompt->inform(tr(
+        "Glanix n'a pas trouvé NetworkManager sur cette machine :\rvous avez probablement une "
+        "connexion permanente à Internet.\rGlanix se configure donc en \"Connexion par réseau\" et non \"par "
+        "modem\".\rCela signifie qu'il n'essaiera pas d'établir la connexion (numérotation)"));
 }
 
 TElement* MainController::findByTreePath(const QString& path)

@@ -71,7 +71,8 @@ bool handToRunningInstance(const QString& home, const QString& request, int time
             socket.write(request.toUtf8() + '\n');
             if (!socket.waitForBytesWritten(1000))
                 return false;
-            while (!socket.canReadLine() && socket.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime()))))
+            while (!socket.canReadLine()
+                   && socket.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime()))))
                 ;
             return socket.readLine().trimmed() == "ok";
         }

@@ -465,9 +465,9 @@ void TFormOptionsGenerales::showCounter(double bytes)
 {
     m_total->setText(frenchNumber(bytesToMo(bytes), 2));
     const TDateTime since = m_settings.Opt().DateStartedFromZero;
-    m_counterStart->setText(since > 0 && !m_counterReset
-                                ? tr("Compteur démarré le ") + frenchDate(since, QStringLiteral("d MMM yyyy 'à' HH:mm"))
-                                : QString());
+    m_counterStart->setText(since > 0 && !m_counterReset ? tr("Compteur démarré le ")
+                                    + frenchDate(since, QStringLiteral("d MMM yyyy 'à' HH:mm"))
+                                                         : QString());
 }
 
 } // namespace glanix

@@ -45,8 +45,10 @@ const std::vector<CommandInfo>& commands()
         {"update", "update [AGENT ...]   télécharge ce qui est à vérifier (par défaut : les agents ouverts)",
          runUpdate, true},
         // Opening an agent may mend its file and its elements' files.
-        {"tree", "tree AGENT        l'arborescence complète d'un agent (AGENT.gnx ou chemin)", treeCommand, true},
-        {"new-agent", "new-agent NOM [--dir DOSSIER]   crée un agent (un dossier d'adresses)", runNewAgent, true},
+        {"tree", "tree AGENT        l'arborescence complète d'un agent (AGENT.gnx ou chemin)", treeCommand,
+         true},
+        {"new-agent", "new-agent NOM [--dir DOSSIER]   crée un agent (un dossier d'adresses)", runNewAgent,
+         true},
         {"add",
          "add AGENT URL [--name NOM] [--folder CHEMIN] [--depth N] [--images 0|1] [--same-server] "
          "[--frequency CODE]   ajoute une adresse",

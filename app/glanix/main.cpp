@@ -50,7 +50,9 @@ int main(int argc, char** argv)
     glanix::TerminationSignals termination;
     QObject::connect(&termination, &glanix::TerminationSignals::terminationRequested, &window,
                      [&window](int) { window.terminate(); });
-    QObject::connect(&instances, &glanix::HomeInstanceServer::requested, &window, &glanix::TForm1::bringForward);
+    // Queued: an agent that cannot be opened shows a message, which is no business of the socket.
+    QObject::connect(&instances, &glanix::HomeInstanceServer::requested, &window,
+                     &glanix::TForm1::bringForward, Qt::QueuedConnection);
     window.show();
     return app.exec();
 }

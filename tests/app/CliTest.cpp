@@ -112,8 +112,9 @@ TEST(CliHome, WritersAreRefusedWhileAnotherProgramHoldsTheHome)
     ASSERT_TRUE(held.tryLock());
     const QString busy = QStringLiteral("Glanix est déjà ouvert sur ce dossier (processus %1)\n")
                              .arg(QCoreApplication::applicationPid());
-    for (const QStringList& command : {QStringList {"new-agent", "Autre"}, QStringList {"add", "Veille", "lwn.net/"},
-                                       QStringList {"tree", "Veille"}, QStringList {"update", "Veille"}}) {
+    for (const QStringList& command :
+         {QStringList {"new-agent", "Autre"}, QStringList {"add", "Veille", "lwn.net/"},
+          QStringList {"tree", "Veille"}, QStringList {"update", "Veille"}}) {
         const CliResult refused = runCli(QStringList {"--home", home.path()} + command);
         EXPECT_EQ(refused.code, 2) << command.join(' ').toStdString();
         EXPECT_EQ(refused.err, busy) << command.join(' ').toStdString();
@@ -150,7 +151,8 @@ TEST(CliHome, ALockLeftByAProcessThatDiedIsTakenOver)
     ASSERT_TRUE(gone.waitForStarted(10000));
     const qint64 pid = gone.processId();
     ASSERT_TRUE(gone.waitForFinished(10000));
-    home.write(".glanix.lock", QByteArray::number(pid) + "\nglanix-cli\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    home.write(".glanix.lock",
+               QByteArray::number(pid) + "\nglanix-cli\n" + QSysInfo::machineHostName().toUtf8() + "\n");
     const CliResult made = runCli({"--home", home.path(), "new-agent", "Veille"});
     EXPECT_EQ(made.code, 0) << made.err.toStdString();
     EXPECT_TRUE(home.exists("Veille.gnx"));

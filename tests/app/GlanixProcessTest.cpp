@@ -98,8 +98,9 @@ TEST_F(GlanixProcess, TheOpenWindowKeepsItsHomeToItself)
     cli.start(QStringLiteral(GLANIX_CLI), {"--home", home.path(), "add", "Veille", "lwn.net/"});
     ASSERT_TRUE(cli.waitForFinished(30000));
     EXPECT_EQ(cli.exitCode(), 2);
-    EXPECT_EQ(QString::fromUtf8(cli.readAllStandardError()),
-              QStringLiteral("Glanix est déjà ouvert sur ce dossier (processus %1)\n").arg(process.processId()));
+    EXPECT_EQ(
+        QString::fromUtf8(cli.readAllStandardError()),
+        QStringLiteral("Glanix est déjà ouvert sur ce dossier (processus %1)\n").arg(process.processId()));
     EXPECT_TRUE(QDir(home.file("Veille/Favs")).entryList({"*.url"}, QDir::Files).isEmpty());
 
     // A second window on the same home hands its agent file to the first and ends.

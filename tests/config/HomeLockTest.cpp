@@ -1,4 +1,5 @@
 #include "config/HomeLock.h"
+
 #include "tests/support/TempHome.h"
 
 #include <QCoreApplication>
