@@ -168,11 +168,10 @@ void MainController::prepareConnection()
         return;
     }
     Opt().ConnectByModem = false;
-    m_prompt->inform(
-        tr("Vous avez peut-être eu un message indiquant qu'une librairie DLL était "
-           "introuvable\rindiquant que vous aviez probablement une connexion permanente à "
-           "Internet.\rGlanix se configure donc en \"Connexion par réseau\" et non \"par "
-           "modem\".\rCela signifie qu'il n'essaiera pas d'établir la connexion (numérotation)"));
+    m_prompt->inform(tr(
+        "Glanix n'a pas trouvé NetworkManager sur cette machine :\rvous avez probablement une "
+        "connexion permanente à Internet.\rGlanix se configure donc en \"Connexion par réseau\" et non \"par "
+        "modem\".\rCela signifie qu'il n'essaiera pas d'établir la connexion (numérotation)"));
 }
 
 TElement* MainController::findByTreePath(const QString& path)

@@ -121,7 +121,7 @@ void CycleStatus::TimerStatusTimer()
 void CycleStatus::showCounters()
 {
     const Scheduler& s = m_scheduler;
-    setPanel(panelCounters, engine_texts::counters(s.NbVerified, s.NbNew, s.NbModified));
+    setPanel(panelCounters, engine_texts::counters(s.NbVerified, s.NbNew, s.NbModified, s.NbErrors));
     setPanel(panelTotal, engine_texts::total(static_cast<double>(s.BytesThisCycle)));
     if (const double rate = cycleRate(); rate > 0)
         setPanel(panelRate, engine_texts::rate(rate));

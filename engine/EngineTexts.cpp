@@ -1,6 +1,6 @@
 #include "engine/EngineTexts.h"
 
-#include "config/Numbers.h"
+#include "config/FrenchText.h"
 
 #include <QCoreApplication>
 
@@ -29,10 +29,13 @@ QString applicationHint(int running)
     return QString::number(running) + tr(" téléchargements en cours");
 }
 
-QString counters(int verified, int created, int modified)
+QString counters(int verified, int created, int modified, int errors)
 {
-    return tr("Vérifiés ") + QString::number(verified) + tr(" - Nouveaux ") + QString::number(created)
+    QString text = tr("Vérifiés ") + QString::number(verified) + tr(" - Nouveaux ") + QString::number(created)
         + tr(" - Modifiés ") + QString::number(modified);
+    if (errors > 0)
+        text += tr(" - Erreurs ") + QString::number(errors);
+    return text;
 }
 
 QString total(double bytes)
@@ -42,11 +45,7 @@ QString total(double bytes)
 
 QString rate(double koPerSecond)
 {
-    QString text = QString::number(koPerSecond, 'f', 2);
-    const QChar sep = decimalSeparator();
-    if (sep != u'.')
-        text.replace(u'.', sep);
-    return text + tr(" Ko/s");
+    return frenchNumber(koPerSecond, 2) + tr(" Ko/s");
 }
 
 QString loadingNewUrls()

@@ -11,8 +11,8 @@ namespace glanix::engine_texts {
 QString running(int running);
 // The application hint: empty, "1 téléchargement en cours", "3 téléchargements en cours".
 QString applicationHint(int running);
-// Panel 1: "Vérifiés 12 - Nouveaux 3 - Modifiés 1".
-QString counters(int verified, int created, int modified);
+// Panel 1: "Vérifiés 12 - Nouveaux 3 - Modifiés 1", and " - Erreurs 2" once a download failed.
+QString counters(int verified, int created, int modified, int errors = 0);
 // Panel 2: "Total 150Ko".
 QString total(double bytes);
 // Panel 3: "12,50 Ko/s".

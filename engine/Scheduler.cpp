@@ -116,7 +116,7 @@ void Scheduler::StartCycle()
         return;
     m_view->cycleStarting();
     BytesThisCycle = 0;
-    NbNew = NbModified = NbVerified = 0;
+    NbNew = NbModified = NbVerified = NbErrors = 0;
     m_answers.clear();
     CheckRequested = true;
     FirstPass = true;
@@ -408,6 +408,8 @@ void Scheduler::ThreadTerminated(TThreadDownLoad* thread)
 
 void Scheduler::downloadFinished(TThreadDownLoad* /*thread*/, const DownloadReport& report)
 {
+    if (report.outcome == DownloadReport::Outcome::Error)
+        ++NbErrors;
     m_view->downloadEnded(report);
 }
 

@@ -110,6 +110,7 @@ public:
     int NbVerified = 0;
     int NbNew = 0;
     int NbModified = 0;
+    int NbErrors = 0; // downloads that ended with a failure status
     qint64 BytesThisCycle = 0;
     TDateTime CycleStart = 0;
     TDateTime ConnectTime = 0;

@@ -651,11 +651,14 @@ void TThreadDownLoad::CommFinished()
             e.Messages.append(QStringLiteral("CommFinished interrompu"));
     }
     try {
+        // A server that could not be reached failed as surely as one that answered 404.
         if (e.State != stateUnread)
-            e.SetState(e.StatusNumber < 400 ? stateRead : stateError);
+            e.SetState(e.StatusNumber < 0 || e.StatusNumber >= 400 ? stateError : stateRead);
         if (e.Complete && e.StatusNumber == 206)
             e.StatusNumber = 200;
         e.Save();
+        // The icon follows the status even when nothing was stored (never fetched, now failed).
+        e.ImageIndex = -1;
         e.GetImageIndex();
         if (e.Node()) {
             e.Node()->notifyChanged();

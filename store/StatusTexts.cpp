@@ -1,6 +1,6 @@
 #include "store/StatusTexts.h"
 
-#include "config/Numbers.h"
+#include "config/FrenchText.h"
 
 #include <QCoreApplication>
 #include <cmath>
@@ -62,15 +62,6 @@ constexpr StatusEntry kStatuses[] = {
     {505, QT_TRANSLATE_NOOP("Status", "Version HTTP non supportée")},
 };
 
-QString twoDecimals(double value)
-{
-    QString text = QString::number(value, 'f', 2);
-    const QChar sep = decimalSeparator();
-    if (sep != u'.')
-        text.replace(u'.', sep);
-    return text;
-}
-
 } // namespace
 
 QString StatusText(int statusNumber, bool complete)
@@ -96,9 +87,9 @@ QString SizeText(qint64 bytes)
     // Rounded to the nearest hundredth: 1024 bytes is 1,00 Ko, not the 1,50 Ko that adding a
     // half unit before a two-decimal division would show.
     if (bytes < 1048576)
-        return twoDecimals(std::round(bytes * 100.0 / 1024.0) / 100.0)
+        return frenchNumber(std::round(bytes * 100.0 / 1024.0) / 100.0, 2)
             + QCoreApplication::translate("Status", " Ko");
-    return twoDecimals(std::round(bytes * 100.0 / 1048576.0) / 100.0)
+    return frenchNumber(std::round(bytes * 100.0 / 1048576.0) / 100.0, 2)
         + QCoreApplication::translate("Status", " Mo");
 }
 

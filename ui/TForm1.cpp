@@ -452,6 +452,30 @@ void TForm1::terminate()
     close();
 }
 
+void TForm1::bringForward(const QString& request)
+{
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+    if (Settings::isAgentFileArgument(request))
+        openHandedAgent(request);
+}
+
+void TForm1::openHandedAgent(const QString& path)
+{
+    if (m_controller->closing())
+        return;
+    // Not under a dialog, nor before the agents of the last run are open: it waits its turn.
+    if (m_controller->starting() || QApplication::activeModalWidget()) {
+        QTimer::singleShot(500, this, [this, path] { openHandedAgent(path); });
+        return;
+    }
+    m_controller->agents().open(path);
+}
+
 // --- Selection ---------------------------------------------------------------------------------
 
 void TForm1::currentChanged()

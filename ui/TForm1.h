@@ -84,6 +84,10 @@ public:
 
     void setVisible(bool visible) override;
 
+    // A second program started on this home handed over `request` ("show" or an agent file's
+    // path): the window comes forward and opens the agent.
+    void bringForward(const QString& request);
+
 signals:
     // "&Html" changed the page colours and fonts: the views redraw.
     void htmlOptionsChanged();
@@ -113,6 +117,7 @@ private:
     // Commands.
     void newAgent();
     void openAgentDialog();
+    void openHandedAgent(const QString& path);
     void showProperties();
     void showGeneralOptions();
     void showHtmlOptions();

@@ -1,6 +1,7 @@
 #include "ui/TFormOptionsGenerales.h"
 
 #include "config/Confirmations.h"
+#include "config/FrenchText.h"
 #include "config/GeneralOptions.h"
 #include "config/RemoteAccess.h"
 #include "config/Settings.h"
@@ -20,7 +21,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
@@ -463,11 +463,11 @@ void TFormOptionsGenerales::updateBandwidthLabel()
 
 void TFormOptionsGenerales::showCounter(double bytes)
 {
-    m_total->setText(QLocale().toString(bytesToMo(bytes), 'f', 2));
+    m_total->setText(frenchNumber(bytesToMo(bytes), 2));
     const TDateTime since = m_settings.Opt().DateStartedFromZero;
-    m_counterStart->setText(since > 0 && !m_counterReset
-                                ? tr("Compteur démarré le ") + formatDateTimeShort(fromDateTime(since))
-                                : QString());
+    m_counterStart->setText(since > 0 && !m_counterReset ? tr("Compteur démarré le ")
+                                    + frenchDate(since, QStringLiteral("d MMM yyyy 'à' HH:mm"))
+                                                         : QString());
 }
 
 } // namespace glanix

@@ -10,6 +10,7 @@
 #include "app/cli/UpdateCommand.h"
 #include "config/Env.h"
 #include "config/Home.h"
+#include "config/HomeLock.h"
 #include "config/IniFile.h"
 #include "store/ElementStore.h"
 
@@ -43,17 +44,20 @@ const std::vector<CommandInfo>& commands()
          "[--ca FICHIER.pem] [--timeout SECONDES] [--verbose]",
          runGet},
         {"update", "update [AGENT ...]   télécharge ce qui est à vérifier (par défaut : les agents ouverts)",
-         runUpdate},
-        {"tree", "tree AGENT        l'arborescence complète d'un agent (AGENT.gnx ou chemin)", treeCommand},
-        {"unread", "unread [AGENT ...]   les pages non lues (par défaut : les agents ouverts)", runUnread},
+         runUpdate, true},
+        // Opening an agent may mend its file and its elements' files.
+        {"tree", "tree AGENT        l'arborescence complète d'un agent (AGENT.gnx ou chemin)", treeCommand,
+         true},
+        {"unread", "unread [AGENT ...]   les pages non lues (par défaut : les agents ouverts)", runUnread, true},
         {"mark",
          "mark AGENT CHEMIN read|unread|refresh [--deep]   marque un élément comme lu, non lu ou à vérifier",
-         runMark},
-        {"new-agent", "new-agent NOM [--dir DOSSIER]   crée un agent (un dossier d'adresses)", runNewAgent},
+         runMark, true},
+        {"new-agent", "new-agent NOM [--dir DOSSIER]   crée un agent (un dossier d'adresses)", runNewAgent,
+         true},
         {"add",
          "add AGENT URL [--name NOM] [--folder CHEMIN] [--depth N] [--images 0|1] [--same-server] "
          "[--frequency CODE]   ajoute une adresse",
-         runAdd},
+         runAdd, true},
         {"analyse",
          "analyse FICHIER [--url ADRESSE]   titre, base, rafraîchissement, cadres, liens et images d'une "
          "page",
@@ -66,9 +70,26 @@ const std::vector<CommandInfo>& commands()
 
 void printUsage(QTextStream& out)
 {
-    out << "Usage : glanix-cli [--home DOSSIER] COMMANDE [ARGUMENTS]\n\nCommandes :\n";
+    out << "Usage : glanix-cli [--home DOSSIER] [--wait] COMMANDE [ARGUMENTS]\n"
+           "  --wait   attend que Glanix libère le dossier au lieu d'abandonner\n\nCommandes :\n";
     for (const CommandInfo& c : commands())
         out << "  " << c.usage << '\n';
+}
+
+// False, with the holder named on `err`, when another program holds the home and `wait` was
+// not asked for (or the lock file cannot be made).
+bool holdHome(HomeLock& lock, bool wait, QTextStream& err)
+{
+    if (lock.tryLock())
+        return true;
+    if (wait && !lock.failed()) {
+        return lock.lock([&] {
+            err << lock.busyMessage() << " : attente de sa fermeture...\n";
+            err.flush();
+        });
+    }
+    err << lock.busyMessage() << '\n';
+    return false;
 }
 
 } // namespace
@@ -83,6 +104,7 @@ int run(QStringList arguments)
         err << error << '\n';
         return kExitFailure;
     }
+    const bool wait = arguments.removeAll(QStringLiteral("--wait")) > 0;
     if (arguments.isEmpty() || arguments.first() == QLatin1String("--help")
         || arguments.first() == QLatin1String("-h")) {
         printUsage(arguments.isEmpty() ? err : out);
@@ -91,6 +113,9 @@ int run(QStringList arguments)
     const QString name = arguments.takeFirst();
     for (const CommandInfo& c : commands()) {
         if (name == QLatin1String(c.name)) {
+            HomeLock lock(home);
+            if (c.writes && !holdHome(lock, wait, err))
+                return lock.failed() ? kExitFailure : kExitUsage;
             Context ctx {arguments, home, out, err};
             return c.run(ctx);
         }

@@ -5,7 +5,7 @@
 #include <QTextStream>
 #include <functional>
 
-// The headless front door: `glanix-cli [--home DIR] COMMAND ARGS...`. Each command is one
+// The headless front door: `glanix-cli [--home DIR] [--wait] COMMAND ARGS...`. Each command is one
 // function registered in Cli.cpp; it gets its arguments (the command name removed), the
 // resolved home folder and the two output streams, and returns the exit code.
 namespace glanix::cli {
@@ -28,6 +28,8 @@ struct CommandInfo {
     const char* name;
     const char* usage;
     Command run;
+    // Runs holding the home, so that no other Glanix writes its files meanwhile.
+    bool writes = false;
 };
 
 int run(QStringList arguments);

@@ -1,8 +1,10 @@
 #include "agents/DefaultAgents.h"
 #include "agents/MainController.h"
 #include "config/Home.h"
+#include "config/HomeLock.h"
 #include "config/TerminationSignals.h"
 #include "ui/GlanixApplication.h"
+#include "ui/HomeInstance.h"
 #include "ui/TForm1.h"
 
 #include <QDir>
@@ -24,6 +26,17 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    // One Glanix per home: a second one hands its request to the first and ends.
+    glanix::HomeLock lock(home);
+    if (!lock.tryLock()) {
+        if (!lock.failed() && glanix::handToRunningInstance(home, glanix::instanceRequest(args)))
+            return 0;
+        QMessageBox::critical(nullptr, QStringLiteral("Glanix"), lock.busyMessage());
+        return lock.failed() ? 1 : 2;
+    }
+    glanix::HomeInstanceServer instances(home);
+    instances.listen();
+
     glanix::MainServices services;
     services.home = home;
     services.arguments = args;
@@ -37,6 +50,9 @@ int main(int argc, char** argv)
     glanix::TerminationSignals termination;
     QObject::connect(&termination, &glanix::TerminationSignals::terminationRequested, &window,
                      [&window](int) { window.terminate(); });
+    // Queued: an agent that cannot be opened shows a message, which is no business of the socket.
+    QObject::connect(&instances, &glanix::HomeInstanceServer::requested, &window,
+                     &glanix::TForm1::bringForward, Qt::QueuedConnection);
     window.show();
     return app.exec();
 }

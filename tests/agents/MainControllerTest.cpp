@@ -212,8 +212,12 @@ TEST_F(MainControllerTest, StartArgumentConnectionModeAndUpdateNotice)
     remoteAccess.setAvailable(false);
     prompt.setNextAnswer(UserPrompt::Ok);
     run({"start"});
-    EXPECT_TRUE(prompt.texts().value(0).startsWith(
-        "Vous avez peut-être eu un message indiquant qu'une librairie DLL"));
+    // No DLL is ever missing here: the message names what was looked for.
+    EXPECT_EQ(prompt.texts().value(0),
+              "Glanix n'a pas trouvé NetworkManager sur cette machine :\rvous avez probablement une "
+              "connexion permanente à Internet.\rGlanix se configure donc en \"Connexion par réseau\" "
+              "et non \"par modem\".\rCela signifie qu'il n'essaiera pas d'établir la connexion "
+              "(numérotation)");
     EXPECT_FALSE(c->Opt().ConnectByModem);
     EXPECT_TRUE(c->Opt().HangUpWhenFinished);
     EXPECT_EQ(downloads.starts, 1);

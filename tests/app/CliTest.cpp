@@ -1,7 +1,11 @@
+#include "config/HomeLock.h"
 #include "tests/support/AgentBuilder.h"
 #include "tests/support/CliRunner.h"
 #include "tests/support/TempHome.h"
 
+#include <QCoreApplication>
+#include <QProcess>
+#include <QSysInfo>
 #include <gtest/gtest.h>
 
 using namespace glanix::test;
@@ -136,4 +140,61 @@ TEST(Cli, UnreadListsAndMarkChangesTheReadingState)
     EXPECT_EQ(r.code, 2);
     EXPECT_FALSE(r.err.isEmpty());
     EXPECT_EQ(runCli({"--home", home.path(), "mark", "Veille", "Presse", "lu"}).code, 2);
+}
+
+// One writer per home: while another program holds it, commands that write are refused with
+// the holder named (or wait with --wait); commands that only read still run.
+TEST(CliHome, WritersAreRefusedWhileAnotherProgramHoldsTheHome)
+{
+    TempHome home;
+    glanix::test::AgentBuilder::sample(home.path());
+    glanix::HomeLock held(home.path());
+    ASSERT_TRUE(held.tryLock());
+    const QString busy = QStringLiteral("Glanix est déjà ouvert sur ce dossier (processus %1)\n")
+                             .arg(QCoreApplication::applicationPid());
+    for (const QStringList& command :
+         {QStringList {"new-agent", "Autre"}, QStringList {"add", "Veille", "lwn.net/"},
+          QStringList {"tree", "Veille"}, QStringList {"update", "Veille"}}) {
+        const CliResult refused = runCli(QStringList {"--home", home.path()} + command);
+        EXPECT_EQ(refused.code, 2) << command.join(' ').toStdString();
+        EXPECT_EQ(refused.err, busy) << command.join(' ').toStdString();
+        EXPECT_TRUE(refused.out.isEmpty());
+    }
+    EXPECT_FALSE(home.exists("Autre.gnx"));
+    home.write("page.html", "<html><head><title>Page</title></head></html>");
+    EXPECT_EQ(runCli({"--home", home.path(), "analyse", home.file("page.html")}).code, 0);
+
+    // --wait: the command runs once the holder lets go.
+    QProcess waiting;
+    waiting.start(QStringLiteral(GLANIX_CLI), {"--home", home.path(), "--wait", "new-agent", "Autre"});
+    ASSERT_TRUE(waiting.waitForStarted(10000));
+    QByteArray err;
+    for (int i = 0; i < 100 && !err.contains('\n'); ++i) {
+        waiting.waitForReadyRead(200);
+        err += waiting.readAllStandardError();
+    }
+    EXPECT_EQ(QString::fromUtf8(err), busy.chopped(1) + " : attente de sa fermeture...\n");
+    EXPECT_FALSE(waiting.waitForFinished(500));
+    EXPECT_FALSE(home.exists("Autre.gnx"));
+    held.unlock();
+    ASSERT_TRUE(waiting.waitForFinished(30000));
+    EXPECT_EQ(waiting.exitCode(), 0) << waiting.readAllStandardError().toStdString();
+    EXPECT_TRUE(home.exists("Autre.gnx"));
+    EXPECT_FALSE(home.exists(".glanix.lock"));
+}
+
+TEST(CliHome, ALockLeftByAProcessThatDiedIsTakenOver)
+{
+    TempHome home;
+    QProcess gone;
+    gone.start(QStringLiteral("sh"), {"-c", "exit 0"});
+    ASSERT_TRUE(gone.waitForStarted(10000));
+    const qint64 pid = gone.processId();
+    ASSERT_TRUE(gone.waitForFinished(10000));
+    home.write(".glanix.lock",
+               QByteArray::number(pid) + "\nglanix-cli\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    const CliResult made = runCli({"--home", home.path(), "new-agent", "Veille"});
+    EXPECT_EQ(made.code, 0) << made.err.toStdString();
+    EXPECT_TRUE(home.exists("Veille.gnx"));
+    EXPECT_FALSE(home.exists(".glanix.lock"));
 }

@@ -5,6 +5,7 @@
 #include "tests/support/TempHome.h"
 #include "tests/support/TestServer.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -83,6 +84,37 @@ TEST_F(GlanixProcess, CtrlCDuringTheConnectionMessageStillSaves)
     EXPECT_EQ(terminate(SIGINT), 0);
     EXPECT_EQ(ini("OpenedAgents", "Agent1"), "Agent de Base");
     EXPECT_EQ(ini("General", "Starting"), "0");
+}
+
+TEST_F(GlanixProcess, TheOpenWindowKeepsItsHomeToItself)
+{
+    home.write("Glanix.ini", "[General]\nConnectByModem=0\n");
+    start();
+    ASSERT_TRUE(started()) << process.readAllStandardError().toStdString();
+    AgentBuilder veille(home.path(), "Veille");
+
+    // A writing command is refused and told who holds the home.
+    QProcess cli;
+    cli.start(QStringLiteral(GLANIX_CLI), {"--home", home.path(), "add", "Veille", "lwn.net/"});
+    ASSERT_TRUE(cli.waitForFinished(30000));
+    EXPECT_EQ(cli.exitCode(), 2);
+    EXPECT_EQ(
+        QString::fromUtf8(cli.readAllStandardError()),
+        QStringLiteral("Glanix est déjà ouvert sur ce dossier (processus %1)\n").arg(process.processId()));
+    EXPECT_TRUE(QDir(home.file("Veille/Favs")).entryList({"*.url"}, QDir::Files).isEmpty());
+
+    // A second window on the same home hands its agent file to the first and ends.
+    QProcess second;
+    second.setProcessEnvironment(process.processEnvironment());
+    second.start(QStringLiteral(GLANIX_GUI), {"--home", home.path(), home.file("Veille.gnx")});
+    ASSERT_TRUE(second.waitForFinished(30000)) << "the second window stayed";
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+    EXPECT_EQ(process.state(), QProcess::Running);
+
+    EXPECT_EQ(terminate(), 0);
+    EXPECT_EQ(ini("OpenedAgents", "Agent1"), "Agent de Base");
+    EXPECT_EQ(ini("OpenedAgents", "Agent2"), "Veille");
 }
 
 TEST_F(GlanixProcess, StartRunsOneUnattendedCycleThatEndsByItself)

@@ -3,6 +3,7 @@
 #include "store/StatusTexts.h"
 #include "tests/support/QtPrinters.h"
 
+#include <QLocale>
 #include <gtest/gtest.h>
 
 using namespace glanix;
@@ -28,8 +29,13 @@ TEST(StatusTexts, SizesInBytesKiloAndMega)
     EXPECT_EQ(SizeText(1536), "1,50 Ko");
     EXPECT_EQ(SizeText(1048576), "1,00 Mo");
     EXPECT_EQ(SizeText(1572864), "1,50 Mo");
+    // What the files use does not change what the user reads, nor does an English system.
     setDecimalSeparator(u'.');
-    EXPECT_EQ(SizeText(2048), "2.00 Ko");
+    const QLocale before;
+    QLocale::setDefault(QLocale::English);
+    EXPECT_EQ(SizeText(2048), "2,00 Ko");
+    EXPECT_EQ(SizeText(1234567890), "1177,38 Mo");
+    QLocale::setDefault(before);
 }
 
 TEST(ContentTypes, FixedTableThenKnownTypesThenTheMimeDatabase)

@@ -9,6 +9,7 @@
 #include "tests/support/TestServer.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/ActivityAnimation.h"
+#include "ui/ElementTreeModel.h"
 #include "ui/StatusBars.h"
 
 #include <QDirIterator>
@@ -199,6 +200,32 @@ TEST_F(CycleWindowTest, TheStartButtonFetchesWhatIsDueAndTheBarsFollowTheCycle)
     EXPECT_EQ(imageNodes(), 0);
     EXPECT_FALSE(bold("lent"));
     EXPECT_TRUE(prompt.allAnswered());
+}
+
+TEST_F(CycleWindowTest, AnUnreachableServerShowsItsFailureWhenTheDownloadEnds)
+{
+    QString gone;
+    {
+        TestServer closed; // its port is free again once it is gone: nobody answers there
+        gone = closed.url("/parti.html");
+    }
+    AgentBuilder agent(home.path(), "Veille");
+    agent.address({}, StoredDoc {.name = "a", .url = server.url("/a.html"), .complete = false});
+    agent.address({}, StoredDoc {.name = "parti", .url = gone, .complete = false});
+    home.write("Glanix.ini",
+               "[OpenedAgents]\nAgent1=Veille\n[General]\nConnectByModem=0\nKeepReady=0\nSeeImages=0\n");
+    start();
+    ElementTreeModel& model = window->treeModel();
+    // The tree has drawn it once as never downloaded.
+    EXPECT_EQ(model.data(model.indexOf(node("parti")), ElementTreeModel::ImageIndexRole).toInt(), 5);
+
+    action("MenuConnecter")->trigger();
+    ASSERT_TRUE(cycleOver());
+    const QModelIndex failed = model.indexOf(node("parti"));
+    EXPECT_LT(node("parti")->element()->StatusNumber, 0);
+    EXPECT_EQ(model.data(failed, ElementTreeModel::ImageIndexRole).toInt(), 7);
+    EXPECT_EQ(model.data(failed, ElementTreeModel::StateMarkRole).toInt(), markError);
+    EXPECT_EQ(comm(StatusBarComm::Counters), "Vérifiés 3 - Nouveaux 2 - Modifiés 0 - Erreurs 1");
 }
 
 TEST_F(CycleWindowTest, StartUpArmsTheTimeOutWatchAndTheNextWalkStartsAtThePressedNode)

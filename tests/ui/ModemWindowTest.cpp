@@ -103,7 +103,7 @@ TEST_F(ModemWindowTest, WithoutNetworkManagerTheWindowFallsBackToTheLocalNetwork
     prompt.setNextAnswer(UserPrompt::Ok);
     start();
     ASSERT_EQ(prompt.texts().size(), 1);
-    EXPECT_TRUE(prompt.texts().first().startsWith("Vous avez peut-être eu un message"));
+    EXPECT_TRUE(prompt.texts().first().startsWith("Glanix n'a pas trouvé NetworkManager"));
     EXPECT_FALSE(window->controller().Opt().ConnectByModem);
     EXPECT_EQ(window->engine()->dialUp(), nullptr);
     connect();

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -241,6 +242,20 @@ TEST_F(OptionsGeneralesTest, CounterIsResetOnlyWhenAskedOrTrulyZero)
     EXPECT_EQ(settings.Opt().TotalDownLoadedSinceBeginning, 0);
     EXPECT_EQ(settings.Opt().DateStartedFromZero, home.env().now());
     EXPECT_EQ(ini(u"TotalDownLoadedSinceBeginning"), "0");
+}
+
+TEST_F(OptionsGeneralesTest, CounterInFrenchOnAnEnglishSystem)
+{
+    const QLocale before;
+    QLocale::setDefault(QLocale::English);
+    settings.loadSettings({QRect(0, 0, 800, 600), {}, {}});
+    settings.Opt().TotalDownLoadedSinceBeginning = 3.5 * 1024 * 1024;
+    settings.Opt().DateStartedFromZero = 45000.75; // 15 March 2023, 18:00
+    open();
+    EXPECT_EQ(child<QLineEdit>("total")->text(), "3,50");
+    EXPECT_EQ(child<QLabel>("counterStart")->text(), "Compteur démarré le 15 mars 2023 à 18:00");
+    cancel();
+    QLocale::setDefault(before);
 }
 
 TEST_F(OptionsGeneralesTest, AskAllConfirmationsAgainThenHelp)
