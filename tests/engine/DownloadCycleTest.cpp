@@ -420,7 +420,7 @@ TEST_F(DownloadCycle, FullDiskLeavesTheStoredCopyAndTheElementAsTheyWere)
     EXPECT_EQ(e->LastModified, date);
     EXPECT_EQ(e->Size, size);
     EXPECT_EQ(e->GetName(), name);
-    EXPECT_EQ(e->State, stateRead);
+    EXPECT_EQ(e->State, stateError); // not unread: nothing new is stored
     EXPECT_EQ(e->StatusNumber, kStatusNotStored);
     EXPECT_TRUE(e->StatusText().startsWith(StatusText(kStatusNotStored)));
     const auto report = std::find_if(view.reports.begin(), view.reports.end(),
