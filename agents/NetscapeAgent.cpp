@@ -31,7 +31,7 @@ void refreshNetscapeAgent(TElement& agent, const QString& bookMarkFileName)
         bookmark->SetName(QStringLiteral("BookMark"));
         bookmark->SetFileName(QStringLiteral("BookMark.htm"));
         bookmark->ContentType = QStringLiteral("text/html");
-        node->addChild(bookmark->GetName(), bookmark);
+        node->addSorted(bookmark->GetName(), bookmark);
         bookmark->Save();
     }
     TElement* bookmark = node->firstChild()->element();

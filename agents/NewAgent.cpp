@@ -197,7 +197,7 @@ TElement* addAddress(TElement& parent, const NewAddress& wanted)
     e->Kind = parent.isAddressOrPage() ? kindPage : kindAddress;
     e->SetParent(&parent);
     e->SetName(name);
-    TreeNode* node = parentNode->addChild(e->GetName(), e);
+    TreeNode* node = parentNode->addSorted(e->GetName(), e);
     const QString url = addScheme(wanted.url.trimmed());
     e->SetURL(url);
     e->SetFrequency(wanted.frequency.value_or(parent.GetFrequency()));

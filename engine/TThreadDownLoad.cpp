@@ -818,7 +818,7 @@ void TThreadDownLoad::createRefreshChild(TElement& e, const QString& refresh)
     child->SetName(UniqueSiblingName(QStringLiteral("Http-Equiv "), nullptr, e.Node()));
     child->SetURL(resolved);
     child->MakeFolder(QFileInfo(child->GetIniFileName()).path());
-    e.Node()->addChild(child->GetName(), child);
+    e.Node()->addSorted(child->GetName(), child);
     child->Save();
 }
 

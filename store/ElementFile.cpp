@@ -442,8 +442,7 @@ void TElement::LoadChildren(int levels)
             }
         }
         std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-            const int c = a.name.compare(b.name, Qt::CaseInsensitive);
-            return c != 0 ? c < 0 : a.name < b.name;
+            return a.folder != b.folder ? a.folder : a.name < b.name;
         });
         for (const Entry& entry : entries) {
             auto* child = new TElement(*m_store);
@@ -452,7 +451,7 @@ void TElement::LoadChildren(int levels)
                                        : (Kind == kindAgent || Kind == kindFolder ? kindAddress : kindPage);
             child->SetParent(this);
             child->SetName(entry.folder ? entry.name : entry.name.chopped(4));
-            TreeNode* node = m_node->addChild(child->GetName(), child);
+            TreeNode* node = m_node->addSorted(child->GetName(), child);
             child->Load();
             child->updateStateMark();
             m_store->host().refreshNode(node);

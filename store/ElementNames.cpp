@@ -152,8 +152,10 @@ void TElement::renameTo(const QString& name)
     default:
         break;
     }
-    if (m_node)
+    if (m_node) {
         m_node->setText(m_name);
+        m_node->keepSorted();
+    }
     RecomputeDirs();
 }
 

@@ -75,7 +75,7 @@ TElement* newPageChild(TElement& page, const QString& fileName, const QString& a
     child->SetURL(address);
     child->SetDownLoadLinksStart(page.GetDownLoadLinksStart());
     child->MakeFolder(folderOf(child->GetIniFileName()));
-    page.Node()->addChild(child->GetName(), child);
+    page.Node()->addSorted(child->GetName(), child);
     return child;
 }
 

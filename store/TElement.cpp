@@ -616,7 +616,7 @@ void TElement::BuildImageNodes()
     }
     for (TElement* image : m_ext->ImgList) {
         if (!image->m_node) {
-            group->addChild(image->m_name, image, false);
+            group->addSorted(image->m_name, image, false);
             image->updateStateMark();
         }
     }

@@ -2,6 +2,8 @@
 
 #include "store/TElement.h"
 
+#include <algorithm>
+
 namespace glanix {
 
 TreeNode::TreeNode(ElementTree* tree, TreeNode* parent, QString text, TElement* element, bool owns)
@@ -137,6 +139,50 @@ void TreeNode::renumberFrom(int row)
 TreeNode* TreeNode::addChild(const QString& text, TElement* element, bool ownsElement)
 {
     return insertChild(childCount(), text, element, ownsElement);
+}
+
+namespace {
+
+// 0 the image group, 1 a folder, 2 anything else.
+int sortGroup(const TElement* e)
+{
+    if (!e)
+        return 2;
+    return e->Kind == kindImageGroup ? 0 : e->Kind == kindFolder ? 1 : 2;
+}
+
+bool sortsBefore(int groupA, const QString& a, int groupB, const QString& b)
+{
+    if (groupA != groupB)
+        return groupA < groupB;
+    return a < b; // UTF-16 code units: case-sensitive, accents after ASCII
+}
+
+} // namespace
+
+TreeNode* TreeNode::addSorted(const QString& text, TElement* element, bool ownsElement)
+{
+    // The children are kept in that order; a folder read from disk comes in it and appends.
+    const int group = sortGroup(element);
+    const auto at = std::upper_bound(m_children.begin(), m_children.end(), 0, [&](int, const auto& node) {
+        return sortsBefore(group, text, sortGroup(node->m_element), node->m_text);
+    });
+    return insertChild(static_cast<int>(at - m_children.begin()), text, element, ownsElement);
+}
+
+void TreeNode::keepSorted()
+{
+    TreeNode* parent = m_parent;
+    if (!parent || !parent->m_parent)
+        return; // agents keep the order they were opened in
+    const int group = sortGroup(m_element);
+    int row = 0;
+    for (const auto& node : parent->m_children) {
+        if (node.get() != this && sortsBefore(sortGroup(node->m_element), node->m_text, group, m_text))
+            ++row;
+    }
+    // moveTo counts the destination as before the move.
+    moveTo(parent, row >= m_row ? row + 1 : row);
 }
 
 TreeNode* TreeNode::insertChild(int row, const QString& text, TElement* element, bool ownsElement)

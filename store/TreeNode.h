@@ -91,6 +91,11 @@ public:
     // freed with its node; an image's node does not own its image.
     TreeNode* addChild(const QString& text, TElement* element, bool ownsElement = true);
     TreeNode* insertChild(int row, const QString& text, TElement* element, bool ownsElement = true);
+    // Adds it where the tree's order puts it: a page's image group first, then folders, then
+    // the rest, each by text compared on character codes (case-sensitive).
+    TreeNode* addSorted(const QString& text, TElement* element, bool ownsElement = true);
+    // Moves the node to its place in that order after its text changed (a rename).
+    void keepSorted();
 
     // Removes the node with its subtree, freeing the elements the nodes own. `this` is gone
     // afterwards.

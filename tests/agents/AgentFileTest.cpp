@@ -46,8 +46,8 @@ TEST_F(AgentFileTest, OpeningBuildsTheAgentAndReadsTwoLevels)
     EXPECT_EQ(store.tree().topLevel(0), agent->Node());
     EXPECT_EQ(store.openAgents(), QStringList({b.agentFile()}));
     EXPECT_EQ(agent->GetLoadedDepth(), 2);
-    // Presse (level 1) has its children; Le Journal (level 2) not yet.
-    TreeNode* presse = agent->Node()->child(2);
+    // Presse (level 1, after the folder Outils) has its children; Régions (level 2) not yet.
+    TreeNode* presse = agent->Node()->child(1);
     ASSERT_EQ(presse->text(), "Presse");
     EXPECT_EQ(presse->childCount(), 2);
     EXPECT_EQ(presse->child(0)->element()->GetLoadedDepth(), -1);
@@ -61,14 +61,16 @@ TEST_F(AgentFileTest, TheWholeTreeAsLines)
     const QStringList lines = listAgentTree(openAgent(store, b.agentFile()));
     ASSERT_EQ(lines.size(), 12);
     EXPECT_EQ(lines[0], QString::fromUtf8("0\t1\tVeille\t0\t0\tNon téléchargé\t"));
-    EXPECT_EQ(lines[1], QString::fromUtf8("1\t3\tCafé du coin\t0\t0\tNon téléchargé\thttp://cafe.example/"));
-    EXPECT_EQ(lines[5], "2\t3\tLe Journal\t1\t200\t200 : OK\thttp://journal.example/index.htm");
-    EXPECT_EQ(lines[6], QString::fromUtf8("3\t6\tImages\t0\t0\tNon téléchargé\t"));
-    EXPECT_EQ(lines[7], "4\t5\tlogo.gif\t0\t200\t200 : OK\thttp://journal.example/logo.gif");
-    EXPECT_EQ(lines[9], "3\t4\tSuite\t2\t200\t200 : OK\thttp://journal.example/suite.htm");
+    // Folders first, then the rest, on character codes.
+    EXPECT_EQ(lines[1], QString::fromUtf8("1\t2\tOutils\t0\t0\tNon téléchargé\t"));
     EXPECT_EQ(
-        lines[11],
+        lines[5],
         QString::fromUtf8("3\t3\tMétéo locale\t3\t404\t404 : Non trouvé\thttps://meteo.example/region/"));
+    EXPECT_EQ(lines[6], "2\t3\tLe Journal\t1\t200\t200 : OK\thttp://journal.example/index.htm");
+    EXPECT_EQ(lines[7], QString::fromUtf8("3\t6\tImages\t0\t0\tNon téléchargé\t"));
+    EXPECT_EQ(lines[9], "4\t5\tlogo.gif\t0\t200\t200 : OK\thttp://journal.example/logo.gif");
+    EXPECT_EQ(lines[10], "3\t4\tSuite\t2\t200\t200 : OK\thttp://journal.example/suite.htm");
+    EXPECT_EQ(lines[11], QString::fromUtf8("1\t3\tCafé du coin\t0\t0\tNon téléchargé\thttp://cafe.example/"));
 }
 
 TEST_F(AgentFileTest, PercentPlaceholdersInNamesAndAddressesArePrintedAsTheyStand)

@@ -29,7 +29,7 @@ TEST(Cli, TreeListsAWholeAgent)
     EXPECT_EQ(byName.code, 0) << byName.err.toStdString();
     const QStringList lines = byName.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 12);
-    EXPECT_EQ(lines[3], "2\t3\tDictionnaire\t0\t0\tNon téléchargé\thttp://dico.example/");
+    EXPECT_EQ(lines[2], "2\t3\tDictionnaire\t0\t0\tNon téléchargé\thttp://dico.example/");
     const CliResult byPath = runCli({"--home", home.path(), "tree", home.file("Veille.gnx")});
     EXPECT_EQ(byPath.out, byName.out);
 

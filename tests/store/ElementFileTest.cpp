@@ -276,7 +276,7 @@ TEST_F(ElementFileTest, ChildrenAreReadFromDiskLevelByLevel)
 
     EXPECT_EQ(agent->GetLoadedDepth(), -1);
     agent->LoadChildren(2);
-    EXPECT_EQ(childNames(agent), QStringList({".Net news", "Docs", "Page"}));
+    EXPECT_EQ(childNames(agent), QStringList({"Docs", ".Net news", "Page"}));
     TElement* docs = childNamed(agent, "Docs");
     TElement* pageElement = childNamed(agent, "Page");
     EXPECT_EQ(docs->Kind, kindFolder);

@@ -456,3 +456,38 @@ TEST_F(ElementModelTest, ServerInformationFromTheMessages)
 }
 
 } // namespace
+
+TEST_F(ElementModelTest, SiblingsKeepTheTreeOrderWhateverTheWayTheyCome)
+{
+    // Folders first, then the rest, each on character codes: as added one by one during a
+    // cycle, as read back from disk, and after a rename.
+    TElement* page = add(agent, kindAddress, "a", "http://a/");
+    add(agent, kindFolder, "b");
+    add(agent, kindFolder, "A");
+    add(agent, kindAddress, "Zèbre", "http://z/");
+    add(agent, kindAddress, "Zebre", "http://z2/");
+    const auto texts = [](TElement* parent) {
+        QStringList out;
+        for (TreeNode* n = parent->Node()->firstChild(); n; n = n->nextSibling())
+            out << n->text();
+        return out;
+    };
+    EXPECT_EQ(texts(agent), QStringList({"A", "b", "Zebre", "Zèbre", "a"}));
+    page->SetName("0 premier");
+    EXPECT_EQ(texts(agent), QStringList({"A", "b", "0 premier", "Zebre", "Zèbre"}));
+
+    add(page, kindPage, "suite", "http://a/s");
+    add(page, kindImage, "logo.gif", "http://a/l.gif");
+    page->BuildImageNodes();
+    add(page, kindPage, "Avant", "http://a/v");
+    EXPECT_EQ(texts(page), QStringList({"Images", "Avant", "suite"}));
+
+    for (TreeNode* n = agent->Node()->firstChild(); n; n = n->nextSibling())
+        n->element()->Save();
+    home.mkdir("Veille/Favs/A");
+    home.mkdir("Veille/Favs/b");
+    store.tree().clear();
+    SetUp(); // the agent anew, its children read from disk
+    agent->LoadChildren(1);
+    EXPECT_EQ(texts(agent), QStringList({"A", "b", "0 premier", "Zebre", "Zèbre"}));
+}

@@ -63,7 +63,7 @@ struct StoreFixture : ::testing::Test {
             parent->addImage(std::unique_ptr<TElement>(e));
             return e;
         }
-        parent->Node()->addChild(e->GetName(), e);
+        parent->Node()->addSorted(e->GetName(), e);
         return e;
     }
 

@@ -91,10 +91,10 @@ TEST_F(ElementTreeModelTest, TheModelFollowsEveryChangeOfTheStore)
     attachTester();
     TElement* agent = open();
     agent->LoadChildren(1000);
-    TreeNode* outils = agent->Node()->child(1);
-    TreeNode* presse = agent->Node()->child(2);
+    TreeNode* outils = agent->Node()->child(0);
+    TreeNode* presse = agent->Node()->child(1);
     ASSERT_EQ(presse->text(), "Presse");
-    TElement* journal = presse->child(0)->element();
+    TElement* journal = presse->child(1)->element();
     ASSERT_EQ(journal->GetName(), "Le Journal");
 
     journal->SetState(stateRead);

@@ -154,7 +154,7 @@ TEST_F(MainWindowTest, ImagesInTheTreeFollowTheirMenuEntry)
     TreeNode* images = journal->Node()->firstChild();
     ASSERT_EQ(images->text(), "Images");
     ASSERT_EQ(images->childCount(), 2);
-    window->treeView()->setCurrentIndex(window->treeModel().indexOf(images->firstChild()));
+    window->treeView()->setCurrentIndex(window->treeModel().indexOf(images->child(1)));
     ASSERT_EQ(currentText(), "logo.gif");
 
     type(Qt::Key_I, Qt::ControlModifier);
@@ -167,7 +167,8 @@ TEST_F(MainWindowTest, ImagesInTheTreeFollowTheirMenuEntry)
     EXPECT_EQ(journal->Node()->firstChild()->childCount(), 2);
 
     // The information panel tells what the server said about the current element.
-    journal->GetMessages() << "<-  HTTP/1.0 200 OK" << "<-  Server: exemple/1.0";
+    journal->GetMessages() << "<-  HTTP/1.0 200 OK"
+                           << "<-  Server: exemple/1.0";
     ASSERT_EQ(c.currentElement(), journal);
     action("MenuInformationsServeur")->trigger();
     EXPECT_TRUE(window->infoPanel()->isVisible());
