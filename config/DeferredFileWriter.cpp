@@ -239,6 +239,13 @@ void DeferredFileWriter::batchWritten(const QStringList& batch, const std::vecto
 {
     for (const Failure& f : errors)
         m_errors << f.error;
+    if (!m_failures.empty()) {
+        // A file written since its last failure no longer fails.
+        std::erase_if(m_failures, [&](const Failure& old) {
+            return batch.contains(old.path)
+                && std::none_of(errors.begin(), errors.end(), [&](const Failure& f) { return f.path == old.path; });
+        });
+    }
     m_failures.insert(m_failures.end(), errors.begin(), errors.end());
     for (qsizetype i = 0; i < batch.size(); ++i) {
         ++m_written;
