@@ -74,6 +74,32 @@ TElement* MainController::currentElement() const
     return node ? node->element() : nullptr;
 }
 
+bool MainController::goToNextUnread(bool neverRead, const WalkControl& control)
+{
+    if (m_walking || store().tree().topLevelCount() == 0)
+        return false;
+    m_walking = true;
+    TreeNode* found = findNextUnread(store().tree(), selectedNode(), neverRead, control);
+    m_walking = false;
+    if (found && m_port)
+        m_port->selectNode(found);
+    return found != nullptr;
+}
+
+AddressFind MainController::findFromAddressBox(const QString& typed, QStringList& entries,
+                                               const WalkControl& control)
+{
+    if (m_walking)
+        return {};
+    m_walking = true;
+    const AddressFind found
+        = glanix::findFromAddressBox(store().tree(), selectedNode(), typed, entries, control);
+    m_walking = false;
+    if (found.pass == AddressFind::Pass::Exact && m_port)
+        m_port->selectNode(found.node);
+    return found;
+}
+
 void MainController::created(MainWindowPort& port)
 {
     m_port = &port;

@@ -2,6 +2,7 @@
 
 #include "agents/AgentCommands.h"
 #include "agents/Navigation.h"
+#include "agents/TreeWalks.h"
 #include "config/Settings.h"
 #include "store/ElementStore.h"
 
@@ -82,6 +83,13 @@ public:
     // The element of the selected node (`ElementCourant`).
     TElement* currentElement() const;
 
+    // "Prochaine page non lue" (`neverRead`: "Prochaine adresse jamais lue"): the next unread
+    // address or page after the selection is selected; false when there is none. One walk at a
+    // time: a second request while one runs is ignored.
+    bool goToNextUnread(bool neverRead, const WalkControl& control);
+    // Enter in the address box: an exact match is selected; `entries` is the box's history.
+    AddressFind findFromAddressBox(const QString& typed, QStringList& entries, const WalkControl& control);
+
     bool starting() const { return !m_started; }
 
     bool startupRunning() const { return m_startupRunning; }
@@ -133,6 +141,7 @@ private:
     ViewWindows* m_views;
     std::unique_ptr<AgentCommands> m_agents;
     MainWindowPort* m_port = nullptr;
+    bool m_walking = false; // a long walk of the tree runs (it lets events run)
     QString m_firstArgument;
     QString m_applicationsDir;
     QStringList m_launchCommand;

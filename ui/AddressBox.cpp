@@ -2,6 +2,7 @@
 
 #include <QCompleter>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 
@@ -20,6 +21,22 @@ AddressBox::AddressBox(QWidget* parent)
     completer()->setFilterMode(Qt::MatchContains);
     completer()->setCaseSensitivity(Qt::CaseInsensitive);
     completer()->setMaxVisibleItems(25);
+    // The line edit passes Enter on to the box, which hands it back: taken here, it is one
+    // request.
+    lineEdit()->installEventFilter(this);
+}
+
+bool AddressBox::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            emit findRequested();
+            return true;
+        }
+    }
+    return QComboBox::eventFilter(watched, event);
 }
 
 QStringList AddressBox::entries() const

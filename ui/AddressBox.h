@@ -18,8 +18,13 @@ public:
     // Adds the text at the top unless it is there already.
     void remember(const QString& text);
 
+signals:
+    // Enter in the box: find what it holds.
+    void findRequested();
+
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 } // namespace glanix

@@ -32,6 +32,7 @@
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -275,10 +276,47 @@ void TForm1::connectActions()
     connect(a.annuaire, &QAction::triggered, this, [&d] { d.chooseConnection(); });
     connect(a.interrompre, &QAction::triggered, this, [&c, &d] { d.interruptElement(c.currentElement()); });
 
+    const auto nextUnread = [this](bool neverRead) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        m_controller->goToNextUnread(neverRead, walkControl());
+        QGuiApplication::restoreOverrideCursor();
+    };
+    connect(a.prochainePageNonLue, &QAction::triggered, this, [nextUnread] { nextUnread(false); });
+    connect(a.prochaineAdresseNonLue, &QAction::triggered, this, [nextUnread] { nextUnread(false); });
+    connect(a.prochaineAdresseJamaisLue, &QAction::triggered, this, [nextUnread] { nextUnread(true); });
+    connect(m_toolBars.addressBox, &AddressBox::findRequested, this, &TForm1::findFromAddressBox);
+
     connect(a.mosaiqueHorizontale, &QAction::triggered, this, [this] { tileViews(Qt::Vertical); });
     connect(a.mosaiqueVerticale, &QAction::triggered, this, [this] { tileViews(Qt::Horizontal); });
     connect(a.cascade, &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
     connect(a.fermerToutesLesFenetres, &QAction::triggered, m_mdi, &QMdiArea::closeAllSubWindows);
+}
+
+WalkControl TForm1::walkControl()
+{
+    // The window repaints and the downloads go on while a walk runs; what the user types waits
+    // for its end, so that no second command starts inside it.
+    return {.stopped = {},
+            .letEventsRun = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }};
+}
+
+void TForm1::findFromAddressBox()
+{
+    AddressBox* box = m_toolBars.addressBox;
+    const QString typed = box->currentText();
+    if (typed.isEmpty() || !m_controller->currentElement())
+        return;
+    QStringList entries = box->entries();
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const AddressFind found = m_controller->findFromAddressBox(typed, entries, walkControl());
+    QGuiApplication::restoreOverrideCursor();
+    if (entries != box->entries())
+        box->setEntries(entries);
+    if (found.pass == AddressFind::Pass::Prefix || found.pass == AddressFind::Pass::Substring) {
+        // Enter again confirms the completion through the exact pass.
+        box->setEditText(found.text);
+        box->lineEdit()->setSelection(found.selectionStart, found.selectionLength);
+    }
 }
 
 // Side by side (Qt::Horizontal) or one above the other (Qt::Vertical), each taking its share.
@@ -726,6 +764,8 @@ void TForm1::updateCommands()
     a.fermerAgent->setEnabled(e != nullptr);
     a.fermerTousLesAgents->setEnabled(hasAgents);
     a.proprietes->setEnabled(e && PropertiesEditor::hasProperties(*e));
+    for (QAction* next : {a.prochainePageNonLue, a.prochaineAdresseNonLue, a.prochaineAdresseJamaisLue})
+        next->setEnabled(hasAgents);
     applyEngineActions();
 }
 

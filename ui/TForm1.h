@@ -102,6 +102,9 @@ private:
     void buildTreeMenu();
     void connectActions();
     void tileViews(Qt::Orientation orientation);
+    // How the tree's long walks let the window live meanwhile.
+    static WalkControl walkControl();
+    void findFromAddressBox();
     void runStartup();
     void currentChanged();
     void showCurrentInfo();

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QDockWidget>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
@@ -301,3 +302,29 @@ TEST_F(MainWindowTest, TerminationDismissesDialogsAndSaves)
 }
 
 } // namespace
+
+TEST_F(MainWindowTest, TheAddressBoxAndTheNextUnreadKeysFindElements)
+{
+    AgentBuilder::sample(home.path(), "Veille");
+    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n");
+    start();
+    MainController& c = window->controller();
+    window->treeView()->setCurrentIndex(window->treeModel().indexOf(c.store().tree().topLevel(0)));
+    // Ctrl+Enter walks to the only unread page, reading folders as it goes.
+    type(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(currentText(), "Le Journal");
+
+    AddressBox* box = window->toolBars().addressBox;
+    box->lineEdit()->setFocus();
+    QTest::keyClicks(box->lineEdit(), "dico.example/");
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(currentText(), "Dictionnaire");
+    EXPECT_EQ(box->entries().value(0), "dico.example/") << box->entries().join(u'|').toStdString();
+    // A part of a name is completed; Enter again selects it.
+    box->setEditText(QString::fromUtf8("téo lo"));
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(box->currentText(), QString::fromUtf8("Météo locale"));
+    EXPECT_EQ(currentText(), "Dictionnaire");
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(currentText(), QString::fromUtf8("Météo locale"));
+}
