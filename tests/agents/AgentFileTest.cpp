@@ -10,6 +10,7 @@
 #include "tests/support/TempHome.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace glanix;
@@ -35,7 +36,14 @@ TEST_F(AgentFileTest, NamesAndPathsOfAgentFiles)
 TEST_F(AgentFileTest, OpeningBuildsTheAgentAndReadsTwoLevels)
 {
     const AgentBuilder b = AgentBuilder::sample(home.path());
+    // What a killed update was writing, on both sides: it goes when the agent opens.
+    const QString strayDl = b.dl() + "Presse/.glanix-999999999-0000abcd.tmp";
+    const QString strayFavs = b.favs() + ".glanix-999999999-0000abcd.tmp";
+    home.write(strayDl.mid(home.path().size()), "half a page");
+    home.write(strayFavs.mid(home.path().size()), "half an element file");
     TElement* agent = openAgent(store, b.agentFile());
+    EXPECT_FALSE(QFileInfo::exists(strayDl));
+    EXPECT_FALSE(QFileInfo::exists(strayFavs));
     ASSERT_NE(agent, nullptr);
     EXPECT_EQ(agent->Kind, kindAgent);
     EXPECT_EQ(agent->GetName(), "Veille");
