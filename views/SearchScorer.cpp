@@ -58,7 +58,12 @@ int SearchScorer::score(const SearchItem& item) const
     if (m_inCode) {
         // A typed "é" is looked for as the page writes it, in UTF-8 or in Latin-1.
         const QByteArray buffer = page + decoder.encode(item.tail);
-        return scoreWith([&](const QString& w, bool all) { return CountInCode(decoder.encode(w), all, buffer); });
+        return scoreWith([&](const QString& w, bool all) {
+            // A word the page's encoding cannot write is not in the page; written with "?"
+            // for its missing characters, it would match anything there.
+            const QByteArray bytes = decoder.encode(w);
+            return decoder.decode(bytes) == w ? CountInCode(bytes, all, buffer) : 0;
+        });
     }
     const QString text = decoder.decode(page) + item.tail;
     return scoreWith([&](const QString& w, bool all) { return CountInText(w, all, text); });

@@ -33,6 +33,9 @@ QString labelFor(const SearchSettings& s, TreeNode* start)
     }
 }
 
+// Nodes one step may pass over without finding an element to search.
+constexpr int kNodesPerStep = 200;
+
 struct InStep {
     explicit InStep(bool& flag)
         : m_flag(flag)
@@ -121,20 +124,24 @@ void SearchSession::setCaption(const QString& caption)
     emit captionChanged(caption);
 }
 
-bool SearchSession::nextElement(SearchItem& item)
+SearchSteps::Next SearchSession::nextElement(SearchItem& item)
 {
     const InStep in(m_inStep);
     // A failure with one element is logged and the walk goes on with the next.
-    for (;;) {
-        try {
-            if (!m_walk.next(item))
-                return false;
+    try {
+        switch (m_walk.step(item, kNodesPerStep)) {
+        case SearchWalk::Step::Found:
             setCaption(captionStart() + tr(") dans ") + m_walk.current()->GetName());
-            return true;
-        } catch (...) {
-            m_store.env().logError(QStringLiteral("Pb dans DoFindNextNode"));
+            return Next::Found;
+        case SearchWalk::Step::Later:
+            return Next::Later;
+        case SearchWalk::Step::End:
+            return Next::End;
         }
+    } catch (...) {
+        m_store.env().logError(QStringLiteral("Pb dans DoFindNextNode"));
     }
+    return Next::Later;
 }
 
 void SearchSession::addResult(int score)

@@ -45,7 +45,7 @@ signals:
     void finished();
 
 private:
-    bool nextElement(SearchItem& item) override;
+    Next nextElement(SearchItem& item) override;
     void addResult(int score) override;
     void endOfSearch(int documents, double seconds) override;
     void setCaption(const QString& caption);

@@ -119,8 +119,18 @@ void SearchWalk::fill(TElement& e, SearchItem& item) const
 
 bool SearchWalk::next(SearchItem& item)
 {
+    Step s;
+    while ((s = step(item, 1000)) == Step::Later) {
+    }
+    return s == Step::Found;
+}
+
+SearchWalk::Step SearchWalk::step(SearchItem& item, int budget)
+{
     m_current = nullptr;
-    while (!m_done) {
+    for (int visited = 0; !m_done; ++visited) {
+        if (visited == budget)
+            return Step::Later;
         TreeNode* n = advance();
         if (!n) {
             m_done = true;
@@ -137,9 +147,9 @@ bool SearchWalk::next(SearchItem& item)
         fill(*e, item);
         m_current = e;
         ++m_documents;
-        return true;
+        return Step::Found;
     }
-    return false;
+    return Step::End;
 }
 
 void SearchWalk::nodesAboutToBeRemoved(TreeNode* parent, int first, int last)

@@ -36,7 +36,14 @@ public:
     SearchWalk(const SearchWalk&) = delete;
     SearchWalk& operator=(const SearchWalk&) = delete;
 
-    // Moves to the next element to search and copies its text into `item`; false at the end.
+    enum class Step { Found, Later, End };
+
+    // Moves to the next element to search and copies its text into `item`. Visits at most
+    // `budget` nodes: Later when none of them is searched, so that a long run of folders or
+    // pages never downloaded does not hold the user-interface thread.
+    Step step(SearchItem& item, int budget);
+
+    // The next element to search, however far; false at the end.
     bool next(SearchItem& item);
 
     // The element `next` handed out last; null when it has been removed since.

@@ -82,7 +82,17 @@ void TThreadSearch::run()
     elapsed.start();
     int documents = 0;
     SearchItem item;
-    while (waitUntilGo() && onOwnerThread([&](SearchSteps& s) { return s.nextElement(item); })) {
+    for (;;) {
+        SearchSteps::Next next = SearchSteps::Next::End;
+        if (!waitUntilGo() || !onOwnerThread([&](SearchSteps& s) {
+                next = s.nextElement(item);
+                return true;
+            }))
+            return;
+        if (next == SearchSteps::Next::End)
+            break;
+        if (next == SearchSteps::Next::Later)
+            continue;
         ++documents;
         const int score = scorer.score(item);
         if (score > 0)

@@ -16,8 +16,10 @@ namespace glanix {
 class SearchSteps {
 public:
     virtual ~SearchSteps() = default;
-    // Copies the next element's text into `item`; false when the search is over.
-    virtual bool nextElement(SearchItem& item) = 0;
+    enum class Next { Found, Later, End };
+    // Copies the next element's text into `item`; Later when the step found none yet (it is
+    // asked again), End when the search is over.
+    virtual Next nextElement(SearchItem& item) = 0;
     // The element handed out last scored `score` (more than 0).
     virtual void addResult(int score) = 0;
     // The walk ended (not called when the search was stopped).

@@ -145,4 +145,7 @@ TEST(SearchScorer, BothEnginesReadUtf8Latin1AndUtf16Pages)
         EXPECT_EQ(SearchScorer(QString::fromUtf8("Été"), true, true).score(item), 2);
         EXPECT_EQ(SearchScorer("ete", true, true).score(item), 0);
     }
+    // Latin-1 cannot write the word: no "?" stands in for its letters.
+    EXPECT_EQ(SearchScorer(QString::fromUtf8("x日"), true, true).score({"<p>\n\xE9t\xE9 xy\n</p>", {}, " x"}), 0);
+    EXPECT_EQ(SearchScorer(QString::fromUtf8("x日"), true, true).score({"<p>\n\xE9t\xE9 x\xE6\x97\xA5\n</p>", {}, " x"}), 0);
 }

@@ -169,3 +169,15 @@ TEST_F(SearchWalkTest, ClosingTheAgentEndsASearchInIt)
     EXPECT_EQ(w.current(), nullptr);
     EXPECT_FALSE(w.next(item));
 }
+
+TEST_F(SearchWalkTest, AStepPassesOverABoundedNumberOfNodes)
+{
+    SearchWalk w(store, agent->Node(), {.where = 0});
+    SearchItem item;
+    EXPECT_EQ(w.step(item, 2), SearchWalk::Step::Later); // the agent and F: nothing to search
+    EXPECT_EQ(w.current(), nullptr);
+    EXPECT_EQ(w.step(item, 1), SearchWalk::Step::Found);
+    EXPECT_EQ(w.current(), a1);
+    EXPECT_EQ(names(w), (QStringList {"P1", "B", "C", "D"}));
+    EXPECT_EQ(w.step(item, 5), SearchWalk::Step::End);
+}
