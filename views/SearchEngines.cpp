@@ -166,49 +166,16 @@ Unit unitAt(QStringView t, qsizetype p)
     return {c.unicode(), p + 1};
 }
 
-// Moves past whole tags; the character right after "<" is not examined. It remembers the
-// last ">" it found and where none is left, so that text full of "<" ("a<b<c<...") does not
-// make every attempt look for the same ">" again.
-class TagSkipper {
-public:
-    explicit TagSkipper(QStringView t)
-        : m_t(t)
-        , m_none(t.size())
-    {
+// Past whole tags; the character right after "<" is not examined.
+qsizetype skipTags(QStringView t, qsizetype p)
+{
+    const qsizetype n = t.size();
+    while (p < n && t[p] == u'<') {
+        const qsizetype gt = p + 2 < n ? t.indexOf(u'>', p + 2) : -1;
+        p = gt < 0 ? n : gt + 1;
     }
-
-    qsizetype operator()(qsizetype p)
-    {
-        const qsizetype n = m_t.size();
-        while (p < n && m_t[p] == u'<') {
-            const qsizetype gt = nextGt(p + 2);
-            p = gt < 0 ? n : gt + 1;
-        }
-        return p;
-    }
-
-private:
-    qsizetype nextGt(qsizetype from)
-    {
-        if (from >= m_none)
-            return -1;
-        if (from >= m_from && from <= m_gt)
-            return m_gt;
-        const qsizetype gt = m_t.indexOf(u'>', from);
-        if (gt < 0) {
-            m_none = from;
-        } else {
-            m_from = from;
-            m_gt = gt;
-        }
-        return gt;
-    }
-
-    QStringView m_t;
-    qsizetype m_none;    // no ">" at or after this position
-    qsizetype m_from = 0; // the first ">" at or after m_from is at m_gt
-    qsizetype m_gt = -1;
-};
+    return p;
+}
 
 } // namespace
 
@@ -259,11 +226,10 @@ int CountInText(QStringView word, bool countAll, QStringView text)
     const CharClass& first = classes.front();
 
     const qsizetype n = text.size();
-    TagSkipper skipTags(text);
     int count = 0;
     qsizetype p = 0;
     while (p < n) {
-        p = skipTags(p);
+        p = skipTags(text, p);
         if (p >= n)
             break;
         const char16_t u = text[p].unicode();
@@ -277,7 +243,7 @@ int CountInText(QStringView word, bool countAll, QStringView text)
         for (size_t k = 0; k < classes.size(); ++k) {
             // Tags inside a word are skipped; after its last letter, "<" is a boundary.
             if (k > 0)
-                q = skipTags(q);
+                q = skipTags(text, q);
             if (q >= n) {
                 matched = false;
                 break;

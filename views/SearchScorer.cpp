@@ -65,7 +65,9 @@ int SearchScorer::score(const SearchItem& item) const
             return decoder.decode(bytes) == w ? CountInCode(bytes, all, buffer) : 0;
         });
     }
-    const QString text = decoder.decode(page) + item.tail;
+    // Appended rather than concatenated: a large page is not copied once more.
+    QString text = decoder.decode(page);
+    text.append(item.tail);
     return scoreWith([&](const QString& w, bool all) { return CountInText(w, all, text); });
 }
 
