@@ -13,14 +13,20 @@ constexpr qsizetype kMetaWindow = 16 * 1024;
 
 QByteArray metaCharsetOf(QByteArrayView page)
 {
-    const QByteArray head = page.first(std::min(page.size(), kMetaWindow)).toByteArray().toLower();
+    // Looked for in place: lowering a copy of the window cost more than the search itself.
+    const QByteArrayView head = page.first(std::min(page.size(), kMetaWindow));
     qsizetype at = 0;
-    while ((at = head.indexOf("<meta", at)) >= 0) {
-        const qsizetype gt = head.indexOf('>', at);
-        const QByteArrayView tag = QByteArrayView(head).sliced(at, (gt < 0 ? head.size() : gt) - at);
-        if (tag.contains("charset"))
-            return charsetParameter(page.sliced(at, tag.size()));
-        at += 5;
+    while ((at = head.indexOf('<', at)) >= 0) {
+        const QByteArrayView rest = head.sliced(at + 1);
+        at += 1;
+        if (rest.size() < 4 || rest.first(4).compare("meta", Qt::CaseInsensitive) != 0)
+            continue;
+        const qsizetype gt = rest.indexOf('>');
+        const QByteArrayView tag = gt < 0 ? rest : rest.first(gt);
+        for (qsizetype i = 0; i + 7 <= tag.size(); ++i) {
+            if (tag.sliced(i, 7).compare("charset", Qt::CaseInsensitive) == 0)
+                return charsetParameter(tag);
+        }
     }
     return {};
 }

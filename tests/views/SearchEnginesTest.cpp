@@ -138,3 +138,20 @@ TEST(SearchScorer, BothEnginesReadUtf8Latin1AndUtf16Pages)
     EXPECT_EQ(SearchScorer(QString::fromUtf8("x日"), true, true).score({"<p>\n\xE9t\xE9 xy\n</p>", {}, " x"}), 0);
     EXPECT_EQ(SearchScorer(QString::fromUtf8("x日"), true, true).score({"<p>\n\xE9t\xE9 x\xE6\x97\xA5\n</p>", {}, " x"}), 0);
 }
+
+TEST(SearchScorer, TheMetaCharsetIsFoundInAnyCase)
+{
+    const std::pair<QByteArray, QByteArray> cases[] = {
+        {"<META HTTP-EQUIV=Content-Type CONTENT='text/html; CharSet=ISO-8859-1'>", "ISO-8859-1"},
+        {"<html><meta name=x><meta charset=\"koi8-r\">", "koi8-r"},
+        {"<p>charset=utf-8</p>", ""},
+        {QByteArray(20000, ' ') + "<meta charset=utf-8>", ""},
+    };
+    for (const auto& [page, charset] : cases)
+        EXPECT_EQ(metaCharsetOf(page), charset) << page.left(80).toStdString();
+
+    // A page in another charset is decoded before the case rule applies.
+    const SearchItem koi8 {"<meta charset=koi8-r><p>\n\xCD\xC9\xD2\n</p>", {}, " x"};
+    EXPECT_EQ(SearchScorer(QString::fromUtf8("МИР"), false, true).score(koi8), 1);
+    EXPECT_EQ(SearchScorer(QString::fromUtf8("мир"), true, true).score(koi8), 1);
+}
