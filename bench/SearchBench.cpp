@@ -79,12 +79,22 @@ BENCHMARK_CAPTURE(countInText, ete_starred, QStringLiteral("*ete*"))->Unit(bench
 BENCHMARK_CAPTURE(countInCode, ment, QByteArray("ment"))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(countInCode, ete_starred, QByteArray("*\xC3\xA9t\xC3\xA9*"))->Unit(benchmark::kMillisecond);
 // Argument: 0 the UTF-8 page, 1 the Latin-1 page.
-BENCHMARK_CAPTURE(score, normal_one_word, QStringLiteral("ment"), false)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(score, normal_one_word, QStringLiteral("ment"), false)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(score, normal_three_words, QStringLiteral("+ment -absent ete"), false)
-    ->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(score, code_one_word, QStringLiteral("ment"), true)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(score, code_one_word, QStringLiteral("ment"), true)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(score, code_three_words, QStringLiteral("+ment -absent été"), true)
-    ->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(hostile, a_lt, QStringLiteral("a<"))->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(hostile, amp, QStringLiteral("&"))->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 

@@ -78,7 +78,8 @@ int main(int argc, char** argv)
     }
     std::sort(pauses.begin(), pauses.end());
     std::sort(totals.begin(), totals.end());
-    std::printf("%d documents: search %.0f ms, longest pause of the user-interface thread %.1f ms (medians of %d)\n",
-                documents, totals[totals.size() / 2], pauses[pauses.size() / 2], runs);
+    std::printf(
+        "%d documents: search %.0f ms, longest pause of the user-interface thread %.1f ms (medians of %d)\n",
+        documents, totals[totals.size() / 2], pauses[pauses.size() / 2], runs);
     return 0;
 }

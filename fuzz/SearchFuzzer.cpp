@@ -15,8 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
     const bool latin1 = data[0] & 1;
     const QByteArrayView rest(reinterpret_cast<const char*>(data) + 1, static_cast<qsizetype>(size - 1));
     const qsizetype cut = rest.indexOf("\x01\x02");
-    const QByteArray word = (cut < 0 ? rest.first(std::min<qsizetype>(rest.size(), 8)) : rest.first(cut)).toByteArray();
-    const QByteArray bytes = (cut < 0 ? rest.sliced(std::min<qsizetype>(rest.size(), 8)) : rest.sliced(cut + 2)).toByteArray();
+    const QByteArray word
+        = (cut < 0 ? rest.first(std::min<qsizetype>(rest.size(), 8)) : rest.first(cut)).toByteArray();
+    const QByteArray bytes
+        = (cut < 0 ? rest.sliced(std::min<qsizetype>(rest.size(), 8)) : rest.sliced(cut + 2)).toByteArray();
     const QString text = latin1 ? QString::fromLatin1(bytes) : QString::fromUtf8(bytes);
     const QString w = latin1 ? QString::fromLatin1(word) : QString::fromUtf8(word);
 

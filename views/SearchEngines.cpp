@@ -45,7 +45,7 @@ bool textBoundary(char32_t c)
 
 // The characters one character of a word matches.
 struct CharClass {
-    bool any = false;  // "?"
+    bool any = false; // "?"
     bool wide = false; // holds a character beyond U+FFFF (two UTF-16 units)
     int size = 0;
     std::array<char32_t, 10> chars {};
@@ -92,7 +92,7 @@ struct AccentSet {
 // word written "Ete" does not find "été" while "ete" does.
 constexpr AccentSet kAccentSets[] = {
     {u"aàâäAÀÂÄ", u"aàâäAÀÂÄ"}, {u"eéèêë", u"eéèêëEÉÈÊË"}, {u"iîï", u"iîïIÎÏ"},
-    {u"oôö", u"oôöOÔÖ"},         {u"uùûUÙÛ", u"uùûüUÙÛÜ"},   {u"cçCÇ", u"cçCÇ"},
+    {u"oôö", u"oôöOÔÖ"},        {u"uùûUÙÛ", u"uùûüUÙÛÜ"},  {u"cçCÇ", u"cçCÇ"},
 };
 
 CharClass classOf(char32_t c)

@@ -1,16 +1,16 @@
 #pragma once
 
+#include "views/SearchEngines.h"
+
 #include <QByteArray>
 #include <QString>
-
-#include "views/SearchEngines.h"
 
 // What a search does with one element's text: the walk copies the text on the thread that
 // owns the tree (SearchItem), the scorer reads only that copy, so it may run on a worker.
 namespace glanix {
 
 struct SearchItem {
-    QByteArray page;          // the stored file as it is on disk; empty when pages are not searched
+    QByteArray page; // the stored file as it is on disk; empty when pages are not searched
     QByteArray headerCharset; // charset of the element's content type, if it names one
     // " name ", " note line " ..., " address ", then " x": what follows the page's text.
     QString tail;

@@ -50,7 +50,8 @@ struct InStep {
 
 } // namespace
 
-SearchSession::SearchSession(ElementStore& store, TreeNode* start, const SearchSettings& settings, QObject* parent)
+SearchSession::SearchSession(ElementStore& store, TreeNode* start, const SearchSettings& settings,
+                             QObject* parent)
     : QObject(parent)
     , m_store(store)
     , m_settings(settings)
@@ -79,7 +80,8 @@ QString SearchSession::occurrencesText(int score)
 bool SearchSession::start()
 {
     try {
-        m_thread = std::make_unique<TThreadSearch>(static_cast<SearchSteps&>(*this), m_settings.query, m_settings.fast, m_settings.count);
+        m_thread = std::make_unique<TThreadSearch>(static_cast<SearchSteps&>(*this), m_settings.query,
+                                                   m_settings.fast, m_settings.count);
         connect(m_thread.get(), &QThread::finished, this, [this] { m_thread.reset(); });
         m_thread->start(QThread::IdlePriority);
         m_thread->setReady();

@@ -15,7 +15,8 @@ class SearchSession final : public QObject, private SearchSteps {
     Q_OBJECT
 
 public:
-    SearchSession(ElementStore& store, TreeNode* start, const SearchSettings& settings, QObject* parent = nullptr);
+    SearchSession(ElementStore& store, TreeNode* start, const SearchSettings& settings,
+                  QObject* parent = nullptr);
     // Stops a search still running.
     ~SearchSession() override;
 

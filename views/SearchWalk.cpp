@@ -120,8 +120,7 @@ void SearchWalk::fill(TElement& e, SearchItem& item) const
 bool SearchWalk::next(SearchItem& item)
 {
     Step s;
-    while ((s = step(item, 1000)) == Step::Later) {
-    }
+    while ((s = step(item, 1000)) == Step::Later) { }
     return s == Step::Found;
 }
 

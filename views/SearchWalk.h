@@ -52,13 +52,19 @@ public:
     // Elements handed out so far.
     int documents() const { return m_documents; }
 
-    void nodesAboutToBeInserted(TreeNode*, int, int) override {}
-    void nodesInserted(TreeNode*, int, int) override {}
+    void nodesAboutToBeInserted(TreeNode*, int, int) override { }
+
+    void nodesInserted(TreeNode*, int, int) override { }
+
     void nodesAboutToBeRemoved(TreeNode* parent, int first, int last) override;
-    void nodesRemoved(TreeNode*, int, int) override {}
-    void nodeAboutToBeMoved(TreeNode*, int, TreeNode*, int) override {}
-    void nodeMoved(TreeNode*, int, TreeNode*, int) override {}
-    void nodeChanged(TreeNode*) override {}
+
+    void nodesRemoved(TreeNode*, int, int) override { }
+
+    void nodeAboutToBeMoved(TreeNode*, int, TreeNode*, int) override { }
+
+    void nodeMoved(TreeNode*, int, TreeNode*, int) override { }
+
+    void nodeChanged(TreeNode*) override { }
 
 private:
     TreeNode* following(TreeNode* node) const;
@@ -71,9 +77,9 @@ private:
     TreeNode* m_start;
     TreeNode* m_agent;
     int m_startLevel;
-    TreeNode* m_node = nullptr;   // last node visited
+    TreeNode* m_node = nullptr; // last node visited
     TreeNode* m_resume = nullptr; // visited next instead of what follows m_node (it was removed)
-    bool m_resumeAtEnd = false;   // what followed the removed node was the end of the tree
+    bool m_resumeAtEnd = false; // what followed the removed node was the end of the tree
     bool m_begun = false;
     bool m_done = false;
     int m_wraps = 0;

@@ -67,9 +67,9 @@ struct Result {
 
 int runSearch(Context& ctx)
 {
-    const Parsed p = parseArgs(ctx.args,
-                               {QStringLiteral("--in"), QStringLiteral("--min-age"), QStringLiteral("--max-age")},
-                               {QStringLiteral("--code"), QStringLiteral("--no-count")});
+    const Parsed p = parseArgs(
+        ctx.args, {QStringLiteral("--in"), QStringLiteral("--min-age"), QStringLiteral("--max-age")},
+        {QStringLiteral("--code"), QStringLiteral("--no-count")});
     SearchSettings s;
     QString error = p.error;
     if (error.isEmpty() && (p.positional.isEmpty() || p.positional.first().trimmed().isEmpty()))

@@ -1,7 +1,7 @@
 #include "views/SearchEngines.h"
-#include "views/SearchScorer.h"
 
 #include "tests/support/QtPrinters.h"
+#include "views/SearchScorer.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ namespace {
 struct Case {
     const char* word;
     const char* text; // UTF-8 source text
-    int count;        // counting every occurrence
+    int count; // counting every occurrence
 };
 
 } // namespace
@@ -65,7 +65,8 @@ TEST(SearchEngines, NormalEngineFoldsAccentsCaseAndMarkup)
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.word) + " in " + c.text);
         EXPECT_EQ(CountInText(QString::fromUtf8(c.word), true, QString::fromUtf8(c.text)), c.count);
-        EXPECT_EQ(CountInText(QString::fromUtf8(c.word), false, QString::fromUtf8(c.text)), c.count > 0 ? 1 : 0);
+        EXPECT_EQ(CountInText(QString::fromUtf8(c.word), false, QString::fromUtf8(c.text)),
+                  c.count > 0 ? 1 : 0);
     }
 }
 
@@ -116,8 +117,9 @@ TEST(SearchScorer, BothEnginesReadUtf8Latin1AndUtf16Pages)
         QByteArray bytes;
         QByteArray headerCharset;
     };
-    const QByteArray utf16 = QByteArray("\xFF\xFE", 2)
-        + QByteArray(reinterpret_cast<const char*>(u"<p>\nÉté\n</p>"), 12 * 2);
+
+    const QByteArray utf16
+        = QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(u"<p>\nÉté\n</p>"), 12 * 2);
     const Page pages[] = {
         {"utf-8", "<p>\n\xC3\x89t\xC3\xA9\n</p>", {}},
         {"latin-1", "<p>\n\xC9t\xE9\n</p>", {}},
@@ -135,8 +137,11 @@ TEST(SearchScorer, BothEnginesReadUtf8Latin1AndUtf16Pages)
         EXPECT_EQ(SearchScorer("ete", true, true).score(item), 0);
     }
     // Latin-1 cannot write the word: no "?" stands in for its letters.
-    EXPECT_EQ(SearchScorer(QString::fromUtf8("x日"), true, true).score({"<p>\n\xE9t\xE9 xy\n</p>", {}, " x"}), 0);
-    EXPECT_EQ(SearchScorer(QString::fromUtf8("x日"), true, true).score({"<p>\n\xE9t\xE9 x\xE6\x97\xA5\n</p>", {}, " x"}), 0);
+    EXPECT_EQ(SearchScorer(QString::fromUtf8("x日"), true, true).score({"<p>\n\xE9t\xE9 xy\n</p>", {}, " x"}),
+              0);
+    EXPECT_EQ(SearchScorer(QString::fromUtf8("x日"), true, true)
+                  .score({"<p>\n\xE9t\xE9 x\xE6\x97\xA5\n</p>", {}, " x"}),
+              0);
 }
 
 TEST(SearchScorer, TheMetaCharsetIsFoundInAnyCase)

@@ -51,9 +51,10 @@ struct SearchSessionTest : StoreFixture {
         s.query = query;
         s.where = 1;
         auto session = std::make_unique<SearchSession>(store, agent->Node(), s);
-        QObject::connect(session.get(), &SearchSession::resultAdded, [this](TElement* e, const QString& occurrences) {
-            rows.emplace_back(e->GetName(), occurrences);
-        });
+        QObject::connect(session.get(), &SearchSession::resultAdded,
+                         [this](TElement* e, const QString& occurrences) {
+                             rows.emplace_back(e->GetName(), occurrences);
+                         });
         return session;
     }
 
@@ -65,8 +66,9 @@ struct SearchSessionTest : StoreFixture {
 TEST_F(SearchSessionTest, RunsInTheBackgroundAndReportsItsEnd)
 {
     auto s = session();
-    EXPECT_EQ(s->label(), "Recherche dans les pages, les titres, les notes, les adresses, "
-                          "en comptant les occurences, dans l'agent Veille");
+    EXPECT_EQ(s->label(),
+              "Recherche dans les pages, les titres, les notes, les adresses, "
+              "en comptant les occurences, dans l'agent Veille");
     QSignalSpy finished(s.get(), &SearchSession::finished);
     QStringList captions;
     QObject::connect(s.get(), &SearchSession::captionChanged, [&](const QString& t) { captions << t; });

@@ -79,6 +79,7 @@ TEST_F(SearchWalkTest, ScopesWrapAndEndAsTheUserChose)
         int where;
         QStringList expected;
     };
+
     const Scope scopes[] = {
         {f, 0, {"A1", "P1"}},
         {a1, 0, {"A1", "P1"}},
@@ -145,18 +146,20 @@ TEST_F(SearchWalkTest, DeletingTheCurrentElementNeitherStopsNorBreaksTheWalk)
 TEST_F(SearchWalkTest, DeletingElementsAheadOrTheLastStartEndsTheRoundOnce)
 {
     SearchWalk ahead(store, b->Node(), {.where = 2});
-    EXPECT_EQ(names(ahead, [&](TElement* e) {
-                  if (e == b)
-                      c->Delete(false);
-              }),
+    EXPECT_EQ(names(ahead,
+                    [&](TElement* e) {
+                        if (e == b)
+                            c->Delete(false);
+                    }),
               (QStringList {"B", "D", "X", "A1", "P1"}));
 
     // The start was the last node of the tree: the walk goes round once and ends.
     SearchWalk last(store, x->Node(), {.where = 2});
-    EXPECT_EQ(names(last, [&](TElement* e) {
-                  if (e == x)
-                      x->Delete(false);
-              }),
+    EXPECT_EQ(names(last,
+                    [&](TElement* e) {
+                        if (e == x)
+                            x->Delete(false);
+                    }),
               (QStringList {"X", "A1", "P1", "B", "D"}));
 }
 
