@@ -3,7 +3,7 @@
 # unterminated tags, comments, scripts and quotes, 100k attributes, huge entities.
 set -euo pipefail
 dir=${1:-build-fuzz/corpus}
-mkdir -p "$dir"/{page_scan,html_to_text,file_masks,highlight}
+mkdir -p "$dir"/{page_scan,html_to_text,file_masks,highlight,search}
 
 python3 - "$dir" <<'PY'
 import os, sys
@@ -26,6 +26,9 @@ put('page_scan', 'utf16', b'\x03\xff\xfe' + '<title>Été</title><a href=x.htm>'
 put('page_scan', 'latin1', b'\x02<title>caf\xe9</title>')
 put('page_scan', 'undeclared', b'\x00<title>caf\xe9 cr\xc3\xa8me</title><a href="\xe9t\xe9.htm">')
 
+put('search', 'accents', b'\x00*ete?\x01\x02<p>\xc3\x89t\xc3\xa9 &eacute;t&#233; caf<b>e</b> &#x1F600;</p>')
+put('search', 'latin1', b'\x01\xe9t\xe9*\x01\x02<p>\xe9t\xe9 &amp; &#233;\xe9t\xe9</p> x')
+put('search', 'tags', b'\x00m?t\x01\x02' + b'<' * 2048 + b'&' * 2048 + b'mot')
 put('html_to_text', 'refs', b'\x00&#233;&#x2019;&#0;&#xD800;&#x110000;&#99999999;&#38;#65;&amp;eacute;&nbsp;&quot;')
 put('html_to_text', 'tags', b'\x01a > b <p>c<br>d</p> e ## f')
 put('html_to_text', 'huge', b'\x00' + b'&#' * 20000 + b'&#x' + b'f' * 5000 + b';')

@@ -3,6 +3,7 @@
 #include "config/TextCodec.h"
 
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 namespace glanix {
 
@@ -127,6 +128,29 @@ QString PageDecoder::decode(QByteArrayView bytes) const
     }
     default:
         return decodeWindows1252(bytes);
+    }
+}
+
+QByteArray PageDecoder::encode(QStringView text) const
+{
+    bool ascii = true;
+    for (QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (ascii)
+        return text.toLatin1();
+    switch (decide()) {
+    case Kind::Utf8:
+        return text.toUtf8();
+    case Kind::Other: {
+        QStringEncoder encoder(m_otherName.constData());
+        return encoder.encode(text);
+    }
+    default:
+        return encodeWindows1252(text);
     }
 }
 

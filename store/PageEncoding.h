@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringView>
 
 // How the bytes of a downloaded page become text for the user (titles, names): the charset
 // of the HTTP header, then a byte-order mark or the page's meta charset, then UTF-8 when the
@@ -24,6 +25,9 @@ public:
     PageDecoder(QByteArrayView content, QByteArrayView headerCharset, QByteArrayView metaCharset);
 
     QString decode(QByteArrayView bytes) const;
+    // Text written the way the page writes its characters (a typed word looked for in the
+    // page's own bytes).
+    QByteArray encode(QStringView text) const;
 
 private:
     enum class Kind { Undecided, Utf8, Windows1252, Other };

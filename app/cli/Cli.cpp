@@ -7,6 +7,7 @@
 #include "app/cli/GetCommand.h"
 #include "app/cli/MarkCommands.h"
 #include "app/cli/PageCommands.h"
+#include "app/cli/SearchCommand.h"
 #include "app/cli/UpdateCommand.h"
 #include "config/Env.h"
 #include "config/Home.h"
@@ -52,6 +53,10 @@ const std::vector<CommandInfo>& commands()
         {"mark",
          "mark AGENT CHEMIN read|unread|refresh [--deep]   marque un élément comme lu, non lu ou à vérifier",
          runMark, true},
+        {"search",
+         "search REQUÊTE [AGENT ...] [--code] [--no-count] [--in pages,titles,notes,urls] [--min-age JOURS] "
+         "[--max-age JOURS]   cherche des mots dans les pages, titres, notes et adresses",
+         runSearch, true},
         {"new-agent", "new-agent NOM [--dir DOSSIER]   crée un agent (un dossier d'adresses)", runNewAgent,
          true},
         {"add",
