@@ -269,13 +269,13 @@ bool TElement::childFolderNameTaken(const QString& name) const
     const TreeNode* parentNode = m_parent ? m_parent->m_node : nullptr;
     if (!parentNode)
         return false;
-    const QString key = name.toLower();
+    // Called for every sibling as a folder is read: no copy per comparison.
     for (int i = 0; i < parentNode->childCount(); ++i) {
         const TElement* e = parentNode->child(i)->element();
         if (!e || e == this || e->Kind == kindImageGroup)
             continue;
         const QString& other = e->Kind == kindFolder ? e->m_name : e->m_dirChilds;
-        if (!other.isEmpty() && other.toLower() == key)
+        if (other.size() == name.size() && other.compare(name, Qt::CaseInsensitive) == 0)
             return true;
     }
     return false;
