@@ -135,8 +135,17 @@ TEST_F(InfoPage, PropertiesShowTheInheritedSettingsAndRefreshTexts)
     EXPECT_EQ(values(BuildInfoPage(*a, infoProperties), "Propriétés"),
               "7&nbsp;jours&nbsp;après&nbsp;modification,&nbsp;puis&nbsp;tous&nbsp;les&nbsp;5&nbsp;jours<br>"
               "Informations seulement<br>Non<br>2<br>3<br>http://h.example/doc/<br>*.zip");
-    EXPECT_TRUE(BuildInfoPage(*a, infoProperties)
-                    .contains(">Liens&nbsp;commençant&nbsp;par&nbsp;:<br>Sauf&nbsp;:</b>"));
+    EXPECT_TRUE(
+        BuildInfoPage(*a, infoProperties)
+            .contains(
+                R"(<table border="0" cellspacing="0" width="100%"><tr><td colspan="3" bgcolor="#000000">)"
+                R"(<font color="#FFFFFF" size="-1">&nbsp;Propriétés&nbsp;:</font></td></tr><tr>)"
+                R"(<td align="right" valign="top" bgcolor="#000080" nowrap><font color="#FFFFFF">)"
+                R"(<b>Rafraîchissement&nbsp;:<br>Type&nbsp;de&nbsp;récupération&nbsp;:<br>)"
+                R"(Chargement&nbsp;des&nbsp;images&nbsp;:<br>Profondeur&nbsp;:<br>)"
+                R"(Anciennes&nbsp;versions&nbsp;à&nbsp;conserver&nbsp;:<br>Liens&nbsp;commençant&nbsp;par&nbsp;:<br>)"
+                R"(Sauf&nbsp;:</b></font></td><td valign="top" bgcolor="#4C4C4C">&nbsp;</td>)"
+                R"(<td valign="top" width="100%" bgcolor="#C0C0C0" nowrap><font color="#000080">)"));
 
     a->SetIncludeMask("*.htm;*.html");
     const QString only = BuildInfoPage(*a, infoProperties);
