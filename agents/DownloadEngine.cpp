@@ -3,7 +3,7 @@
 #include "agents/ConnectionPort.h"
 #include "agents/DialSession.h"
 #include "agents/HeadlessCycle.h"
-#include "agents/NextCheck.h"
+#include "store/NextCheck.h"
 #include "agents/TThreadVersion.h"
 #include "config/Env.h"
 #include "config/OptGene.h"

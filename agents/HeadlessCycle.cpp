@@ -1,7 +1,7 @@
 #include "agents/HeadlessCycle.h"
 
 #include "agents/AgentFile.h"
-#include "agents/NextCheck.h"
+#include "store/NextCheck.h"
 #include "config/Env.h"
 #include "config/FrenchText.h"
 #include "config/IniFile.h"

@@ -1,6 +1,6 @@
 #include "agents/PropertiesEditor.h"
 
-#include "agents/NextCheck.h"
+#include "store/NextCheck.h"
 #include "config/Env.h"
 #include "store/Addresses.h"
 #include "store/ElementStore.h"

@@ -6,7 +6,7 @@
 //   glanix-cycle-bench [--pages N] [--runs R]
 #include "agents/AgentFile.h"
 #include "agents/DownloadEngine.h"
-#include "agents/NextCheck.h"
+#include "store/NextCheck.h"
 #include "config/Env.h"
 #include "config/OptGene.h"
 #include "engine/Scheduler.h"

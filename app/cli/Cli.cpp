@@ -5,6 +5,7 @@
 #include "app/cli/AgentCommands.h"
 #include "app/cli/CliSupport.h"
 #include "app/cli/GetCommand.h"
+#include "app/cli/InfoCommand.h"
 #include "app/cli/MarkCommands.h"
 #include "app/cli/PageCommands.h"
 #include "app/cli/SearchCommand.h"
@@ -53,6 +54,10 @@ const std::vector<CommandInfo>& commands()
         {"mark",
          "mark AGENT CHEMIN read|unread|refresh [--deep]   marque un élément comme lu, non lu ou à vérifier",
          runMark, true},
+        {"info",
+         "info AGENT CHEMIN [--state] [--properties] [--links] [--communication]   la page "
+         "d'informations d'un élément (HTML ; par défaut : état et propriétés)",
+         runInfo, true},
         {"search",
          "search REQUÊTE [AGENT ...] [--code] [--no-count] [--in pages,titles,notes,urls] [--min-age JOURS] "
          "[--max-age JOURS]   cherche des mots dans les pages, titres, notes et adresses",

@@ -1,6 +1,6 @@
 #include "agents/AddressOptions.h"
 
-#include "agents/NextCheck.h"
+#include "store/NextCheck.h"
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>

@@ -102,6 +102,42 @@ TEST(Cli, NewAgentAndAddMakeWhatTheWizardMakes)
     EXPECT_EQ(runCli({"--home", home.path(), "add", "Veille", "lwn.net", "--bogus"}).code, 2);
 }
 
+TEST(Cli, InfoPrintsTheInformationPageOfAnElement)
+{
+    TempHome home;
+    glanix::test::AgentBuilder::sample(home.path());
+    const CliResult byPath = runCli({"--home", home.path(), "info", "Veille", "Presse\\Le Journal"});
+    ASSERT_EQ(byPath.code, 0) << byPath.err.toStdString();
+    EXPECT_TRUE(byPath.out.startsWith("<body bgcolor=\"#FFFFFF\""));
+    EXPECT_TRUE(byPath.out.endsWith("</table></body>"));
+    EXPECT_TRUE(byPath.out.contains("<b>&nbsp;Le Journal</b>"));
+    EXPECT_TRUE(byPath.out.contains("&nbsp;État&nbsp;:") && byPath.out.contains("&nbsp;Propriétés&nbsp;:"));
+    EXPECT_FALSE(byPath.out.contains("lien(s)"));
+    EXPECT_EQ(runCli({"--home", home.path(), "info", "Veille", "http://journal.example/index.htm"}).out,
+              byPath.out);
+
+    // Naming a section shows that section alone.
+    const CliResult links
+        = runCli({"--home", home.path(), "info", "Veille", "Presse\\Le Journal", "--links"});
+    EXPECT_TRUE(links.out.contains("&nbsp;1 lien(s)&nbsp;:"));
+    EXPECT_TRUE(links.out.contains("<a href=\"http://journal.example/suite.htm\">"));
+    EXPECT_TRUE(links.out.contains("<a href=\"http://journal.example/logo.gif\">"));
+    EXPECT_FALSE(links.out.contains("État"));
+
+    const CliResult folder
+        = runCli({"--home", home.path(), "info", "Veille", "Presse", "--state", "--properties"});
+    EXPECT_EQ(folder.code, 0);
+    EXPECT_FALSE(folder.out.contains("URL&nbsp;:"));
+    EXPECT_FALSE(folder.out.contains("État"));
+
+    const CliResult missing = runCli({"--home", home.path(), "info", "Veille", "Presse\\Absent"});
+    EXPECT_EQ(missing.code, 2);
+    EXPECT_TRUE(missing.out.isEmpty());
+    EXPECT_FALSE(missing.err.isEmpty());
+    EXPECT_EQ(runCli({"--home", home.path(), "info", "Veille", "Presse", "--flags"}).code, 2);
+    EXPECT_EQ(runCli({"--home", home.path(), "info", "Veille"}).code, 2);
+}
+
 TEST(Cli, UnreadListsAndMarkChangesTheReadingState)
 {
     TempHome home;

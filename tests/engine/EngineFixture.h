@@ -1,7 +1,7 @@
 #pragma once
 
 #include "agents/AgentFile.h"
-#include "agents/NextCheck.h"
+#include "store/NextCheck.h"
 #include "config/OptGene.h"
 #include "config/UserPrompt.h"
 #include "engine/CycleStatus.h"

@@ -1,4 +1,4 @@
-#include "agents/NextCheck.h"
+#include "store/NextCheck.h"
 
 #include "config/Env.h"
 #include "store/ElementStore.h"
