@@ -29,6 +29,32 @@ void NavigationHistory::recordVisit(TElement* current)
         m_previous.removeAt(kMaxEntries);
 }
 
+TElement* NavigationHistory::goBack(TElement* current, int steps)
+{
+    return move(current, steps, m_previous, m_next);
+}
+
+TElement* NavigationHistory::goForward(TElement* current, int steps)
+{
+    return move(current, steps, m_next, m_previous);
+}
+
+TElement* NavigationHistory::move(TElement* current, int steps, QList<TElement*>& from, QList<TElement*>& to)
+{
+    if (steps < 1 || from.size() < steps)
+        return nullptr;
+    for (int i = 0; i < steps; ++i) {
+        if (current && !isImageKind(current)) {
+            to.removeAll(current);
+            to.prepend(current);
+        }
+        current = from.takeFirst();
+    }
+    while (to.size() > kMaxEntries)
+        to.removeAt(kMaxEntries);
+    return current;
+}
+
 void NavigationHistory::forget(TElement* element)
 {
     // Every occurrence: a freed element left behind would be followed later.

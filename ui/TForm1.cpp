@@ -286,10 +286,43 @@ void TForm1::connectActions()
     connect(a.prochaineAdresseJamaisLue, &QAction::triggered, this, [nextUnread] { nextUnread(true); });
     connect(m_toolBars.addressBox, &AddressBox::findRequested, this, &TForm1::findFromAddressBox);
 
+    connect(a.precedent, &QAction::triggered, this, [this] { navigate(true, 1); });
+    connect(a.suivant, &QAction::triggered, this, [this] { navigate(false, 1); });
+    // Entry i of a drop-down is i + 1 steps away; each shows the element's name, its address
+    // as the hint.
+    const auto fill = [this](QMenu* menu, bool back) {
+        menu->clear();
+        menu->setToolTipsVisible(true);
+        const NavigationHistory& h = m_controller->navigation();
+        const QList<TElement*>& list = back ? h.PreviousList() : h.NextList();
+        for (int i = 0; i < list.size(); ++i) {
+            QAction* entry = menu->addAction(list[i]->GetName());
+            entry->setToolTip(list[i]->GetURL());
+            connect(entry, &QAction::triggered, this, [this, back, i] { navigate(back, i + 1); });
+        }
+    };
+    QMenu* previousList = a.previousList;
+    QMenu* nextList = a.nextList;
+    connect(previousList, &QMenu::aboutToShow, this, [previousList, fill] { fill(previousList, true); });
+    connect(nextList, &QMenu::aboutToShow, this, [nextList, fill] { fill(nextList, false); });
+
     connect(a.mosaiqueHorizontale, &QAction::triggered, this, [this] { tileViews(Qt::Vertical); });
     connect(a.mosaiqueVerticale, &QAction::triggered, this, [this] { tileViews(Qt::Horizontal); });
     connect(a.cascade, &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
     connect(a.fermerToutesLesFenetres, &QAction::triggered, m_mdi, &QMdiArea::closeAllSubWindows);
+}
+
+void TForm1::navigate(bool back, int steps)
+{
+    NavigationHistory& h = m_controller->navigation();
+    TElement* current = m_controller->currentElement();
+    TElement* target = back ? h.goBack(current, steps) : h.goForward(current, steps);
+    if (target && target->Node()) {
+        m_navigating = true;
+        selectNode(target->Node());
+        m_navigating = false;
+    }
+    updateCommands();
 }
 
 WalkControl TForm1::walkControl()
@@ -516,10 +549,11 @@ void TForm1::openHandedAgent(const QString& path)
 
 // --- Selection ---------------------------------------------------------------------------------
 
-void TForm1::currentChanged()
+void TForm1::currentChanged(const QModelIndex& /*current*/, const QModelIndex& previous)
 {
-    if (TElement* e = m_controller->currentElement())
-        m_controller->navigation().recordVisit(e);
+    // The element left behind is the one to come back to.
+    if (TreeNode* left = m_navigating ? nullptr : m_model->nodeOf(previous); left && left->element())
+        m_controller->navigation().recordVisit(left->element());
     showCurrentInfo();
     updateCommands();
 }
@@ -766,6 +800,8 @@ void TForm1::updateCommands()
     a.proprietes->setEnabled(e && PropertiesEditor::hasProperties(*e));
     for (QAction* next : {a.prochainePageNonLue, a.prochaineAdresseNonLue, a.prochaineAdresseJamaisLue})
         next->setEnabled(hasAgents);
+    a.precedent->setEnabled(!m_controller->navigation().PreviousList().isEmpty());
+    a.suivant->setEnabled(!m_controller->navigation().NextList().isEmpty());
     applyEngineActions();
 }
 

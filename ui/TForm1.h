@@ -106,7 +106,9 @@ private:
     static WalkControl walkControl();
     void findFromAddressBox();
     void runStartup();
-    void currentChanged();
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous);
+    // Back (or forward) `steps` through the visited elements.
+    void navigate(bool back, int steps);
     void showCurrentInfo();
     void connectEngine();
     // A connection entry or button as the engine decides; with an empty tree there is
@@ -170,6 +172,7 @@ private:
     MainToolBars m_toolBars {};
     bool m_firstShown = false;
     bool m_busy = false;
+    bool m_navigating = false; // back or forward selects a node: not a visit
     bool m_closeAfterStartup = false;
     bool m_terminating = false;
     int m_terminateTries = 0;

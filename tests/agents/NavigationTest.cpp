@@ -53,3 +53,27 @@ TEST_F(NavigationTest, VisitsAreKeptThirtyDeepWithoutImages)
 }
 
 } // namespace
+
+TEST_F(NavigationTest, BackAndForwardExchangeTheListsAndNeverKeepAnImage)
+{
+    NavigationHistory history;
+    TElement* a = make(kindAddress);
+    TElement* b = make(kindAddress);
+    TElement* c = make(kindPage);
+    TElement* image = make(kindImage);
+    // a, then b, then c were left in turn; the image is shown now.
+    for (TElement* left : {a, b, c})
+        history.recordVisit(left);
+    EXPECT_EQ(history.goBack(image, 4), nullptr); // only three behind
+    EXPECT_EQ(history.goBack(image), c);
+    EXPECT_TRUE(history.NextList().isEmpty()); // the image is not kept
+    EXPECT_EQ(history.goBack(c, 2), a);
+    EXPECT_EQ(history.NextList(), QList<TElement*>({b, c}));
+    EXPECT_TRUE(history.PreviousList().isEmpty());
+    EXPECT_EQ(history.goForward(a), b);
+    EXPECT_EQ(history.PreviousList(), QList<TElement*>({a}));
+    // A new visit ends the way forward: what was ahead goes behind.
+    history.recordVisit(b);
+    EXPECT_TRUE(history.NextList().isEmpty());
+    EXPECT_EQ(history.PreviousList(), QList<TElement*>({b, c, a}));
+}

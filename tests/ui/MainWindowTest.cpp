@@ -328,3 +328,26 @@ TEST_F(MainWindowTest, TheAddressBoxAndTheNextUnreadKeysFindElements)
     QTest::keyClick(box->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(currentText(), QString::fromUtf8("Météo locale"));
 }
+
+TEST_F(MainWindowTest, BackAndForwardRetraceTheVisits)
+{
+    AgentBuilder::sample(home.path(), "Veille");
+    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n");
+    start();
+    MainController& c = window->controller();
+    for (const char* path : {"Veille\\Café du coin", "Veille\\Presse\\Le Journal", "Veille\\Outils"})
+        window->treeView()->setCurrentIndex(window->treeModel().indexOf(c.findByTreePath(path)->Node()));
+    EXPECT_FALSE(action("MenuSuivant")->isEnabled());
+    type(Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(currentText(), "Le Journal");
+    type(Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(currentText(), QString::fromUtf8("Café du coin"));
+    EXPECT_TRUE(action("MenuSuivant")->isEnabled());
+    type(Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(currentText(), "Le Journal");
+    // Going back and forth is not a visit: the way forward is still there.
+    EXPECT_EQ(c.navigation().NextList().size(), 1);
+    type(Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(currentText(), "Outils");
+    EXPECT_FALSE(action("MenuSuivant")->isEnabled());
+}
