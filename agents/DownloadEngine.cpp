@@ -3,7 +3,6 @@
 #include "agents/ConnectionPort.h"
 #include "agents/DialSession.h"
 #include "agents/HeadlessCycle.h"
-#include "store/NextCheck.h"
 #include "agents/TThreadVersion.h"
 #include "config/Env.h"
 #include "config/OptGene.h"
@@ -13,6 +12,7 @@
 #include "engine/Scheduler.h"
 #include "engine/TDialUp.h"
 #include "store/ElementStore.h"
+#include "store/NextCheck.h"
 
 #include <QTextStream>
 #include <cstdio>

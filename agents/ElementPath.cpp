@@ -51,7 +51,7 @@ TElement* findBelow(TElement& e, const QString& key)
     TreeNode* node = e.Node();
     for (int i = 0; node && i < node->childCount(); ++i) {
         TElement* child = node->child(i)->element();
-        if (!child || child->Kind == kindImage || child->Kind == kindImageGroup)
+        if (!child || child->isImageOrGroup())
             continue;
         if (TElement* found = findBelow(*child, key))
             return found;

@@ -1,7 +1,6 @@
 #include "agents/HeadlessCycle.h"
 
 #include "agents/AgentFile.h"
-#include "store/NextCheck.h"
 #include "config/Env.h"
 #include "config/FrenchText.h"
 #include "config/IniFile.h"
@@ -13,6 +12,7 @@
 #include "engine/HttpText.h"
 #include "engine/Scheduler.h"
 #include "store/ElementStore.h"
+#include "store/NextCheck.h"
 #include "store/TElement.h"
 
 #include <QCoreApplication>

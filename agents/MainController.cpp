@@ -311,8 +311,7 @@ void MainController::showImageNodes(bool on)
         // The selection leaves the nodes that are about to go.
         TreeNode* selected = m_port->selectedNode();
         TreeNode* kept = selected;
-        while (kept && kept->element()
-               && (kept->element()->Kind == kindImage || kept->element()->Kind == kindImageGroup))
+        while (kept && kept->element() && kept->element()->isImageOrGroup())
             kept = kept->parent();
         if (kept != selected)
             m_port->selectNode(kept);

@@ -19,7 +19,7 @@ template<typename Change> int forTargetAndBelow(TElement& target, bool deep, Cha
     const int level = node->level();
     for (TreeNode* n = node->next(); n && n->level() > level; n = n->next()) {
         TElement* e = n->element();
-        if (!e || (!images && (e->Kind == kindImage || e->Kind == kindImageGroup)))
+        if (!e || (!images && e->isImageOrGroup()))
             continue;
         if (change(*e))
             ++changed;

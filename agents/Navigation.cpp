@@ -4,26 +4,17 @@
 
 namespace glanix {
 
-namespace {
-
-bool isImageKind(const TElement* e)
-{
-    return e->Kind == kindImage || e->Kind == kindImageGroup;
-}
-
-} // namespace
-
 void NavigationHistory::recordVisit(TElement* current)
 {
     if (!current)
         return;
     for (TElement* e : std::as_const(m_next)) {
-        if (!isImageKind(e))
+        if (!e->isImageOrGroup())
             m_previous.prepend(e);
     }
     m_next.clear();
     m_previous.removeAll(current);
-    if (!isImageKind(current))
+    if (!current->isImageOrGroup())
         m_previous.prepend(current);
     while (m_previous.size() > kMaxEntries)
         m_previous.removeAt(kMaxEntries);
@@ -44,7 +35,7 @@ TElement* NavigationHistory::move(TElement* current, int steps, QList<TElement*>
     if (steps < 1 || from.size() < steps)
         return nullptr;
     for (int i = 0; i < steps; ++i) {
-        if (current && !isImageKind(current)) {
+        if (current && !current->isImageOrGroup()) {
             to.removeAll(current);
             to.prepend(current);
         }

@@ -1,9 +1,9 @@
 #include "agents/PropertiesEditor.h"
 
-#include "store/NextCheck.h"
 #include "config/Env.h"
 #include "store/Addresses.h"
 #include "store/ElementStore.h"
+#include "store/NextCheck.h"
 #include "store/PageAnalysis.h"
 #include "store/TElement.h"
 

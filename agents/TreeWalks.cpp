@@ -7,11 +7,6 @@ namespace glanix {
 
 namespace {
 
-bool isImageKind(const TElement* e)
-{
-    return e && (e->Kind == kindImage || e->Kind == kindImageGroup);
-}
-
 // A walk over the tree in display order, wrapping once, that follows the tree's removals:
 // when the node it stands on goes, it steps back to the node before the removed ones; when
 // the node it started from goes, it ends at the end of the tree.
@@ -168,7 +163,7 @@ AddressFind findFromAddressBox(ElementTree& tree, TreeNode* selected, const QStr
             if (!n)
                 break;
             TElement* e = n->element();
-            if (!e || isImageKind(e)) {
+            if (!e || e->isImageOrGroup()) {
                 letEventsRun(control);
                 continue;
             }

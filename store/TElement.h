@@ -120,6 +120,9 @@ public:
 
     bool isImage() const { return Kind == kindImage; }
 
+    // An image or a page's group of images: tree-only, never visited, never a target of walks.
+    bool isImageOrGroup() const { return Kind == kindImage || Kind == kindImageGroup; }
+
     bool isAddressOrPage() const { return Kind == kindAddress || Kind == kindPage; }
 
     // --- Identity ---

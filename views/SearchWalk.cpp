@@ -137,7 +137,7 @@ SearchWalk::Step SearchWalk::step(SearchItem& item, int budget)
         }
         m_node = n;
         TElement* e = n->element();
-        if (!e || e->Kind == kindImage || e->Kind == kindImageGroup)
+        if (!e || e->isImageOrGroup())
             continue;
         // Folders not yet opened in the tree are searched too.
         e->LoadChildren(1);

@@ -32,19 +32,23 @@ struct StoreFixture : ::testing::Test {
     ElementStore store {home.env()};
     TElement* agent = nullptr;
 
-    void SetUp() override
+    void SetUp() override { agent = makeAgent("Veille"); }
+
+    // An agent NAME with its folders NAME/Favs and NAME/DL in the home, open in the tree.
+    TElement* makeAgent(const QString& name)
     {
-        home.mkdir("Veille/Favs");
-        home.mkdir("Veille/DL");
-        agent = new TElement(store);
-        agent->SetHasExt(true);
-        agent->Kind = kindAgent;
-        agent->SetParent(store.RootElement());
-        agent->SetName("Veille");
-        agent->SetDirChilds(home.file("Veille/Favs/"));
-        agent->SetFileName(home.file("Veille/DL/"));
-        store.tree().addTopLevel("Veille", agent);
-        agent->Load();
+        home.mkdir(name + "/Favs");
+        home.mkdir(name + "/DL");
+        auto* a = new TElement(store);
+        a->SetHasExt(true);
+        a->Kind = kindAgent;
+        a->SetParent(store.RootElement());
+        a->SetName(name);
+        a->SetDirChilds(home.file(name + "/Favs/"));
+        a->SetFileName(home.file(name + "/DL/"));
+        store.tree().addTopLevel(name, a);
+        a->Load();
+        return a;
     }
 
     // A child made as the program makes one (name, address, node), not saved.

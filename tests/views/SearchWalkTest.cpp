@@ -33,17 +33,7 @@ struct SearchWalkTest : StoreFixture {
         c = doc(agent, kindAddress, "C", "mot", "");
         d = doc(agent, kindAddress, "D", "mot", "text/html; charset=utf-8");
 
-        home.mkdir("Autre/Favs");
-        home.mkdir("Autre/DL");
-        other = new TElement(store);
-        other->SetHasExt(true);
-        other->Kind = kindAgent;
-        other->SetParent(store.RootElement());
-        other->SetName("Autre");
-        other->SetDirChilds(home.file("Autre/Favs/"));
-        other->SetFileName(home.file("Autre/DL/"));
-        store.tree().addTopLevel("Autre", other);
-        other->Load();
+        other = makeAgent("Autre");
         x = doc(other, kindAddress, "X", "mot");
     }
 
