@@ -101,19 +101,22 @@ void AgentCommands::closeViewsOf(TElement* agent)
 {
     Env& env = m_store.env();
     for (int i = m_views.count() - 1; i >= 0; --i) {
-        const int type = m_views.windowType(i);
+        if (i >= m_views.count())
+            continue;
+        ViewWindow* w = m_views.at(i);
+        const int type = w->kind();
         if (type <= 0) {
             env.logError(QStringLiteral("Tag = 0 !!!"));
             continue;
         }
-        TElement* shown = m_views.element(i);
+        TElement* shown = w->element();
         if (shown && shown->GetAgent() == agent) {
             const int before = m_views.count();
-            m_views.close(i);
+            w->closeWindow();
             if (m_views.count() == before)
                 env.logError(QStringLiteral("Close error - Tag = %1").arg(type));
         } else if (!shown && type == wtList) {
-            m_views.removeRowsOf(agent);
+            w->removeRowsOfAgent(agent);
         }
     }
 }
@@ -148,8 +151,10 @@ void AgentCommands::close(TElement* element)
 
 void AgentCommands::closeAll()
 {
-    for (int i = m_views.count() - 1; i >= 0; --i)
-        m_views.close(i);
+    for (int i = m_views.count() - 1; i >= 0; --i) {
+        if (i < m_views.count())
+            m_views.close(i);
+    }
     // A view busy with a page may take a moment to go; it is not waited for forever.
     QDeadlineTimer deadline(5000);
     while (m_views.count() > 0 && !deadline.hasExpired()) {

@@ -127,6 +127,11 @@ bool DownloadEngine::connectionActive()
     return m_opt.ConnectByModem && activeConnectionExists();
 }
 
+void DownloadEngine::setURLClicked(const QString& address)
+{
+    m_scheduler->URLClicked = address;
+}
+
 void DownloadEngine::nodePressed(TreeNode* node)
 {
     m_scheduler->nodePressed(node);

@@ -79,6 +79,7 @@ public:
     void hangUpNow() override;
     bool connectionActive() override;
     void nodePressed(TreeNode* node) override;
+    void setURLClicked(const QString& address) override;
     void endButtonHover() override;
     void createDialUp(const QString& entry) override;
     // MenuPreferencesConnexionClick: Opt's component (or a passing one) lists the phone book

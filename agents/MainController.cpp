@@ -25,6 +25,13 @@ QString tr(const char* text)
     return QCoreApplication::translate("MainController", text);
 }
 
+// Without a desktop (glanix-cli, tests that do not look): nothing is started.
+class NoLauncher final : public Launcher {
+public:
+    bool openUrl(const QUrl&) override { return false; }
+    bool startProgram(const QString&, const QStringList&) override { return false; }
+};
+
 template<class T> T* required(T* service, const char* what)
 {
     if (!service)
@@ -39,17 +46,18 @@ MainController::MainController(const MainServices& services)
     , m_settings(*m_env)
     , m_store(std::make_unique<ElementStore>(*m_env))
     , m_ownDownloads(services.downloads ? nullptr : std::make_unique<DownloadControl>())
-    , m_ownViews(services.views ? nullptr : std::make_unique<ViewWindows>())
+    , m_ownLauncher(services.launcher ? nullptr : std::make_unique<NoLauncher>())
+    , m_launcher(services.launcher ? services.launcher : m_ownLauncher.get())
     , m_prompt(required(services.prompt, "prompt"))
     , m_folders(required(services.folders, "folders"))
     , m_remoteAccess(required(services.remoteAccess, "remoteAccess"))
     , m_downloads(services.downloads ? services.downloads : m_ownDownloads.get())
-    , m_views(services.views ? services.views : m_ownViews.get())
     , m_firstArgument(services.arguments.value(0))
     , m_applicationsDir(services.applicationsDir)
     , m_launchCommand(services.launchCommand)
 {
-    m_agents = std::make_unique<AgentCommands>(*m_store, m_settings.Opt(), *m_prompt, *m_folders, *m_views,
+    m_views.setFactory(services.viewFactory);
+    m_agents = std::make_unique<AgentCommands>(*m_store, m_settings.Opt(), *m_prompt, *m_folders, m_views,
                                                m_navigation, nullptr);
     m_store->setHost(this);
 }
@@ -236,13 +244,13 @@ void MainController::reopenViewWindows()
         const bool needsFile = w.WindowType == wtDocument || w.WindowType == wtImage;
         if (needsFile && (Opt().Starting || !QFileInfo::exists(e->GetSavePath())))
             continue;
-        if (!m_views->open(w.WindowType, e))
+        if (!m_views.open(w.WindowType, e))
             continue;
         m_port->expandNode(e->Node());
         last = e;
     }
-    if (m_views->count() > 0)
-        m_views->showFirst(m_loaded.firstWindowMaximized);
+    if (m_views.count() > 0)
+        m_views.showFirst(m_loaded.firstWindowMaximized);
     m_port->selectNode(last ? last->Node() : m_store->tree().firstNode());
 }
 
@@ -274,14 +282,14 @@ void MainController::shutdown()
     for (const QString& file : std::as_const(m_store->openAgents()))
         state.openedAgents << agentName(file);
     state.openedWindows.clear();
-    for (int i = 0; i < m_views->count(); ++i) {
-        if (TElement* e = m_views->element(i))
-            state.openedWindows << OpenedWindow {m_views->windowType(i), e->TreePath()};
+    for (int i = 0; i < m_views.count(); ++i) {
+        if (TElement* e = m_views.element(i))
+            state.openedWindows << OpenedWindow {m_views.windowType(i), e->TreePath()};
     }
-    state.firstWindowMaximized = m_views->count() > 0 && m_views->isMaximized(0);
+    state.firstWindowMaximized = m_views.count() > 0 && m_views.isMaximized(0);
     m_settings.saveSettings(state, m_firstArgument);
 
-    m_views->savePlacements();
+    m_views.savePlacements();
     m_settings.saveToolbarState(port.toolbarState());
 
     port.selectNode(nullptr);
@@ -292,10 +300,10 @@ void MainController::shutdown()
     RemoveFile(m_env->homeFile(QStringLiteral("Compared.html")));
     if (m_env->isDebug() && m_env->errorLogged())
         port.openTextFile(m_env->homeFile(QStringLiteral("Erreurs.log")));
-    if (m_downloads->threadsRunning() > 0 || m_views->count() > 0)
+    if (m_downloads->threadsRunning() > 0 || m_views.count() > 0)
         m_env->logError(QStringLiteral("ThreadsRunning = %1\rOpt.ListWindows.Count = %2")
                             .arg(m_downloads->threadsRunning())
-                            .arg(m_views->count()));
+                            .arg(m_views.count()));
 }
 
 void MainController::setSeeImages(bool on)
@@ -347,10 +355,102 @@ void MainController::refreshNode(TreeNode* node)
 
 void MainController::closeViewsOf(TElement* element)
 {
-    for (int i = m_views->count() - 1; i >= 0; --i) {
-        if (m_views->element(i) == element)
-            m_views->close(i);
+    withdrawFromViews(element);
+}
+
+void MainController::withdrawFromViews(TElement* element)
+{
+    if (!element)
+        return;
+    m_navigation.forget(element);
+    // From the back of the list: a window closing at once leaves the entries before it valid.
+    for (int i = m_views.count() - 1; i >= 0; --i) {
+        if (i >= m_views.count())
+            continue;
+        ViewWindow* w = m_views.at(i);
+        if (w->element() == element)
+            w->closeWindow();
+        else if (w->kind() == wtList)
+            w->removeRowOf(element);
     }
+}
+
+void MainController::followSelection(TElement* e)
+{
+    if (!e) {
+        m_env->logError(QStringLiteral("Les fenêtres devraient être fermées"));
+        for (int i = m_views.count() - 1; i >= 0; --i) {
+            if (i < m_views.count())
+                m_views.close(i);
+        }
+        return;
+    }
+    const bool starting = Opt().Starting;
+    const int kinds[] = {wtDocument, wtImage, wtList, wtInfo};
+    for (int kind : kinds) {
+        ViewWindow* w = m_views.firstOfKind(kind);
+        if (w && w->element() != e && canShowIn(kind, e, starting))
+            w->showElement(e);
+    }
+    ViewWindow* preferred = nullptr;
+    auto ensure = [&](int kind) {
+        if (!canShowIn(kind, e, starting))
+            return;
+        ViewWindow* w = m_views.firstOfKind(kind);
+        if (!w)
+            w = m_views.open(kind, e);
+        if (w && w->element() == e)
+            preferred = w;
+    };
+    switch (m_preferredView) {
+    case wtDocument:
+        ensure(wtDocument);
+        ensure(wtImage);
+        break;
+    case wtList:
+        ensure(wtList);
+        break;
+    case wtInfo:
+        ensure(wtInfo);
+        break;
+    default:
+        break;
+    }
+    if (preferred && m_views.at(0) != preferred)
+        preferred->bringToFront();
+    ViewWindow* showing = m_views.showing(e);
+    if (!showing) {
+        const bool leaf = e->isAddressOrPage() || e->isImage();
+        const int kind = leaf ? wtInfo : wtList;
+        if (!leaf && e->Kind != kindAgent && e->Kind != kindFolder && e->Kind != kindImageGroup)
+            return;
+        ViewWindow* w = m_views.firstOfKind(kind);
+        if (!w)
+            w = m_views.open(kind, e);
+        else if (canShowIn(kind, e, starting))
+            w->showElement(e);
+        if (w && m_views.count() > 0 && m_views.at(0) != w)
+            w->bringToFront();
+    } else if (m_views.at(0) != showing) {
+        showing->bringToFront();
+    }
+}
+
+bool MainController::showInView(int kind, bool newWindow)
+{
+    TElement* e = currentElement();
+    if (!canShowIn(kind, e, Opt().Starting))
+        return false;
+    ViewWindow* w = newWindow ? nullptr : m_views.firstOfKind(kind);
+    if (!w)
+        w = m_views.open(kind, e);
+    else
+        w->showElement(e);
+    if (!w)
+        return false;
+    if (m_views.at(0) != w)
+        w->bringToFront();
+    return true;
 }
 
 void MainController::elementDestroyed(TElement* element)

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "agents/AgentCommands.h"
+#include "agents/Launcher.h"
 #include "agents/Navigation.h"
 #include "agents/TreeWalks.h"
+#include "agents/ViewWindows.h"
 #include "config/Settings.h"
 #include "store/ElementStore.h"
 
@@ -26,7 +28,8 @@ class FolderChooser;
 class MainWindowPort;
 class RemoteAccessProbe;
 class UserPrompt;
-class ViewWindows;
+class Launcher;
+class ViewFactory;
 
 // What the window is given to run on; tests replace any of it.
 struct MainServices {
@@ -39,7 +42,8 @@ struct MainServices {
     // Optional.
     DownloadControl* downloads = nullptr; // null: the window builds the real engine
     DialUpBackend* dialUp = nullptr; // null: NetworkManager
-    ViewWindows* views = nullptr; // null: no view windows
+    ViewFactory* viewFactory = nullptr; // null: no view windows until setViewFactory
+    Launcher* launcher = nullptr; // null: nothing is started (the window gives the desktop's)
     QStringList arguments; // the command line after the program name and --home
     QString applicationsDir; // where the desktop entry goes
     QStringList launchCommand; // what the desktop entry starts
@@ -72,11 +76,31 @@ public:
 
     DownloadControl& downloads() { return *m_downloads; }
 
+    Launcher& launcher() { return *m_launcher; }
+
     // The engine the window built once this controller existed (it needs the store and Opt).
     // Set before the lifecycle starts; the caller keeps it alive until after shutdown().
     void setDownloads(DownloadControl* downloads);
 
-    ViewWindows& views() { return *m_views; }
+    // `ListWindows`. The window makes its views once this controller exists.
+    ViewWindows& views() { return m_views; }
+
+    void setViewFactory(ViewFactory* factory) { m_views.setFactory(factory); }
+
+    // The kind of the view button held down (F6, F7, F8); 0 for none.
+    int preferredView() const { return m_preferredView; }
+
+    void setPreferredView(int kind) { m_preferredView = kind; }
+
+    // `UpDateWindows` once the window chose the selected element: the open views that can
+    // show it do, a view of the preferred kind is made when none exists, and the one showing
+    // it comes to the front. Null closes every view.
+    void followSelection(TElement* selected);
+    // "Affichage" (`newWindow` false) and "Nouvelle vue": the current element in a view of
+    // that kind; false when that kind cannot show it.
+    bool showInView(int kind, bool newWindow);
+    // An element going away leaves the views: the windows showing it close, lists lose its row.
+    void withdrawFromViews(TElement* element);
 
     const QString& firstArgument() const { return m_firstArgument; }
 
@@ -133,12 +157,14 @@ private:
     std::unique_ptr<ElementStore> m_store;
     NavigationHistory m_navigation;
     std::unique_ptr<DownloadControl> m_ownDownloads;
-    std::unique_ptr<ViewWindows> m_ownViews;
+    std::unique_ptr<Launcher> m_ownLauncher;
+    Launcher* m_launcher;
     UserPrompt* m_prompt;
     FolderChooser* m_folders;
     RemoteAccessProbe* m_remoteAccess;
     DownloadControl* m_downloads;
-    ViewWindows* m_views;
+    ViewWindows m_views;
+    int m_preferredView = wtDocument;
     std::unique_ptr<AgentCommands> m_agents;
     MainWindowPort* m_port = nullptr;
     bool m_walking = false; // a long walk of the tree runs (it lets events run)

@@ -49,6 +49,9 @@ public:
     // A dial-up connection is up ("Raccrocher maintenant" is offered).
     virtual bool connectionActive() { return false; }
 
+    // The address last clicked in a document view: it is fetched before the rest.
+    virtual void setURLClicked(const QString& /*address*/) { }
+
     // The mouse went down on a tree node: the next walk may start there.
     virtual void nodePressed(TreeNode* /*node*/) { }
 

@@ -7,7 +7,7 @@ packages=(
   # build
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
-  qt6-webengine-dev qt6-webengine-dev-tools libqt6opengl6-dev libgl-dev libxkbcommon-dev
+  qt6-webengine-dev qt6-webengine-dev-tools qt6-pdf-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev
   qt6-qpa-plugins qt6-translations-l10n
   libssl-dev openssl ca-certificates
   # tests and tools

@@ -1,6 +1,7 @@
 #include "ui/TForm1.h"
 
 #include "agents/AgentFile.h"
+#include "agents/ElementStatus.h"
 #include "agents/DownloadEngine.h"
 #include "agents/PropertiesEditor.h"
 #include "agents/UpdateNotice.h"
@@ -10,6 +11,7 @@
 #include "store/TElement.h"
 #include "ui/ActivityAnimation.h"
 #include "ui/AddressBox.h"
+#include "ui/DesktopLauncher.h"
 #include "ui/ElementIcons.h"
 #include "ui/ElementTreeModel.h"
 #include "ui/EngineWindow.h"
@@ -19,10 +21,12 @@
 #include "ui/NewAgentWizard.h"
 #include "ui/QtFolderChooser.h"
 #include "ui/StatusBars.h"
+#include "ui/TFormNotes.h"
 #include "ui/TFormOptionsGenerales.h"
 #include "ui/TFormOptionsHtml.h"
 #include "ui/TFormOptionsURL.h"
 #include "ui/TFormOuvrirAgents.h"
+#include "ui/TFormVueURL.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -37,6 +41,10 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollArea>
@@ -66,7 +74,13 @@ TForm1::TForm1(MainServices services, QWidget* parent)
         m_ownRemoteAccess = std::make_unique<NetworkManagerProbe>();
         services.remoteAccess = m_ownRemoteAccess.get();
     }
+    if (!services.launcher) {
+        m_ownLauncher = std::make_unique<DesktopLauncher>();
+        services.launcher = m_ownLauncher.get();
+    }
     m_controller = std::make_unique<MainController>(services);
+    if (!services.viewFactory)
+        m_controller->setViewFactory(this);
     ElementStore& store = m_controller->store();
     m_icons = std::make_unique<ElementIcons>(store.knownTypes());
     m_model = new ElementTreeModel(store, *m_icons, this);
@@ -254,8 +268,37 @@ void TForm1::connectActions()
         m_controller->setSeeImages(on);
         updateCommands();
     });
-    connect(a.modeComparaison, &QAction::toggled, this,
-            [this](bool on) { m_controller->Opt().Compare = on; });
+    connect(a.modeComparaison, &QAction::toggled, this, [this](bool on) {
+        m_controller->Opt().Compare = on;
+        if (TFormVueURL* view = activeDocumentView())
+            view->setCompareMode(on);
+    });
+    const std::pair<QAction*, int> preferred[] = {
+        {a.vueDocument, wtDocument}, {a.vueListe, wtList}, {a.vueInformation, wtInfo}};
+    for (auto [action, kind] : preferred) {
+        connect(action, &QAction::triggered, this, [this, kind] {
+            m_controller->setPreferredView(kind);
+            updateWindows();
+        });
+    }
+    const std::tuple<QAction*, int, bool> shows[] = {
+        {a.affichageHtml, wtDocument, false},   {a.affichageListe, wtList, false},
+        {a.affichageImage, wtImage, false},     {a.affichageInformations, wtInfo, false},
+        {a.nouvelleVueHtml, wtDocument, true},  {a.nouvelleVueListe, wtList, true},
+        {a.nouvelleVueImage, wtImage, true}};
+    for (auto [action, kind, newWindow] : shows) {
+        connect(action, &QAction::triggered, this,
+                [this, kind, newWindow] { m_controller->showInView(kind, newWindow); });
+    }
+    connect(a.editerNotes, &QAction::triggered, this, [this] { editNotes(m_controller->currentElement()); });
+    connect(a.imprimer, &QAction::triggered, this, &TForm1::printActiveView);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &TForm1::viewActivated);
+    connect(this, &TForm1::htmlOptionsChanged, this, [this] {
+        for (ViewWindow* w : m_controller->views().list()) {
+            if (w->kind() == wtDocument)
+                static_cast<TFormVueURL*>(w)->applyViewerSettings();
+        }
+    });
     connect(a.raccrocherQuandTermine, &QAction::toggled, this,
             [this](bool on) { m_controller->Opt().HangUpWhenFinished = on; });
     connect(a.resterEnVeille, &QAction::toggled, this,
@@ -554,8 +597,145 @@ void TForm1::currentChanged(const QModelIndex& /*current*/, const QModelIndex& p
     // The element left behind is the one to come back to.
     if (TreeNode* left = m_navigating ? nullptr : m_model->nodeOf(previous); left && left->element())
         m_controller->navigation().recordVisit(left->element());
+    updateWindows();
     showCurrentInfo();
     updateCommands();
+}
+
+void TForm1::updateWindows()
+{
+    if (!isVisible() || !m_controller || m_controller->closing())
+        return;
+    setUpdatesEnabled(false);
+    TElement* e = m_controller->currentElement();
+    if (e) {
+        m_toolBars.addressBox->setEditText(e->isAddressOrPage() || e->isImage() ? e->GetURL() : e->GetName());
+        m_controller->followSelection(e);
+    }
+    setUpdatesEnabled(true);
+}
+
+void TForm1::viewActivated(QMdiSubWindow* window)
+{
+    auto* view = window ? qobject_cast<TFormExt*>(window->widget()) : nullptr;
+    if (!view)
+        return;
+    m_controller->views().activated(view);
+    TElement* e = view->element();
+    if (e && e->Node() && e != m_controller->currentElement())
+        selectNode(e->Node());
+    updateCommands();
+}
+
+TFormExt* TForm1::activeView() const
+{
+    QMdiSubWindow* sub = m_mdi ? m_mdi->activeSubWindow() : nullptr;
+    return sub ? qobject_cast<TFormExt*>(sub->widget()) : nullptr;
+}
+
+TFormVueURL* TForm1::activeDocumentView() const
+{
+    for (ViewWindow* w : m_controller->views().list()) {
+        if (w->kind() == wtDocument)
+            return dynamic_cast<TFormVueURL*>(w);
+    }
+    return nullptr;
+}
+
+ViewWindow* TForm1::createView(int kind, ViewWindows& list)
+{
+    TFormExt* view = nullptr;
+    if (kind == wtDocument)
+        view = new TFormVueURL(list, *this);
+    if (!view)
+        return nullptr;
+    view->dock(m_mdi);
+    return view;
+}
+
+void TForm1::selectElement(TElement* element)
+{
+    if (element && element->Node())
+        selectNode(element->Node());
+}
+
+void TForm1::showElementStatus(TElement* element, bool highlight)
+{
+    if (element == m_shownInStatus && !m_statusGlobal->panelText(1).isEmpty())
+        return;
+    m_shownInStatus = element;
+    const ElementStatusTexts t = describeElement(element);
+    m_statusGlobal->setPanelText(0, t.panel1);
+    m_statusGlobal->setPanelText(1, t.panel2);
+    if (t.hint != m_hint) {
+        m_hint = t.hint;
+        m_tree->setToolTip(m_hint);
+    }
+    if (!m_infoPanel->isHidden())
+        m_infoLabel->setText(element ? element->GetServerInfo() : QString());
+    if (highlight && element && element->Node() && element->Node() != selectedNode()) {
+        const QModelIndex index = m_model->indexOf(element->Node());
+        if (index.isValid() && m_tree->visualRect(index).isValid()) {
+            m_tree->selectionModel()->select(index, QItemSelectionModel::Select);
+            QTimer::singleShot(150, this, [this, index = QPersistentModelIndex(index)] {
+                if (index.isValid() && index != m_tree->currentIndex())
+                    m_tree->selectionModel()->select(index, QItemSelectionModel::Deselect);
+            });
+        }
+    }
+}
+
+void TForm1::setStatusPanel(int panel, const QString& text)
+{
+    m_statusGlobal->setPanelText(panel, text);
+    if (panel == 1 && text.isEmpty())
+        m_shownInStatus = nullptr;
+}
+
+void TForm1::refreshElement(TElement* element, bool reveal)
+{
+    if (!element || !element->Node())
+        return;
+    element->Node()->notifyChanged();
+    if (reveal)
+        m_tree->scrollTo(m_model->indexOf(element->Node()));
+}
+
+void TForm1::editNotes(TElement* element)
+{
+    if (!element)
+        return;
+    TFormNotes dialog(*element, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    for (ViewWindow* w : m_controller->views().list())
+        w->notesChanged(element);
+}
+
+void TForm1::printActiveView()
+{
+    TFormVueURL* view = activeDocumentView();
+    if (!view || !view->element())
+        return;
+    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        // Without a printer the pages go to a PDF file.
+        const QString file = QFileDialog::getSaveFileName(this, tr("Imprimer dans un fichier"),
+                                                          view->element()->GetName() + QStringLiteral(".pdf"),
+                                                          tr("Documents PDF (*.pdf)"));
+        if (file.isEmpty())
+            return;
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(file);
+    } else {
+        QPrintDialog dialog(printer.get(), this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+    }
+    view->print(printer.get(), [this, printer](bool ok) {
+        if (!ok)
+            m_controller->prompt().warn(tr("L'impression a échoué."));
+    });
 }
 
 void TForm1::showCurrentInfo()
@@ -802,6 +982,18 @@ void TForm1::updateCommands()
         next->setEnabled(hasAgents);
     a.precedent->setEnabled(!m_controller->navigation().PreviousList().isEmpty());
     a.suivant->setEnabled(!m_controller->navigation().NextList().isEmpty());
+    for (QAction* v : {a.vueDocument, a.vueListe, a.vueInformation})
+        v->setEnabled(true);
+    const bool starting = m_controller->Opt().Starting;
+    const std::pair<QAction*, int> shows[] = {
+        {a.affichageHtml, wtDocument}, {a.affichageListe, wtList},     {a.affichageImage, wtImage},
+        {a.affichageInformations, wtInfo}, {a.nouvelleVueHtml, wtDocument}, {a.nouvelleVueListe, wtList},
+        {a.nouvelleVueImage, wtImage}};
+    for (auto [action, kind] : shows)
+        action->setEnabled(canShowIn(kind, e, starting));
+    a.editerNotes->setEnabled(e && !e->isImageOrGroup() && e->Kind != kindRoot);
+    TFormVueURL* document = activeDocumentView();
+    a.imprimer->setEnabled(document && document->element());
     applyEngineActions();
 }
 

@@ -5,6 +5,7 @@
 #include "engine/EngineHost.h"
 #include "ui/MainActions.h"
 #include "ui/MainToolBars.h"
+#include "ui/TFormExt.h"
 
 #include <QMainWindow>
 #include <map>
@@ -31,14 +32,16 @@ class DownloadEngine;
 class ElementIcons;
 class ElementTreeModel;
 class EngineWindow;
+class DesktopLauncher;
 class FolderChooser;
+class TFormVueURL;
 class MessageBoxPrompt;
 class NetworkManagerProbe;
 class QtFolderChooser;
 class StatusBarComm;
 class StatusBarGlobal;
 
-class TForm1 final : public QMainWindow, private MainWindowPort {
+class TForm1 final : public QMainWindow, private MainWindowPort, private ViewHost, private ViewFactory {
     Q_OBJECT
     friend class EngineWindow;
 
@@ -47,7 +50,7 @@ public:
     explicit TForm1(MainServices services, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    MainController& controller() { return *m_controller; }
+    MainController& controller() override { return *m_controller; }
 
     ElementTreeModel& treeModel() { return *m_model; }
 
@@ -84,6 +87,11 @@ public:
 
     void setVisible(bool visible) override;
 
+    // The view window in front, if any.
+    TFormExt* activeView() const;
+    // The document view in front of the others, if any.
+    TFormVueURL* activeDocumentView() const;
+
     // A second program started on this home handed over `request` ("show" or an agent file's
     // path): the window comes forward and opens the agent.
     void bringForward(const QString& request);
@@ -107,6 +115,10 @@ private:
     void findFromAddressBox();
     void runStartup();
     void currentChanged(const QModelIndex& current, const QModelIndex& previous);
+    // `UpDateWindows`: the views follow the selection.
+    void updateWindows();
+    void viewActivated(class QMdiSubWindow* window);
+    void printActiveView();
     // Back (or forward) `steps` through the visited elements.
     void navigate(bool back, int steps);
     void showCurrentInfo();
@@ -149,9 +161,20 @@ private:
     void processEvents() override;
     void openTextFile(const QString& path) override;
 
+    // ViewHost.
+    void selectElement(TElement* element) override;
+    void showElementStatus(TElement* element, bool highlight) override;
+    void setStatusPanel(int panel, const QString& text) override;
+    void refreshElement(TElement* element, bool reveal) override;
+    void editNotes(TElement* element) override;
+
+    // ViewFactory.
+    ViewWindow* createView(int kind, ViewWindows& list) override;
+
     std::unique_ptr<MessageBoxPrompt> m_ownPrompt;
     std::unique_ptr<QtFolderChooser> m_ownFolders;
     std::unique_ptr<NetworkManagerProbe> m_ownRemoteAccess;
+    std::unique_ptr<DesktopLauncher> m_ownLauncher;
     std::unique_ptr<MainController> m_controller;
     // After the controller: the engine uses its store and Opt, and goes first.
     std::unique_ptr<EngineWindow> m_engineWindow;
@@ -170,6 +193,8 @@ private:
     QMenu* m_treeMenu = nullptr;
     MainActions m_actions {};
     MainToolBars m_toolBars {};
+    TElement* m_shownInStatus = nullptr;
+    QString m_hint;
     bool m_firstShown = false;
     bool m_busy = false;
     bool m_navigating = false; // back or forward selects a node: not a visit

@@ -3,6 +3,7 @@
 #include "ui/ColorPanel.h"
 #include "ui/Colors.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFontDialog>
 #include <QFormLayout>
@@ -24,6 +25,7 @@ TFormOptionsHtml::TFormOptionsHtml(TOptGene& opt, QWidget* parent)
     , m_links(new ColorPanel(this))
     , m_fontLabel(new QLabel(this))
     , m_preview(new QLabel(this))
+    , m_runScripts(new QCheckBox(tr("Exécuter les scripts des pages enregistrées"), this))
 {
     setWindowTitle(tr("Options HTML"));
     m_text->setObjectName(QStringLiteral("text"));
@@ -37,6 +39,9 @@ TFormOptionsHtml::TFormOptionsHtml(TOptGene& opt, QWidget* parent)
     m_text->setColor(opt.DefFontColor);
     m_background->setColor(opt.DefBackGround);
     m_links->setColor(opt.DefHotSpotColor);
+    m_runScripts->setObjectName(QStringLiteral("runScripts"));
+    m_runScripts->setChecked(opt.RunScripts);
+    m_runScripts->setToolTip(tr("Les pages restent hors ligne : leurs scripts n'atteignent jamais le réseau"));
 
     auto* font = new QPushButton(tr("Police"), this);
     font->setObjectName(QStringLiteral("font"));
@@ -74,6 +79,7 @@ TFormOptionsHtml::TFormOptionsHtml(TOptGene& opt, QWidget* parent)
     layout->addWidget(colours);
     layout->addWidget(fontBox);
     layout->addWidget(m_preview, 1);
+    layout->addWidget(m_runScripts);
     layout->addWidget(buttons);
     updatePreview();
 }
@@ -117,6 +123,7 @@ void TFormOptionsHtml::accept()
     m_opt.DefFontColor = m_text->color();
     m_opt.DefBackGround = m_background->color();
     m_opt.DefHotSpotColor = m_links->color();
+    m_opt.RunScripts = m_runScripts->isChecked();
     QDialog::accept();
     emit optionsChanged();
 }

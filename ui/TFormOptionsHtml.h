@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QLabel;
 class QPushButton;
 
@@ -43,6 +44,7 @@ private:
     ColorPanel* m_links;
     QLabel* m_fontLabel;
     QLabel* m_preview;
+    QCheckBox* m_runScripts;
 };
 
 } // namespace glanix

@@ -85,4 +85,20 @@ QUrl viewUrlAsFolder(const QUrl& url)
     return folder;
 }
 
+RequestVerdict requestVerdict(const QUrl& url, bool document)
+{
+    const QString scheme = url.scheme().toLower();
+    if (isViewScheme(scheme))
+        return {url.host().isEmpty() ? RequestVerdict::Block : RequestVerdict::Allow, {}};
+    if (scheme == u"http" || scheme == u"https") {
+        const QUrl view = toViewUrl(url);
+        return view.isValid() ? RequestVerdict {RequestVerdict::Redirect, view} : RequestVerdict {};
+    }
+    if (scheme == u"about")
+        return {url.path() == u"blank" || url.path() == u"srcdoc" ? RequestVerdict::Allow : RequestVerdict::Block, {}};
+    if (scheme == u"data" && !document)
+        return {RequestVerdict::Allow, {}};
+    return {};
+}
+
 } // namespace glanix

@@ -36,4 +36,13 @@ QStringList storedAddressForms(const QUrl& url);
 // is needed.
 QUrl viewUrlAsFolder(const QUrl& url);
 
+// What a view does with a request its page makes: the views' schemes are answered from the
+// store, an http(s) address is redirected onto them, about:blank and inline data images are
+// let through, and everything else (file:, ftp:, ws:, data: documents, ...) is refused.
+struct RequestVerdict {
+    enum Action { Allow, Redirect, Block } action = Block;
+    QUrl redirect;
+};
+RequestVerdict requestVerdict(const QUrl& url, bool document);
+
 } // namespace glanix

@@ -6,12 +6,14 @@
 #include "ui/GlanixApplication.h"
 #include "ui/HomeInstance.h"
 #include "ui/TForm1.h"
+#include "ui/ViewWeb.h"
 
 #include <QDir>
 #include <QMessageBox>
 
 int main(int argc, char** argv)
 {
+    glanix::prepareWebEngine();
     glanix::GlanixApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Glanix"));
     QApplication::setApplicationVersion(QStringLiteral(GLANIX_VERSION));

@@ -80,8 +80,8 @@ struct MainControllerTest : ::testing::Test, MainServiceFakes {
         const MainServices s = servicesOn(home, arguments);
         port = FakePort {};
         port.shiftHeld = shiftHeld;
-        views.windows.clear();
         c = std::make_unique<MainController>(s);
+        views.attach(c->views());
         c->created(port);
         c->firstShow();
         c->startup();
@@ -172,7 +172,7 @@ TEST_F(MainControllerTest, ViewWindowsRoundTripAndAStartThatNeverEnded)
     views.open(wtList, outils);
     views.open(wtImage, logo);
     views.open(wtDocument, journal); // the most recent, at the head
-    views.windows[0].maximized = true;
+    views.window(0).maximized = true;
     quit();
     EXPECT_EQ(ini("OpenedWindows", "ShortCut0"), "Veille\\Presse\\Le Journal"); // last window first
     EXPECT_EQ(ini("OpenedWindows", "WindowType0"), "4");

@@ -45,45 +45,93 @@ private:
     QStringList m_titles;
 };
 
-// View windows as a list of (kind, element), most recently activated first: a window opened
-// goes to the front.
-class FakeViews final : public ViewWindows {
+// Small view windows of the tests' own: each records what it was asked and plays its part in
+// the controller's list of windows as a real one does (activation, closing).
+class FakeViews final : public ViewFactory {
 public:
-    struct Window {
-        int type;
-        TElement* element;
+    class Window final : public ViewWindow {
+    public:
+        Window(FakeViews& owner, int kind)
+            : m_owner(owner)
+            , m_kind(kind)
+        {
+        }
+
+        int kind() const override { return m_kind; }
+
+        TElement* element() const override { return shown; }
+
+        void showElement(TElement* element) override
+        {
+            shown = element;
+            ++shows;
+        }
+
+        void closeWindow() override
+        {
+            closed = true;
+            m_owner.list->removed(this);
+        }
+
+        void bringToFront() override { m_owner.list->activated(this); }
+
+        bool followsSelection() const override { return !searchResults; }
+
+        bool isMaximized() const override { return maximized; }
+
+        void showMaximized(bool on) override { m_owner.firstMaximized = on; }
+
+        void savePlacement() override { ++m_owner.placementsSaved; }
+
+        void removeRowOf(TElement* element) override { m_owner.rowsRemoved.push_back(element); }
+
+        void removeRowsOfAgent(TElement* agent) override { m_owner.rowsRemovedFor.push_back(agent); }
+
+        TElement* shown = nullptr;
+        int shows = 0;
         bool maximized = false;
+        bool closed = false;
+        bool searchResults = false;
+
+    private:
+        FakeViews& m_owner;
+        int m_kind;
     };
 
-    std::vector<Window> windows;
+    ViewWindows* list = nullptr;
+    std::vector<std::unique_ptr<Window>> made; // closed ones stay, for the checks
+    std::vector<TElement*> rowsRemoved;
     std::vector<TElement*> rowsRemovedFor;
     int placementsSaved = 0;
     bool firstMaximized = false;
     bool refuseToOpen = false;
 
-    int count() const override { return static_cast<int>(windows.size()); }
-
-    int windowType(int i) const override { return windows[static_cast<size_t>(i)].type; }
-
-    TElement* element(int i) const override { return windows[static_cast<size_t>(i)].element; }
-
-    bool isMaximized(int i) const override { return windows[static_cast<size_t>(i)].maximized; }
-
-    bool open(int type, TElement* element) override
+    ViewWindow* createView(int kind, ViewWindows& windows) override
     {
         if (refuseToOpen)
-            return false;
-        windows.insert(windows.begin(), {type, element});
-        return true;
+            return nullptr;
+        list = &windows;
+        made.push_back(std::make_unique<Window>(*this, kind));
+        return made.back().get();
     }
 
-    void close(int i) override { windows.erase(windows.begin() + i); }
+    void attach(ViewWindows& windows) { list = &windows; }
 
-    void removeRowsOf(TElement* agent) override { rowsRemovedFor.push_back(agent); }
+    int count() const { return list ? list->count() : 0; }
 
-    void showFirst(bool maximized) override { firstMaximized = maximized; }
+    int windowType(int i) const { return list->windowType(i); }
 
-    void savePlacements() override { ++placementsSaved; }
+    TElement* element(int i) const { return list->element(i); }
+
+    Window& window(int i) const { return *static_cast<Window*>(list->at(i)); }
+
+    Window* open(int kind, TElement* element, bool searchResults = false)
+    {
+        auto* w = static_cast<Window*>(list->open(kind, element));
+        if (w)
+            w->searchResults = searchResults;
+        return w;
+    }
 };
 
 // A download engine that only records the commands it gets.
@@ -136,7 +184,7 @@ struct MainServiceFakes {
         s.folders = &folders;
         s.remoteAccess = &remoteAccess;
         s.downloads = &downloads;
-        s.views = &views;
+        s.viewFactory = &views;
         s.arguments = arguments;
         s.applicationsDir = dataHome.path() + QStringLiteral("/applications");
         s.launchCommand = {QStringLiteral("/usr/bin/glanix")};

@@ -40,6 +40,7 @@ struct MainWindowFixture : ::testing::Test, MainServiceFakes {
     void start(const QStringList& arguments = {})
     {
         window = std::make_unique<TForm1>(services(arguments));
+        views.attach(window->controller().views());
         ASSERT_TRUE(showActive(window.get()));
         ASSERT_TRUE(QTest::qWaitFor([this] { return !window->controller().starting(); }, 10000));
     }

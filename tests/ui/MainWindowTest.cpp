@@ -240,6 +240,7 @@ TEST_F(MainWindowTest, ClosingAnAgentTakesItOutOfEveryList)
     AgentBuilder::sample(home.path(), "Veille");
     AgentBuilder::sample(home.path(), "Archives");
     home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\nAgent2=Archives\n");
+    views.refuseToOpen = true; // only the windows opened below
     start();
     MainController& c = window->controller();
     TElement* cafe = c.findByTreePath("Veille\\Café du coin");
@@ -248,11 +249,13 @@ TEST_F(MainWindowTest, ClosingAnAgentTakesItOutOfEveryList)
     for (TElement* e : {cafe, journal, other})
         window->treeView()->setCurrentIndex(window->treeModel().indexOf(e->Node()));
     EXPECT_GE(c.navigation().PreviousList().size(), 3);
-    views.open(wtInfo, cafe);
-    views.open(wtList, nullptr); // search results
-    views.open(wtInfo, other);
-
     window->treeView()->setCurrentIndex(window->treeModel().indexOf(journal->Node()));
+    views.refuseToOpen = false;
+    views.open(wtInfo, cafe);
+    views.open(wtList, nullptr, true); // search results
+    views.open(wtInfo, other);
+    views.refuseToOpen = true;
+
     type(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(topLevelNames(), QStringList({"Archives"}));
     EXPECT_EQ(currentText(), "Archives");
@@ -316,6 +319,7 @@ TEST_F(MainWindowTest, TheAddressBoxAndTheNextUnreadKeysFindElements)
 
     AddressBox* box = window->toolBars().addressBox;
     box->lineEdit()->setFocus();
+    box->lineEdit()->clear(); // it shows the address of the selection
     QTest::keyClicks(box->lineEdit(), "dico.example/");
     QTest::keyClick(box->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(currentText(), "Dictionnaire");
