@@ -291,6 +291,11 @@ void MainController::shutdown()
 
     m_views.savePlacements();
     m_settings.saveToolbarState(port.toolbarState());
+    // The views save what they show (read state, positions) while the elements still exist.
+    for (int i = m_views.count() - 1; i >= 0; --i) {
+        if (i < m_views.count())
+            m_views.close(i);
+    }
 
     port.selectNode(nullptr);
     m_store->closeAll();

@@ -143,6 +143,10 @@ TForm1::~TForm1()
         QApplication::restoreOverrideCursor();
     // Hiding the children at the end of ~QWidget must not call back into what is gone by then.
     disconnect(m_infoPanel, nullptr, this, nullptr);
+    disconnect(m_mdi, nullptr, this, nullptr);
+    // View windows refer to the controller's list and elements, which go before the children.
+    for (QMdiSubWindow* sub : m_mdi->subWindowList())
+        delete sub;
     // The view and the model refer to the store, which goes before the child widgets do.
     delete m_tree;
     m_tree = nullptr;

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <algorithm>
 
 namespace glanix {
 
@@ -21,9 +22,15 @@ TFormExt::~TFormExt()
 
 QMdiSubWindow* TFormExt::dock(QMdiArea* area)
 {
+    const bool first = area->subWindowList().isEmpty();
     m_sub = area->addSubWindow(this);
     m_sub->setAttribute(Qt::WA_DeleteOnClose);
     m_sub->setWindowIcon(windowIcon());
+    // A view is for reading: it takes the room it has, the next ones step aside a little.
+    const QSize room = area->viewport()->size();
+    const int step = first ? 0 : 24 * (static_cast<int>(area->subWindowList().size()) - 1) % 120;
+    m_sub->setGeometry(step, step, std::max(room.width() - step, minimumWidth()),
+                       std::max(room.height() - step, 240));
     m_sub->show();
     return m_sub;
 }

@@ -169,7 +169,7 @@ const char kHelperScript[] = R"JS(
       fields.push([c.name, c.value]);
     }
     var method = (e.submitter && e.submitter.getAttribute('formmethod')) || form.getAttribute('method') || 'get';
-    var action = (e.submitter && e.submitter.formAction) || form.action;
+    var action = (e.submitter && e.submitter.getAttribute('formaction')) ? e.submitter.formAction : form.action;
     send({kind: 'submit', action: action, method: method, fields: fields});
   }, true);
   var pending = null;
@@ -275,9 +275,10 @@ QWebEnginePage* ViewPage::createWindow(WebWindowType)
 }
 
 void ViewPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
-                                        const QString& source)
+                                        const QString&)
 {
-    if (!source.isEmpty() || !message.startsWith(m_secret))
+    // The secret, not the source, tells the helper's messages: a page can name its own scripts.
+    if (!message.startsWith(m_secret))
         return;
     const QJsonDocument json = QJsonDocument::fromJson(message.mid(m_secret.size()).toUtf8());
     if (json.isObject())

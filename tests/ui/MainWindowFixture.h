@@ -24,6 +24,8 @@ struct MainWindowFixture : ::testing::Test, MainServiceFakes {
     TempHome home;
     // With realEngine the window builds its own download engine on this connection service.
     bool realEngine = false;
+    // With realViews the window makes its own view windows (WebEngine tests).
+    bool realViews = false;
     FakeDialUp dialUp;
     std::unique_ptr<TForm1> window;
 
@@ -32,6 +34,8 @@ struct MainWindowFixture : ::testing::Test, MainServiceFakes {
         MainServices s = servicesOn(home, arguments);
         if (realEngine)
             s.downloads = nullptr;
+        if (realViews)
+            s.viewFactory = nullptr;
         s.dialUp = &dialUp;
         return s;
     }
