@@ -26,6 +26,7 @@
 #include "ui/TFormOptionsHtml.h"
 #include "ui/TFormOptionsURL.h"
 #include "ui/TFormOuvrirAgents.h"
+#include "ui/TFormVueInfos.h"
 #include "ui/TFormVueURL.h"
 
 #include <QApplication>
@@ -651,6 +652,8 @@ ViewWindow* TForm1::createView(int kind, ViewWindows& list)
     TFormExt* view = nullptr;
     if (kind == wtDocument)
         view = new TFormVueURL(list, *this);
+    else if (kind == wtInfo)
+        view = new TFormVueInfos(list, *this);
     if (!view)
         return nullptr;
     view->dock(m_mdi);
@@ -714,6 +717,21 @@ void TForm1::editNotes(TElement* element)
         return;
     for (ViewWindow* w : m_controller->views().list())
         w->notesChanged(element);
+}
+
+void TForm1::showVersion(TElement* element, int version)
+{
+    ViewWindows& views = m_controller->views();
+    ViewWindow* w = views.firstOfKind(wtDocument);
+    if (!w)
+        w = views.open(wtDocument, element);
+    auto* view = dynamic_cast<TFormVueURL*>(w);
+    if (!view)
+        return;
+    if (view->element() != element)
+        view->showElement(element);
+    view->chooseVersion(version);
+    view->bringToFront();
 }
 
 void TForm1::printActiveView()

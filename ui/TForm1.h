@@ -167,6 +167,7 @@ private:
     void setStatusPanel(int panel, const QString& text) override;
     void refreshElement(TElement* element, bool reveal) override;
     void editNotes(TElement* element) override;
+    void showVersion(TElement* element, int version) override;
 
     // ViewFactory.
     ViewWindow* createView(int kind, ViewWindows& list) override;

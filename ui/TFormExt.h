@@ -31,6 +31,8 @@ public:
     virtual void refreshElement(TElement* element, bool reveal = false) = 0;
     // The notes dialog for the element; the views showing it follow.
     virtual void editNotes(TElement* element) = 0;
+    // An old version of the element in a document view.
+    virtual void showVersion(TElement* element, int version) = 0;
 };
 
 class TFormExt : public QWidget, public ViewWindow {

@@ -1,3 +1,4 @@
+#include "agents/ElementStatus.h"
 #include "agents/MainController.h"
 
 #include "agents/MainWindowPort.h"
@@ -275,3 +276,64 @@ TEST_F(MainControllerTest, DebugModeLogsToCaptionAndFile)
 }
 
 } // namespace
+
+TEST_F(MainControllerTest, TheViewsFollowTheSelection)
+{
+    AgentBuilder::sample(home.path(), "Veille");
+    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n");
+    run();
+    TElement* journal = c->findByTreePath("Veille\\Presse\\Le Journal");
+    TElement* suite = c->findByTreePath("Veille\\Presse\\Le Journal\\Suite");
+    TElement* outils = c->findByTreePath("Veille\\Outils");
+    TElement* cafe = c->findByTreePath("Veille\\Café du coin");
+    ASSERT_TRUE(journal && suite && outils && cafe);
+    for (int i = views.count() - 1; i >= 0; --i)
+        views.list->close(i);
+
+    // Only a document view, its button down: a folder cannot be shown there, a list view comes.
+    views.open(wtDocument, journal);
+    c->followSelection(outils);
+    ASSERT_EQ(views.count(), 2);
+    EXPECT_EQ(views.windowType(0), wtList);
+    EXPECT_EQ(views.element(0), outils);
+    EXPECT_EQ(views.element(1), journal);
+
+    // Never downloaded: the document view keeps its page, an information view shows the address.
+    c->followSelection(cafe);
+    ASSERT_EQ(views.count(), 3);
+    EXPECT_EQ(views.windowType(0), wtInfo);
+    EXPECT_EQ(views.element(0), cafe);
+    EXPECT_EQ(views.list->firstOfKind(wtDocument)->element(), journal);
+    EXPECT_EQ(describeElement(cafe).panel2, "à télécharger");
+
+    // A stored page: every view that can show it does, the preferred one in front.
+    c->followSelection(suite);
+    EXPECT_EQ(views.windowType(0), wtDocument);
+    EXPECT_EQ(views.element(0), suite);
+    EXPECT_EQ(views.list->firstOfKind(wtInfo)->element(), suite);
+    EXPECT_EQ(views.list->firstOfKind(wtList)->element(), suite); // a page with a stored copy has rows
+
+    // Shown behind another window: it comes to the front.
+    c->setPreferredView(wtInfo);
+    c->followSelection(outils);
+    EXPECT_EQ(views.element(0), outils);
+    EXPECT_EQ(views.windowType(0), wtList);
+    c->followSelection(suite);
+    EXPECT_EQ(views.windowType(0), wtInfo);
+
+    // The element goes away: both windows showing it close, a list of results loses its row.
+    views.open(wtList, nullptr, true);
+    views.list->firstOfKind(wtList)->showElement(outils);
+    c->withdrawFromViews(suite);
+    for (int i = 0; i < views.count(); ++i)
+        EXPECT_NE(views.element(i), suite);
+    EXPECT_EQ(views.count(), 2);
+    EXPECT_NE(std::find(views.rowsRemoved.begin(), views.rowsRemoved.end(), suite), views.rowsRemoved.end());
+
+    // After a start that never ended, document views are not updated.
+    c->setPreferredView(wtDocument);
+    c->Opt().Starting = true;
+    c->followSelection(journal);
+    EXPECT_EQ(views.list->firstOfKind(wtDocument), nullptr);
+    c->Opt().Starting = false;
+}

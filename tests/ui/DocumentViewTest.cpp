@@ -3,8 +3,12 @@
 #include "store/TElement.h"
 #include "tests/support/AgentBuilder.h"
 #include "tests/ui/MainWindowFixture.h"
+#include "ui/StatusBars.h"
+#include "ui/TFormVueInfos.h"
 #include "ui/TFormVueURL.h"
+#include "views/InfoPage.h"
 
+#include <QCheckBox>
 #include <QPdfDocument>
 #include <QPrinter>
 #include <QSignalSpy>
@@ -84,7 +88,18 @@ struct DocumentViewTest : MainWindowFixture {
         return view;
     }
 
-    static QVariant js(TFormVueURL* view, const QString& script)
+    // GLANIX_SCREENSHOTS=DIR keeps a picture of the window as a user would see it.
+    void shot(const char* name)
+    {
+        const QString dir = qEnvironmentVariable("GLANIX_SCREENSHOTS");
+        if (dir.isEmpty())
+            return;
+        QTest::qWait(300);
+        window->grab().save(dir + u'/' + QLatin1String(name) + QStringLiteral(".png"));
+    }
+
+    template<class View>
+    static QVariant js(View* view, const QString& script)
     {
         QVariant result;
         bool done = false;
@@ -107,6 +122,11 @@ TEST_F(DocumentViewTest, ShowsAStoredPageFollowsItsLinksAndAsksForMissingOnes)
     EXPECT_EQ(view->element(), accueil);
     EXPECT_EQ(js(view, "document.getElementById('logo').naturalWidth").toInt(), 1); // served from the store
     EXPECT_TRUE(QTest::qWaitFor([&] { return view->windowTitle() == "Accueil du site"; }, 5000));
+    // The status bar describes the element shown: its date and size.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->statusBarGlobal()->panelText(1).contains("octets"); }, 3000))
+        << window->statusBarGlobal()->panelText(1).toStdString();
+    EXPECT_EQ(window->statusBarGlobal()->panelText(0), "http://site.test/index.html");
+    shot("document-view");
     EXPECT_TRUE(view->versionsButton()->isEnabled());
     EXPECT_EQ(view->versionCaptions().size(), 2);
 
@@ -184,6 +204,7 @@ TEST_F(DocumentViewTest, FramesCompareModeFindAndPrinting)
         [&] { return js(view, "window.frames[1].document.body.innerText").toString().contains("page B"); }, 10000));
     EXPECT_EQ(view->element()->GetName(), "Cadres");
     EXPECT_EQ(view->frameElement()->GetName(), "Page B");
+    shot("document-view-frames");
 
     TElement* accueil = element("Lecture\\Accueil");
     view = show(accueil);
@@ -195,6 +216,7 @@ TEST_F(DocumentViewTest, FramesCompareModeFindAndPrinting)
     // The marked copy is what the view shows, with the page's own images still served.
     EXPECT_TRUE(js(view, "document.documentElement.outerHTML").toString().contains("g_new.gif"));
     EXPECT_EQ(js(view, "document.getElementById('logo').naturalWidth").toInt(), 1);
+    shot("document-view-compare");
     view->setCompareMode(false);
     ASSERT_TRUE(loaded.wait(20000));
 
@@ -204,6 +226,7 @@ TEST_F(DocumentViewTest, FramesCompareModeFindAndPrinting)
     ASSERT_TRUE(found.wait(10000));
     EXPECT_EQ(view->searchField()->toolTip(), "Trouvé");
     EXPECT_EQ(view->searchField()->palette().color(QPalette::Text), QColor(0, 128, 128));
+    shot("document-view-found");
     view->searchField()->setText("introuvable");
     view->findInPage();
     ASSERT_TRUE(found.wait(10000));
@@ -225,6 +248,28 @@ TEST_F(DocumentViewTest, FramesCompareModeFindAndPrinting)
     const QString text = pdf.getAllText(0).text();
     for (const char* part : {"http://site.test/index.html", "Modifié le", "Imprimé le", "Page 1"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << " in " << text.toStdString();
+}
+
+TEST_F(DocumentViewTest, TheInformationViewShowsThePageAndOpensOldVersions)
+{
+    start();
+    TElement* accueil = element("Lecture\\Accueil");
+    show(accueil);
+    action("MenuVueInformation")->trigger();
+    auto* info = dynamic_cast<TFormVueInfos*>(window->controller().views().firstOfKind(wtInfo));
+    ASSERT_TRUE(info);
+    EXPECT_EQ(window->controller().views().at(0), info); // the preferred kind comes to the front
+    const auto text = [&] { return js(info, "document.body ? document.body.innerText : ''").toString(); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return text().contains("http://site.test/index.html"); }, 10000));
+    EXPECT_FALSE(text().contains("http://site.test/logo.gif"));
+    info->box(infoLinks)->setChecked(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return text().contains("http://site.test/logo.gif"); }, 10000)) << text().toStdString();
+    shot("information-view");
+
+    js(info, "document.querySelector('a[href=\"PrevVer2\"]').click(); true");
+    TFormVueURL* document = window->activeDocumentView();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return document && document->CurrentVersion == 2; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return js(document, "document.body.innerText").toString().contains("Bonsoir"); }, 10000));
 }
 
 // Nothing a stored page asks for reaches the network or a file outside the store, scripts on.
