@@ -15,6 +15,8 @@ public:
 
     virtual bool openUrl(const QUrl& url) = 0;
     virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
+    // The desktop's text editor on the file; false when the desktop names none.
+    virtual bool openInTextEditor(const QString& file) = 0;
 };
 
 } // namespace glanix

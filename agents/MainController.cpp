@@ -30,6 +30,7 @@ class NoLauncher final : public Launcher {
 public:
     bool openUrl(const QUrl&) override { return false; }
     bool startProgram(const QString&, const QStringList&) override { return false; }
+    bool openInTextEditor(const QString&) override { return false; }
 };
 
 template<class T> T* required(T* service, const char* what)

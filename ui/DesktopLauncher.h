@@ -9,6 +9,7 @@ class DesktopLauncher final : public Launcher {
 public:
     bool openUrl(const QUrl& url) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
+    bool openInTextEditor(const QString& file) override;
 };
 
 } // namespace glanix

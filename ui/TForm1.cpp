@@ -28,6 +28,8 @@
 #include "ui/TFormOuvrirAgents.h"
 #include "ui/TFormVueInfos.h"
 #include "ui/TFormVueURL.h"
+#include "views/OutsideOpening.h"
+#include "config/AtomicFile.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -42,6 +44,9 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QFileInfo>
+#include <QDir>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -297,6 +302,17 @@ void TForm1::connectActions()
     }
     connect(a.editerNotes, &QAction::triggered, this, [this] { editNotes(m_controller->currentElement()); });
     connect(a.imprimer, &QAction::triggered, this, &TForm1::printActiveView);
+    connect(a.voirSource, &QAction::triggered, this, &TForm1::showSource);
+    connect(a.sauverSous, &QAction::triggered, this, &TForm1::saveShownAs);
+    const auto outside = [this](bool local) {
+        MainController& c = *m_controller;
+        if (TElement* e = c.currentElement()) {
+            OutsideOpening {c.env(), c.launcher(), c.prompt(), c.Opt()}.open(*e, local);
+            refreshElement(e, false);
+        }
+    };
+    connect(a.versionLocale, &QAction::triggered, this, [outside] { outside(true); });
+    connect(a.versionDistante, &QAction::triggered, this, [outside] { outside(false); });
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &TForm1::viewActivated);
     connect(this, &TForm1::htmlOptionsChanged, this, [this] {
         for (ViewWindow* w : m_controller->views().list()) {
@@ -734,6 +750,59 @@ void TForm1::showVersion(TElement* element, int version)
     view->bringToFront();
 }
 
+QString TForm1::shownOrCurrentFile() const
+{
+    const std::vector<ViewWindow*>& views = m_controller->views().list();
+    if (!views.empty() && views.front()->kind() == wtDocument)
+        return static_cast<TFormVueURL*>(views.front())->shownFile();
+    TElement* e = m_controller->currentElement();
+    return e && (e->isAddressOrPage() || e->isImage()) ? e->GetSavePath() : QString();
+}
+
+void TForm1::showSource()
+{
+    const QString file = shownOrCurrentFile();
+    if (file.isEmpty() || !QFileInfo(file).isFile())
+        return;
+    MainController& c = *m_controller;
+    const QString editor = c.Opt().ExternalEditor;
+    if (!editor.isEmpty() && QFileInfo(editor).isExecutable() && c.launcher().startProgram(editor, {file}))
+        return;
+    if (c.launcher().openInTextEditor(file))
+        return;
+    // No editor on this desktop: a window of our own, for reading.
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return;
+    auto* source = new QPlainTextEdit;
+    source->setObjectName(QStringLiteral("SourceWindow"));
+    source->setAttribute(Qt::WA_DeleteOnClose);
+    source->setReadOnly(true);
+    source->setLineWrapMode(QPlainTextEdit::NoWrap);
+    source->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    source->setWindowTitle(QFileInfo(file).fileName());
+    source->setPlainText(QString::fromUtf8(in.read(16 * 1024 * 1024)));
+    source->resize(760, 560);
+    source->show();
+}
+
+void TForm1::saveShownAs()
+{
+    const QString file = shownOrCurrentFile();
+    if (file.isEmpty() || !QFileInfo(file).isFile())
+        return;
+    const QString target = QFileDialog::getSaveFileName(
+        this, tr("Sauver sous..."), QFileInfo(file).fileName(),
+        tr("Fichiers Html (*.htm *.html *.shtml);;Fichiers Texte (*.txt *.doc);;"
+           "Fichiers images (*.gif *.jpg *.jpeg *.png);;Tous types (*)"));
+    if (target.isEmpty() || QFileInfo(target).canonicalFilePath() == QFileInfo(file).canonicalFilePath())
+        return;
+    QFile in(file);
+    const bool ok = in.open(QIODevice::ReadOnly) && writeFileAtomically(target, in.readAll()).ok;
+    if (!ok)
+        m_controller->prompt().warn(tr("Impossible d'enregistrer %1").arg(QDir::toNativeSeparators(target)));
+}
+
 void TForm1::printActiveView()
 {
     TFormVueURL* view = activeDocumentView();
@@ -1016,6 +1085,11 @@ void TForm1::updateCommands()
     a.editerNotes->setEnabled(e && !e->isImageOrGroup() && e->Kind != kindRoot);
     TFormVueURL* document = activeDocumentView();
     a.imprimer->setEnabled(document && document->element());
+    const bool leaf = e && (e->isAddressOrPage() || e->isImage());
+    a.versionLocale->setEnabled(leaf);
+    a.versionDistante->setEnabled(leaf);
+    a.voirSource->setEnabled(document || (e && e->isAddressOrPage()));
+    a.sauverSous->setEnabled(m_controller->views().count() > 0 && leaf);
     applyEngineActions();
 }
 

@@ -119,6 +119,11 @@ private:
     void updateWindows();
     void viewActivated(class QMdiSubWindow* window);
     void printActiveView();
+    // "Voir source" and "Sauver sous..." act on the file the first view shows, else the
+    // current element's.
+    QString shownOrCurrentFile() const;
+    void showSource();
+    void saveShownAs();
     // Back (or forward) `steps` through the visited elements.
     void navigate(bool back, int steps);
     void showCurrentInfo();

@@ -1,9 +1,15 @@
 #include "views/DocumentResolver.h"
+#include "views/ExternalView.h"
+#include "views/OutsideOpening.h"
+#include "agents/Launcher.h"
+#include "config/OptGene.h"
+#include "tests/support/ScriptedPrompt.h"
 
 #include "store/FileNames.h"
 #include "tests/store/StoreFixture.h"
 #include "views/ViewUrls.h"
 
+#include <QDir>
 #include <QFile>
 
 using namespace glanix;
@@ -200,4 +206,86 @@ TEST_F(Resolver, ViewFilesAreInstalledOnceAndLeftAsTheUserMadeThem)
     home.write("Frame Missing.html", "mine");
     installViewFiles(home.env());
     EXPECT_EQ(home.read("Frame Missing.html"), "mine");
+}
+
+TEST_F(Resolver, TheExternalViewTakesStoredImagesFromTheirFilesAndKeepsTheRest)
+{
+    TElement* page = stored(agent, kindAddress, "p", "http://h/d/p.htm");
+    TElement* own = stored(page, kindImage, "a b.gif", "http://h/d/a%20b.gif", "GIF89a", "image/gif");
+    TElement* sibling = stored(agent, kindAddress, "q", "http://h/d/q.htm");
+    TElement* shared = stored(sibling, kindImage, "s.png", "http://h/s.png", "PNG", "image/png");
+    const char html[] = "<html><head><title>t</title></head><BODY background=a%20b.gif>"
+                        "<img alt='x' SRC=\"a%20b.gif\"><img src='/s.png' class=i><img src=missing.gif>"
+                        "<p>a\0b &amp; <img src=a%20b.gif></body></html>";
+    const QString ownUrl = QUrl::fromLocalFile(own->GetSavePath()).toString(QUrl::FullyEncoded);
+    const QString sharedUrl = QUrl::fromLocalFile(shared->GetSavePath()).toString(QUrl::FullyEncoded);
+    const QString out = QString::fromUtf8(buildExternalView(*page, QByteArray(html, sizeof html - 1)));
+    EXPECT_EQ(out, "<html><head><title>t</title><BASE HREF=\"http://h/d/p.htm\"></head><BODY background=\"" + ownUrl
+                       + "\"><img alt='x' SRC=\"" + ownUrl + "\"><img src='" + sharedUrl
+                       + "' class=i><img src=missing.gif><p>a b &amp; <img src=\"" + ownUrl + "\"></body></html>");
+
+    // A base of the page's own is kept and resolves the sources.
+    const QByteArray based = "<head><base href=\"http://h/\"></head><img src=\"s.png\">";
+    EXPECT_EQ(QString::fromUtf8(buildExternalView(*page, based)),
+              "<head><base href=\"http://h/\"></head><img src=\"" + sharedUrl + "\">");
+}
+
+namespace {
+
+struct RecordingLauncher final : Launcher {
+    QStringList opened, started;
+
+    bool openUrl(const QUrl& url) override
+    {
+        opened << url.toString();
+        return true;
+    }
+
+    bool startProgram(const QString& program, const QStringList& arguments) override
+    {
+        started << program + u' ' + arguments.join(u' ');
+        return true;
+    }
+
+    bool openInTextEditor(const QString&) override { return false; }
+};
+
+} // namespace
+
+TEST_F(Resolver, OpeningOutsideNeverRunsAStoredProgram)
+{
+    RecordingLauncher launcher;
+    ScriptedPrompt prompt;
+    TOptGene opt;
+    OutsideOpening outside {home.env(), launcher, prompt, opt};
+
+    TElement* page = stored(agent, kindAddress, "p", "http://h/p.htm", "<html><head></head>x</html>");
+    page->State = stateUnread;
+    EXPECT_TRUE(outside.open(*page, true));
+    const QString external = home.env().homeFile("Vue externe.html");
+    EXPECT_EQ(launcher.opened, QStringList {QUrl::fromLocalFile(external).toString()});
+    EXPECT_TRUE(QFile(external).exists());
+    EXPECT_EQ(page->State, stateRead);
+
+    // Incomplete and asked for live: the user is asked first, the browser of the options used.
+    opt.ExternalBrowser = "/usr/bin/navigateur";
+    page->Complete = false;
+    prompt.setNextAnswer(UserPrompt::No);
+    EXPECT_FALSE(outside.open(*page, false));
+    prompt.setNextAnswer(UserPrompt::Yes);
+    EXPECT_TRUE(outside.open(*page, false));
+    EXPECT_EQ(launcher.started, QStringList {"/usr/bin/navigateur http://h/p.htm"});
+
+    TElement* program = stored(agent, kindAddress, "setup.exe", "http://h/setup.exe", "MZ", "application/octet-stream");
+    launcher.opened.clear();
+    launcher.started.clear();
+    prompt.setNextAnswer(UserPrompt::Ok);
+    EXPECT_TRUE(outside.open(*program, true));
+    EXPECT_TRUE(launcher.started.isEmpty());
+    ASSERT_EQ(launcher.opened.size(), 1);
+    ASSERT_TRUE(program->GetSavePath().endsWith(".exe")) << program->GetSavePath().toStdString();
+    EXPECT_FALSE(launcher.opened[0].contains(QUrl::fromLocalFile(program->GetSavePath()).toString()));
+    EXPECT_TRUE(launcher.opened[0].startsWith(QUrl::fromLocalFile(QDir::tempPath()).toString()));
+    EXPECT_TRUE(prompt.texts().last().startsWith("Ce fichier est copié dans "));
+    QFile::remove(QUrl(launcher.opened[0]).toLocalFile());
 }
