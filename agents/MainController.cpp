@@ -3,6 +3,7 @@
 #include "agents/AgentFile.h"
 #include "agents/DefaultAgents.h"
 #include "agents/MainWindowPort.h"
+#include "agents/Marking.h"
 #include "agents/UpdateNotice.h"
 #include "agents/ViewWindows.h"
 #include "config/Env.h"
@@ -11,6 +12,7 @@
 #include "engine/DownloadControl.h"
 #include "store/FileOps.h"
 #include "store/TElement.h"
+#include "store/TreeNode.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -440,6 +442,52 @@ void MainController::followSelection(TElement* e)
     } else if (m_views.at(0) != showing) {
         showing->bringToFront();
     }
+}
+
+int MainController::markCurrent(Mark mark)
+{
+    TElement* e = currentElement();
+    if (!e || e->Kind == kindRoot)
+        return -1;
+    const bool single = e->Kind == kindImageGroup || !e->Node() || !e->Node()->hasChildren();
+    QString question;
+    if (mark == Mark::Refresh) {
+        question = single ? tr("Voulez-vous marquer les éléments sélectionnés\rpour vérification lors de la "
+                               "prochaine connexion ?")
+                          : tr("Vous allez marquer les éléments sélectionnés\rpour vérification lors de la "
+                               "prochaine connexion.\rVoulez-vous aussi rafraîchir les pages contenues ?");
+    } else {
+        const QString w = mark == Mark::Unread ? QStringLiteral("non ") : QString();
+        question = single ? tr("Voulez-vous marquer les éléments sélectionnés\rcomme %1lus ?").arg(w)
+                          : tr("Vous allez marquer les éléments sélectionnés comme %1lus.\r\rVoulez-vous aussi "
+                               "marquer comme %1lues les pages contenues ?")
+                                .arg(w);
+    }
+    const unsigned buttons = single ? UserPrompt::Yes | UserPrompt::Cancel
+                                    : UserPrompt::Yes | UserPrompt::No | UserPrompt::Cancel;
+    const UserPrompt::Button answer = m_prompt->ask(UserPrompt::Icon::Question, question, buttons, UserPrompt::Yes);
+    if (answer == UserPrompt::Cancel)
+        return -1;
+    const bool deep = !single && answer == UserPrompt::Yes;
+    int changed = 0;
+    switch (mark) {
+    case Mark::Read:
+        changed = markAsRead(*e, deep);
+        break;
+    case Mark::Unread:
+        // An open view must not mark it read again behind the user's back.
+        changed = markAsUnread(*e, deep, [this](TElement& x) {
+            for (ViewWindow* w : m_views.list())
+                w->postponeRead(&x);
+        });
+        break;
+    case Mark::Refresh:
+        changed = markForRefresh(*e, deep);
+        break;
+    }
+    if (m_port)
+        m_port->refreshNode(e->Node());
+    return changed;
 }
 
 bool MainController::showInView(int kind, bool newWindow)

@@ -99,6 +99,10 @@ public:
     // "Affichage" (`newWindow` false) and "Nouvelle vue": the current element in a view of
     // that kind; false when that kind cannot show it.
     bool showInView(int kind, bool newWindow);
+    // "&Lu", "&Non lu" and "Ra&fraîchir" on the current element, after their question (the
+    // pages it contains too on Yes). Returns how many elements changed; -1 when cancelled.
+    enum class Mark { Read, Unread, Refresh };
+    int markCurrent(Mark mark);
     // An element going away leaves the views: the windows showing it close, lists lose its row.
     void withdrawFromViews(TElement* element);
 

@@ -2,6 +2,7 @@
 
 #include "agents/DialSession.h"
 #include "agents/ViewWindows.h"
+#include "ui/TFormVueURL.h"
 #include "store/TElement.h"
 #include "ui/ActivityAnimation.h"
 #include "ui/NormalCursor.h"
@@ -103,11 +104,22 @@ bool EngineWindow::documentViewOpen() const
 
 void EngineWindow::clickedDocumentStored(TElement* element)
 {
-    if (element && element->Node())
-        m_window.selectNode(element->Node());
+    if (!element || !element->Node())
+        return;
+    m_window.selectNode(element->Node());
+    // The page asked for has come: the document view showing it shows the new copy.
+    for (ViewWindow* w : m_window.controller().views().list()) {
+        if (w->kind() == wtDocument && w->element() == element)
+            static_cast<TFormVueURL*>(w)->reload();
+    }
 }
 
-void EngineWindow::clickedImageStored(TElement* /*element*/) { }
+void EngineWindow::clickedImageStored(TElement* /*element*/)
+{
+    // One of its images came: the page is shown again soon, unless the user is typing in it.
+    if (TFormVueURL* view = m_window.activeDocumentView())
+        view->startRefreshCheck();
+}
 
 void EngineWindow::cycleEnded()
 {

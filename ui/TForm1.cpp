@@ -303,6 +303,15 @@ void TForm1::connectActions()
     connect(a.editerNotes, &QAction::triggered, this, [this] { editNotes(m_controller->currentElement()); });
     connect(a.imprimer, &QAction::triggered, this, &TForm1::printActiveView);
     connect(a.voirSource, &QAction::triggered, this, &TForm1::showSource);
+    const std::pair<QAction*, MainController::Mark> marks[] = {{a.marquerLu, MainController::Mark::Read},
+                                                                {a.marquerNonLu, MainController::Mark::Unread},
+                                                                {a.rafraichir, MainController::Mark::Refresh}};
+    for (auto [action, mark] : marks) {
+        connect(action, &QAction::triggered, this, [this, mark] {
+            if (m_controller->markCurrent(mark) > 0)
+                m_tree->viewport()->update();
+        });
+    }
     connect(a.sauverSous, &QAction::triggered, this, &TForm1::saveShownAs);
     const auto outside = [this](bool local) {
         MainController& c = *m_controller;
@@ -1090,6 +1099,8 @@ void TForm1::updateCommands()
     a.versionDistante->setEnabled(leaf);
     a.voirSource->setEnabled(document || (e && e->isAddressOrPage()));
     a.sauverSous->setEnabled(m_controller->views().count() > 0 && leaf);
+    for (QAction* mark : {a.marquerLu, a.marquerNonLu, a.rafraichir})
+        mark->setEnabled(e && e->Kind != kindRoot);
     applyEngineActions();
 }
 

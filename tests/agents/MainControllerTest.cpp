@@ -337,3 +337,35 @@ TEST_F(MainControllerTest, TheViewsFollowTheSelection)
     EXPECT_EQ(views.list->firstOfKind(wtDocument), nullptr);
     c->Opt().Starting = false;
 }
+
+TEST_F(MainControllerTest, MarkingAsksFirstAndKeepsAnOpenViewFromReadingAgain)
+{
+    AgentBuilder::sample(home.path(), "Veille");
+    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n");
+    run();
+    TElement* journal = c->findByTreePath("Veille\\Presse\\Le Journal");
+    TElement* suite = c->findByTreePath("Veille\\Presse\\Le Journal\\Suite");
+    TElement* presse = c->findByTreePath("Veille\\Presse");
+    FakeViews::Window* view = views.open(wtDocument, suite);
+    ASSERT_TRUE(view);
+
+    port.selected = suite->Node();
+    prompt.setNextAnswer(UserPrompt::Yes);
+    EXPECT_EQ(c->markCurrent(MainController::Mark::Unread), 1);
+    EXPECT_EQ(prompt.texts().last(), "Voulez-vous marquer les éléments sélectionnés\rcomme non lus ?");
+    EXPECT_EQ(suite->State, stateUnread);
+    EXPECT_EQ(view->postponed, std::vector<TElement*> {suite});
+
+    // A folder with content: No marks the folder alone, Yes the pages it holds as well.
+    port.selected = presse->Node();
+    prompt.setNextAnswer(UserPrompt::No);
+    EXPECT_EQ(c->markCurrent(MainController::Mark::Read), 0);
+    EXPECT_TRUE(prompt.texts().last().endsWith("Voulez-vous aussi marquer comme lues les pages contenues ?"));
+    EXPECT_EQ(journal->State, stateUnread);
+    prompt.setNextAnswer(UserPrompt::Yes);
+    EXPECT_EQ(c->markCurrent(MainController::Mark::Read), 2);
+    EXPECT_EQ(journal->State, stateRead);
+    EXPECT_EQ(suite->State, stateRead);
+    prompt.setNextAnswer(UserPrompt::Cancel);
+    EXPECT_EQ(c->markCurrent(MainController::Mark::Refresh), -1);
+}

@@ -87,6 +87,9 @@ public:
 
         void removeRowsOfAgent(TElement* agent) override { m_owner.rowsRemovedFor.push_back(agent); }
 
+        void postponeRead(TElement* element) override { postponed.push_back(element); }
+
+        std::vector<TElement*> postponed;
         TElement* shown = nullptr;
         int shows = 0;
         bool maximized = false;
