@@ -172,13 +172,10 @@ const char kHelperScript[] = R"JS(
     var action = (e.submitter && e.submitter.getAttribute('formaction')) ? e.submitter.formAction : form.action;
     send({kind: 'submit', action: action, method: method, fields: fields});
   }, true);
-  var pending = null;
+  // Timers do not run here while the page's scripts are off; the engine sends at most one
+  // scroll event a frame anyway.
   window.addEventListener('scroll', function () {
-    if (pending) return;
-    pending = setTimeout(function () {
-      pending = null;
-      send({kind: 'scroll', url: location.href, y: Math.round(window.scrollY)});
-    }, 150);
+    send({kind: 'scroll', url: location.href, y: Math.round(window.scrollY)});
   }, true);
   var inside = false;
   document.addEventListener('mouseover', function () {

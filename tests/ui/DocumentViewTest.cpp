@@ -65,6 +65,11 @@ struct DocumentViewTest : MainWindowFixture {
         page("Menu", "http://site.test/cadres/menu.html", "<a id=b href=\"b.html\" target=\"main\">b</a>");
         page("Page A", "http://site.test/cadres/a.html", "<p>page A</p>");
         page("Page B", "http://site.test/cadres/b.html", "<p>page B</p>");
+        QByteArray longPage = "<html><body>";
+        for (int i = 0; i < 400; ++i)
+            longPage += "<p>Paragraphe " + QByteArray::number(i) + "</p>";
+        agent.address({}, {.name = QStringLiteral("Longue"), .url = QStringLiteral("http://site.test/longue.html"),
+                           .content = longPage + "</body></html>"});
         home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Lecture\n");
     }
 
@@ -169,6 +174,17 @@ TEST_F(DocumentViewTest, AFormSubmittedBecomesAPageToFetchAndTheReadStateWaitsFo
     home.clock().advanceDays(1.1);
     view->SauveVue();
     EXPECT_EQ(accueil->State, stateRead);
+
+    // The place the reader had reached comes back with the page.
+    TElement* longue = element("Lecture\\Longue");
+    show(longue);
+    js(view, "window.scrollTo(0, 1200); true");
+    QTest::qWait(200); // the scroll is reported with the next frame
+    show(accueil);
+    EXPECT_EQ(longue->Ext()->Position, 1200);
+    show(longue);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return js(view, "window.scrollY").toInt() == 1200; }, 5000));
+    show(accueil);
 
     js(view, "document.getElementById('go').click(); true");
     ASSERT_TRUE(QTest::qWaitFor(
