@@ -5,6 +5,7 @@
 #include "tests/support/GuiTest.h"
 #include "tests/support/MainFakes.h"
 #include "tests/support/ScriptedPrompt.h"
+#include "tests/ui/MainWindowFixture.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -132,4 +133,23 @@ TEST_F(ExportDialog, SettingsEnablingRulesEscapeAndTheResultOpened)
     ASSERT_EQ(prompt.texts().size(), 2);
     EXPECT_TRUE(prompt.texts()[1].startsWith("Export interrompu : 0 documents exportés sur 5."));
     EXPECT_TRUE(opened.isEmpty());
+}
+
+namespace {
+
+struct ExportFromMainWindow : MainWindowFixture { };
+
+} // namespace
+
+TEST_F(ExportFromMainWindow, CtrlEOpensTheDialogOnTheCurrentElement)
+{
+    start();
+    QString title;
+    whenModal([&](QWidget* dialog) {
+        title = dialog->windowTitle();
+        EXPECT_NE(qobject_cast<TFormExportHtml*>(dialog), nullptr);
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    type(Qt::Key_E, Qt::ControlModifier);
+    EXPECT_EQ(title, "Export d'un groupe de page");
 }
