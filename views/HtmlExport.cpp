@@ -410,10 +410,17 @@ bool HtmlExport::exportItem(int index, ExportResult& result)
         return true;
     }
     const QString target = destinationFile(item.path);
+    const QString folder = target.left(target.lastIndexOf(u'/'));
     // A folder of the destination may be a link to elsewhere: nothing is written through it.
-    if (!isInsideFolder(target, m_destination))
-        return fail(tr("chemin hors du dossier d'export"));
-    CreeRepIfNotExists(target.left(target.lastIndexOf(u'/')), &m_env);
+    // (The file itself is renamed into place, which replaces a link instead of following it.)
+    if (!m_checkedFolders.contains(folder)) {
+        if (!isInsideFolder(folder, m_destination))
+            return fail(tr("chemin hors du dossier d'export"));
+        CreeRepIfNotExists(folder, &m_env);
+        if (!isInsideFolder(folder, m_destination))
+            return fail(tr("chemin hors du dossier d'export"));
+        m_checkedFolders.insert(folder);
+    }
     QFile in(item.source);
     if (!in.open(QIODevice::ReadOnly))
         return fail(in.errorString());

@@ -161,6 +161,7 @@ private:
     QHash<const TElement*, int> m_byElement;
     QSet<QString> m_files; // lowered paths taken
     QHash<QString, QString> m_folders; // lowered folder path -> spelling first used
+    QSet<QString> m_checkedFolders; // made, and found inside the destination
     QString m_index;
 };
 
