@@ -172,8 +172,8 @@ void TFormExportHtml::accept()
     m_options->setEnabled(true);
     m_buttons->setEnabled(true);
     updateEnabled();
-    if (m_result.outcome == ExportResult::Outcome::NoSpace) {
-        // Another destination may have the room: the dialog stays.
+    if (m_result.outcome == ExportResult::Outcome::NoSpace || m_result.outcome == ExportResult::Outcome::NoFolder) {
+        // Another destination may do: the dialog stays.
         m_prompt.warn(m_result.message);
         return;
     }

@@ -336,6 +336,11 @@ ExportResult HtmlExport::run()
         return result;
 
     CreeRepIfNotExists(m_destination, &m_env);
+    if (!DirectoryExists(m_destination)) {
+        result.outcome = ExportResult::Outcome::NoFolder;
+        result.message = tr("Le dossier %1 ne peut pas être créé.").arg(QDir::toNativeSeparators(m_destination));
+        return result;
+    }
     if (m_settings.MakeIndex) {
         m_index = QStringLiteral("<HTML><HEAD><META http-equiv=\"Content-Type\" content=\"text/html; "
                                  "charset=utf-8\"><TITLE>")

@@ -64,7 +64,7 @@ public:
 };
 
 struct ExportResult {
-    enum class Outcome { Done, NoSpace, Cancelled, DiskFull };
+    enum class Outcome { Done, NoSpace, Cancelled, DiskFull, NoFolder };
     Outcome outcome = Outcome::Done;
     int exported = 0; // documents written
     int count = 0; // documents to export

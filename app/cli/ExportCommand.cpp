@@ -54,7 +54,7 @@ int runExport(Context& ctx)
     HtmlExport exporter(*e, s, home.env());
     exporter.setCheckDiskSpace(!IniFile(home.env().iniFileName()).readBool(u"General", u"DoNotCheckDiskSpace", false));
     const ExportResult r = exporter.run();
-    if (r.outcome == ExportResult::Outcome::NoSpace) {
+    if (r.outcome == ExportResult::Outcome::NoSpace || r.outcome == ExportResult::Outcome::NoFolder) {
         ctx.err << QString(r.message).replace(u'\r', u'\n') << '\n';
         return kExitUsage;
     }

@@ -297,7 +297,7 @@ TEST_F(Export, AnInterruptedOrFullExportLeavesWholeFilesAndSaysSo)
     EXPECT_EQ(temporaryFiles(), 0);
 }
 
-TEST_F(Export, TooLittleSpaceStopsBeforeAnythingIsWritten)
+TEST_F(Export, TooLittleSpaceOrNoFolderStopsBeforeAnythingIsWritten)
 {
     ExportSettings s = settings();
     const ExportResult r = run(site, s, nullptr, nullptr, [](const QString&) { return qint64(100); });
@@ -306,6 +306,15 @@ TEST_F(Export, TooLittleSpaceStopsBeforeAnythingIsWritten)
     EXPECT_TRUE(r.message.contains("\rpour exporter toute la sélection.\rLa sélection a besoin de "));
     EXPECT_FALSE(QFile::exists(dest));
 
+    // A destination that cannot be made: said once, not once per document.
+    home.write("fichier", "x");
+    s.SaveTo = home.file("fichier/Sortie");
+    const ExportResult noFolder = run(site, s);
+    EXPECT_EQ(noFolder.outcome, ExportResult::Outcome::NoFolder);
+    EXPECT_TRUE(noFolder.failures.isEmpty());
+    EXPECT_EQ(noFolder.message, "Le dossier " + s.SaveTo + "/ ne peut pas être créé.");
+
+    s.SaveTo = dest;
     HtmlExport unchecked(*site, s, home.env());
     unchecked.setFreeSpaceProbe([](const QString&) { return qint64(100); });
     unchecked.setCheckDiskSpace(false);
