@@ -201,7 +201,7 @@ WriteResult commitPreparedFile(PreparedFile& file, const QString& path)
 {
     const PreparedFile prepared = std::exchange(file, PreparedFile {});
     if (!prepared.ok())
-        return {false, prepared.error};
+        return {false, prepared.error, prepared.noSpace};
     const QFileInfo info(path);
     const QByteArray tmp = QFile::encodeName(prepared.temporary);
     const QByteArray target = QFile::encodeName(info.absoluteFilePath());

@@ -91,7 +91,7 @@ MainActions buildMainActions(QMainWindow* window)
     a.nouveauDossier->setIcon(b.icon("folder-new", QStyle::SP_FileDialogNewFolder));
     file->addSeparator();
     a.sauverSous = b.pending(file, "MenuSauverSous", tr("&Sauver sous..."), Qt::CTRL | Qt::Key_S);
-    a.exporter = b.pending(file, "MenuExporter", tr("&Exporter..."), Qt::CTRL | Qt::Key_E);
+    a.exporter = b.make(file, "MenuExporter", tr("&Exporter..."), Qt::CTRL | Qt::Key_E);
     a.imprimer = b.pending(file, "MenuImprimer", tr("&Imprimer..."), Qt::CTRL | Qt::Key_P);
     file->addSeparator();
     QMenu* upkeep = file->addMenu(tr("&Maintenance"));

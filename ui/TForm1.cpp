@@ -21,6 +21,7 @@
 #include "ui/NewAgentWizard.h"
 #include "ui/QtFolderChooser.h"
 #include "ui/StatusBars.h"
+#include "ui/TFormExportHtml.h"
 #include "ui/TFormNotes.h"
 #include "ui/TFormOptionsGenerales.h"
 #include "ui/TFormOptionsHtml.h"
@@ -273,6 +274,15 @@ void TForm1::connectActions()
     connect(a.generales, &QAction::triggered, this, &TForm1::showGeneralOptions);
     connect(a.html, &QAction::triggered, this, &TForm1::showHtmlOptions);
     connect(a.aPropos, &QAction::triggered, this, &TForm1::about);
+    connect(a.exporter, &QAction::triggered, this, [this, &c] {
+        TElement* e = c.currentElement();
+        if (!e)
+            return;
+        TFormExportHtml dialog(*e, c.env(), c.Opt().DoNotCheckDiskSpace, c.prompt(), c.folders(), this);
+        connect(&dialog, &TFormExportHtml::helpRequested, this, &TForm1::helpRequested);
+        dialog.setOpener([&c](const QUrl& url) { c.launcher().openUrl(url); });
+        dialog.exec();
+    });
 
     connect(a.voirImages, &QAction::toggled, this, [this](bool on) {
         m_controller->setSeeImages(on);
@@ -1076,6 +1086,7 @@ void TForm1::updateCommands()
     TElement* e = m_controller->currentElement();
     const bool hasAgents = m_controller->store().tree().topLevelCount() > 0;
     a.fermerAgent->setEnabled(e != nullptr);
+    a.exporter->setEnabled(e != nullptr);
     a.fermerTousLesAgents->setEnabled(hasAgents);
     a.proprietes->setEnabled(e && PropertiesEditor::hasProperties(*e));
     for (QAction* next : {a.prochainePageNonLue, a.prochaineAdresseNonLue, a.prochaineAdresseJamaisLue})

@@ -4,6 +4,7 @@
 #include "agents/TreeListing.h"
 #include "app/cli/AgentCommands.h"
 #include "app/cli/CliSupport.h"
+#include "app/cli/ExportCommand.h"
 #include "app/cli/GetCommand.h"
 #include "app/cli/InfoCommand.h"
 #include "app/cli/MarkCommands.h"
@@ -58,6 +59,12 @@ const std::vector<CommandInfo>& commands()
          "info AGENT CHEMIN [--state] [--properties] [--links] [--communication]   la page "
          "d'informations d'un élément (HTML ; par défaut : état et propriétés)",
          runInfo, true},
+        // Opening an agent and reading its tree may mend element files.
+        {"export",
+         "export AGENT [CHEMIN] --to DOSSIER [--depth N] [--same-server] [--keep-struct] [--dont-change] "
+         "[--no-images] [--only-html] [--no-index]   copie un élément et sa descendance en pages HTML "
+         "consultables sans Glanix",
+         runExport, true},
         {"search",
          "search REQUÊTE [AGENT ...] [--code] [--no-count] [--in pages,titles,notes,urls] [--min-age JOURS] "
          "[--max-age JOURS]   cherche des mots dans les pages, titres, notes et adresses",
