@@ -7,6 +7,8 @@
 //
 //   glanix-document-bench [--runs N]
 #include "agents/MainController.h"
+#include "store/TElement.h"
+#include "ui/ElementTreeModel.h"
 #include "ui/TFormVueURL.h"
 #include "ui/TForm1.h"
 #include "ui/ViewWeb.h"
