@@ -58,6 +58,8 @@ struct TOptGene {
     int DefFontSize = 10;
     TColor DefHotSpotColor = 0xFF0000;
     QString DefPreFontName = QStringLiteral("Courier New");
+    // The views run the scripts of stored pages; their script files are then stored too.
+    bool RunScripts = false;
 
     // Tab of the properties dialog shown first: 1 parameters, 2 refresh, 3 depth. Not saved.
     int OptionsURLTab = 1;

@@ -40,6 +40,7 @@ const Key kHtmlKeys[] = {
     {u"DefFontSize", &TOptGene::DefFontSize, Saved},
     {u"DefHotSpotColor", &TOptGene::DefHotSpotColor, Saved},
     {u"DefPreFontName", &TOptGene::DefPreFontName, Saved},
+    {u"RunScripts", &TOptGene::RunScripts, Saved},
 };
 
 // The keys the dialog edits are written when it closes, not only at shutdown, so that a

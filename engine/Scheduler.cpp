@@ -120,6 +120,8 @@ void Scheduler::StartCycle()
     m_answers.clear();
     CheckRequested = true;
     FirstPass = true;
+    // The option may have changed since the last cycle.
+    m_store.setStoreScripts(m_opt.RunScripts);
     setImagesShown(true);
     m_view->setCommHint(engine_texts::loadingNewUrls());
     CycleStarted = true;
