@@ -1,7 +1,6 @@
 #include "store/PageAnalysis.h"
 #include "store/PageScanner.h"
 #include "store/StyleScanner.h"
-
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -34,10 +33,12 @@ TEST(Requisites, EveryKindJoinsTheImagesAndNoneBecomesALink)
         "<html><head>"
         "<link rel=\"stylesheet\" href=\"css/main.css\"><LINK REL='Shortcut Icon' HREF='/favicon.ico'>"
         "<link rel=apple-touch-icon href=touch.png><link rel=preload as=font href=f.woff2>"
-        "<link rel=next href=two.htm><link rel=\"alternate\" href=feed.xml><link rel=preload as=fetch href=d.json>"
+        "<link rel=next href=two.htm><link rel=\"alternate\" href=feed.xml><link rel=preload as=fetch "
+        "href=d.json>"
         "<style type=\"text/css\">@import \"css/print.css\"; p { background: url( 'img/p.png' ) }</style>"
         "<script src=app.js></script></head><body>"
-        "<img srcset=\"s-480.jpg 480w, s-800.jpg 800w,s-1x.jpg, data:image/png;base64,AA== 2x\" src=\"s.jpg\">"
+        "<img srcset=\"s-480.jpg 480w, s-800.jpg 800w,s-1x.jpg, data:image/png;base64,AA== 2x\" "
+        "src=\"s.jpg\">"
         "<picture><source type=\"image/webp\" srcset=\"p.webp 1x, p@2x.webp 2x\"><img src=p.jpg></picture>"
         "<video poster=poster.jpg src=movie.mp4></video><source src=sound.ogg>"
         "<div style=\"background-image:url(img/div.png#part)\">x</div>"
@@ -89,12 +90,14 @@ TEST(Requisites, StyleBlocksEndAtTheirClosingTagAndHideNoLaterTag)
 
 TEST(StyleScanner, WhatASheetLoads)
 {
-    EXPECT_EQ(styleValues("@import 'a.css';@IMPORT url(\"b.css\") screen;@import \"c.css\" print;"
-                          "/* url(comment.png) */ p{content:\"url(string.png)\";background:url(  d.png  )}"
-                          "q{background:URL(e\\ f.png)}x{src:url(f.woff2?#iefix) format('woff2'),local('g')}"
-                          "y{background:url(#svgfilter);background:url()}z{background:image-url(z.png)}"
-                          "w{background:url(\\68 .png)} v{background:url(bad url.png)} u{background:url(ok.png)"),
-              QList<QByteArray>({"a.css", "b.css", "c.css", "d.png", "e f.png", "f.woff2?#iefix", "h.png", "ok.png"}));
+    EXPECT_EQ(
+        styleValues("@import 'a.css';@IMPORT url(\"b.css\") screen;@import \"c.css\" print;"
+                    "/* url(comment.png) */ p{content:\"url(string.png)\";background:url(  d.png  )}"
+                    "q{background:URL(e\\ f.png)}x{src:url(f.woff2?#iefix) format('woff2'),local('g')}"
+                    "y{background:url(#svgfilter);background:url()}z{background:image-url(z.png)}"
+                    "w{background:url(\\68 .png)} v{background:url(bad url.png)} u{background:url(ok.png)"),
+        QList<QByteArray>(
+            {"a.css", "b.css", "c.css", "d.png", "e f.png", "f.woff2?#iefix", "h.png", "ok.png"}));
     // A string is an import only right after @import; an import ends at its ";".
     EXPECT_EQ(styleValues("@import;'no.css' @import\n'yes.css'"), QList<QByteArray>({"yes.css"}));
     // A line end ends a string badly: the value is dropped, the scan goes on.
@@ -108,12 +111,15 @@ TEST(StyleScanner, AddressesAreTakenFromTheSheetsOwnAddressOnceEach)
 {
     const QStringList lines = styleSheetRequisites(
         "@import url(../base.css); a{background:url(img/a.png)} b{background:url(IMG/A.PNG)}"
-        "c{src:url(fonts/f.eot?#iefix)} d{src:url(fonts/f.eot?#other)} e{background:url(data:image/gif;base64,R0)}"
-        "f{background:url(//cdn.example/x.png)} g{background:url(file:///etc/passwd)} h{background:url('sp ace.png')}",
+        "c{src:url(fonts/f.eot?#iefix)} d{src:url(fonts/f.eot?#other)} "
+        "e{background:url(data:image/gif;base64,R0)}"
+        "f{background:url(//cdn.example/x.png)} g{background:url(file:///etc/passwd)} h{background:url('sp "
+        "ace.png')}",
         QStringLiteral("https://h/site/css/main.css"));
-    EXPECT_EQ(addresses(lines), QStringList({"https://h/site/base.css", "https://h/site/css/img/a.png",
-                                             "https://h/site/css/fonts/f.eot?", "https://cdn.example/x.png",
-                                             "https://h/site/css/sp%20ace.png"}));
+    EXPECT_EQ(addresses(lines),
+              QStringList({"https://h/site/base.css", "https://h/site/css/img/a.png",
+                           "https://h/site/css/fonts/f.eot?", "https://cdn.example/x.png",
+                           "https://h/site/css/sp%20ace.png"}));
     EXPECT_EQ(lines[1], "https://h/site/css/img/a.png a.png");
 }
 
@@ -126,7 +132,8 @@ TEST(StyleScanner, LinearOnHostileInput)
             text += unit;
         return text;
     };
-    const char* const units[] = {"url(", "url(x", "url('", "@import '", "/*", "\\", "url(a)", "'\n", "url( ", "@import"};
+    const char* const units[]
+        = {"url(", "url(x", "url('", "@import '", "/*", "\\", "url(a)", "'\n", "url( ", "@import"};
     for (const char* unit : units) {
         const qint64 one = scanStyleSheet(grown("", unit, 1 << 20)).bytesExamined;
         const qint64 two = scanStyleSheet(grown("", unit, 2 << 20)).bytesExamined;
@@ -150,6 +157,7 @@ TEST(StyleScanner, LinearOnHostileInput)
         EXPECT_LT(one, qint64 {64} << 20) << p[1];
     }
     // A megabyte of "url(" in a sheet costs no more than one address per distinct value.
-    const QStringList many = styleSheetRequisites(grown("", "url(", 1 << 20), QStringLiteral("http://h/a.css"));
+    const QStringList many
+        = styleSheetRequisites(grown("", "url(", 1 << 20), QStringLiteral("http://h/a.css"));
     EXPECT_TRUE(many.isEmpty());
 }
