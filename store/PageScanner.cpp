@@ -370,6 +370,11 @@ private:
                 return; // its src is a video's or a sound's
         } else if (name == "video") {
             addRequisite(attribute("poster"));
+        } else if (name == "image" || name == "use") {
+            // Inline SVG: an image or a sprite drawn in the page, not a document.
+            const Span href = attribute("href");
+            addRequisite(href.found() ? href : attribute("xlink:href"));
+            return;
         }
         if (const qsizetype href = find("href"); href >= 0) {
             add(ScannedAddress::Kind::Link, find("=", href));

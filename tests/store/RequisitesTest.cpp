@@ -43,6 +43,7 @@ TEST(Requisites, EveryKindJoinsTheImagesAndNoneBecomesALink)
         "<video poster=poster.jpg src=movie.mp4></video><source src=sound.ogg>"
         "<div style=\"background-image:url(img/div.png#part)\">x</div>"
         "<a href=\"two.htm\" style='background:url(\"img/a.png\")'>2</a>"
+        "<svg><use xlink:href=\"icons.svg#home\"></use><image href=\"img/svg.png\"/></svg>"
         "</body></html>",
         kPage);
     EXPECT_EQ(addresses(f.ImageLinks),
@@ -51,7 +52,7 @@ TEST(Requisites, EveryKindJoinsTheImagesAndNoneBecomesALink)
                            "http://h/dir/s-480.jpg", "http://h/dir/s-800.jpg", "http://h/dir/s-1x.jpg",
                            "http://h/dir/s.jpg", "http://h/dir/p.webp", "http://h/dir/p@2x.webp",
                            "http://h/dir/p.jpg", "http://h/dir/poster.jpg", "http://h/dir/img/div.png",
-                           "http://h/dir/img/a.png"}));
+                           "http://h/dir/img/a.png", "http://h/dir/icons.svg", "http://h/dir/img/svg.png"}));
     // Documents named by link relations stay links; scripts are not stored unless run.
     EXPECT_EQ(addresses(f.PageLinks),
               QStringList({"http://h/dir/two.htm", "http://h/dir/feed.xml", "http://h/dir/d.json"}));
