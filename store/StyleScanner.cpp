@@ -72,7 +72,8 @@ public:
                 skipComment();
             } else if (c == '"' || c == '\'') {
                 Value s = readString(c);
-                if (m_importPending && s.ok)
+                // An import's address, or a candidate written directly in image-set(...).
+                if (s.ok && (m_importPending || (m_imageSetDepth > 0 && m_depth == m_imageSetDepth)))
                     add(s);
                 m_importPending = false;
             } else if (c == '\\') {
@@ -87,8 +88,19 @@ public:
                 m_importPending = true;
                 m_p += 7;
             } else {
-                if (c == ';' || c == '{' || c == '}')
+                if (c == ';' || c == '{' || c == '}') {
                     m_importPending = false;
+                    m_depth = 0;
+                    m_imageSetDepth = 0;
+                } else if (c == '(') {
+                    ++m_depth;
+                    if (endsImageSet())
+                        m_imageSetDepth = m_depth;
+                } else if (c == ')' && m_depth > 0) {
+                    if (m_depth == m_imageSetDepth)
+                        m_imageSetDepth = 0;
+                    --m_depth;
+                }
                 ++m_p;
             }
         }
@@ -109,6 +121,17 @@ private:
                 bytes += c;
         }
     };
+
+    // "image-set" (or "-webkit-image-set") just before the "(" at m_p.
+    bool endsImageSet() const
+    {
+        constexpr std::string_view name = "image-set";
+        const auto size = static_cast<std::ptrdiff_t>(name.size());
+        if (m_p - m_begin < size || !startsWithCi(m_p - size, m_p, name))
+            return false;
+        const char* before = m_p - size - 1;
+        return before < m_begin || *before == '-' || !isNameChar(*before);
+    }
 
     // Only at the very start of a sheet, as browsers read it.
     void readCharset()
@@ -287,6 +310,8 @@ private:
     const char* m_p;
     const char* m_end;
     bool m_importPending = false;
+    int m_depth = 0; // parentheses open, url(...) aside
+    int m_imageSetDepth = 0; // the depth inside image-set(...), 0 outside
     StyleScan m_r;
 };
 

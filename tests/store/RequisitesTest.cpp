@@ -99,6 +99,12 @@ TEST(StyleScanner, WhatASheetLoads)
                     "w{background:url(\\68 .png)} v{background:url(bad url.png)} u{background:url(ok.png)"),
         QList<QByteArray>(
             {"a.css", "b.css", "c.css", "d.png", "e f.png", "f.woff2?#iefix", "h.png", "ok.png"}));
+    // The candidates of image-set, but not the types that qualify them.
+    EXPECT_EQ(
+        styleValues(
+            "a{background:-webkit-image-set(\"1x.png\" 1x, url(2x.png) 2x, \"3x.avif\" type(\"image/avif\"))}"
+            "b{content:\"no\"}"),
+        QList<QByteArray>({"1x.png", "2x.png", "3x.avif"}));
     // A string is an import only right after @import; an import ends at its ";".
     EXPECT_EQ(styleValues("@import;'no.css' @import\n'yes.css'"), QList<QByteArray>({"yes.css"}));
     // A line end ends a string badly: the value is dropped, the scan goes on.
@@ -133,8 +139,8 @@ TEST(StyleScanner, LinearOnHostileInput)
             text += unit;
         return text;
     };
-    const char* const units[]
-        = {"url(", "url(x", "url('", "@import '", "/*", "\\", "url(a)", "'\n", "url( ", "@import"};
+    const char* const units[] = {"url(", "url(x", "url('",   "@import '",     "/*", "\\", "url(a)",
+                                 "'\n",  "url( ", "@import", "image-set('a' "};
     for (const char* unit : units) {
         const qint64 one = scanStyleSheet(grown("", unit, 1 << 20)).bytesExamined;
         const qint64 two = scanStyleSheet(grown("", unit, 2 << 20)).bytesExamined;
