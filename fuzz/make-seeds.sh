@@ -32,7 +32,8 @@ put('page_scan', 'requisites', b'\x00<link rel="stylesheet" href="a.css"><link r
     b'<link rel=preload as=font href=f.woff2><style>unclosed { background: url(u.png)')
 put('style_scan', 'sheet', b'\x00@charset "utf-8"; @import url("a.css") screen; @import \'b.css\';'
     b'/* url(c.png) */ p{content:"url(d.png)";background:url( e.png )} @font-face{src:url(f.eot?#iefix) format("eot"),'
-    b'local("x")} q{background:url(\\68 .png)} r{background:url(bad url)} s{background:url(#frag)} t{b:url(data:x,y)}')
+    b'local("x")} q{background:url(\\68 .png)} r{background:url(bad url)} s{background:url(#frag)} t{b:url(data:x,y)}'
+    b'u{background:image-set("1x.png" 1x, url(2x.png) 2x, "a.avif" type("image/avif"))}')
 put('style_scan', 'url', b'\x00' + b'url(' * 250000)
 put('style_scan', 'comment', b'\x01/*' + b'url(x.png)' * 1000)
 put('style_scan', 'strings', b'\x02' + b'@import \'' * 50000 + b'\n' * 100)
