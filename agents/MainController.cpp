@@ -134,6 +134,7 @@ void MainController::firstShow()
     m_port->restoreToolbars(m_settings.toolbarState());
     m_loaded = m_settings.loadSettings(m_port->displayInfo());
     m_store->setSeeImages(Opt().SeeImages);
+    m_store->setStoreScripts(Opt().RunScripts);
     m_store->setFavoritesFolder(Opt().FavoritesFolder);
     m_port->applyWindowState(m_loaded);
     m_port->optionsChanged();

@@ -58,7 +58,8 @@ struct TOptGene {
     int DefFontSize = 10;
     TColor DefHotSpotColor = 0xFF0000;
     QString DefPreFontName = QStringLiteral("Courier New");
-    // The views run the scripts of stored pages (they never reach the network either way).
+    // The views run the scripts of stored pages (which never reach the network); their script
+    // files are then stored with the pages too.
     bool RunScripts = false;
 
     // Tab of the properties dialog shown first: 1 parameters, 2 refresh, 3 depth. Not saved.

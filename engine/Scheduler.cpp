@@ -120,6 +120,8 @@ void Scheduler::StartCycle()
     m_answers.clear();
     CheckRequested = true;
     FirstPass = true;
+    // The option may have changed since the last cycle.
+    m_store.setStoreScripts(m_opt.RunScripts);
     setImagesShown(true);
     m_view->setCommHint(engine_texts::loadingNewUrls());
     CycleStarted = true;
@@ -506,7 +508,8 @@ void Scheduler::TimerCheckURLTimer()
                             lookedAgain = true;
                             continue;
                         }
-                    } else if (NodeDepart) {
+                    } else if (NodeDepart && !m_addedDuringWalk) {
+                        // Children added while the walk let events run may lie behind it.
                         CheckRequested = false;
                         m_view->setCommHint(QString());
                     }
@@ -588,6 +591,8 @@ void Scheduler::ChercheProchainNoeud()
     m_walking = true;
     m_lastWalkFound = false;
     m_sawHeldBack = false;
+    m_addedDuringWalk = false;
+    const quint64 addedBefore = m_childrenAddedCount;
     try {
         if (!NodeEnCours)
             NodeEnCours = m_store.tree().firstNode();
@@ -628,8 +633,10 @@ void Scheduler::ChercheProchainNoeud()
         } else if (!m_closing) {
             FirstPass = false;
             m_view->setCommHint(engine_texts::checkingExistingUrls());
-            // Due elements waiting for a place are not "nothing left".
-            if (!m_sawHeldBack && busy() < 1 && !m_opt.KeepReady && pastDoNotHangUpBefore())
+            // Due elements waiting for a place, or added behind the walk, are not "nothing left".
+            m_addedDuringWalk = m_childrenAddedCount != addedBefore;
+            if (!m_sawHeldBack && !m_addedDuringWalk && busy() < 1 && !m_opt.KeepReady
+                && pastDoNotHangUpBefore())
                 NoNewDownLoads = true;
         }
     } catch (const std::exception&) {

@@ -149,8 +149,13 @@ public:
     void downloadFinished(TThreadDownLoad* thread, const DownloadReport& report);
     void addCycleBytes(qint64 bytes);
 
-    // CommFinished added children: they are looked for before the cycle may end.
-    void childrenAdded() { CheckRequested = true; }
+    // CommFinished added children: they are looked for before the cycle may end, also when
+    // a walk that lets events run has already passed their place.
+    void childrenAdded()
+    {
+        CheckRequested = true;
+        ++m_childrenAddedCount;
+    }
 
     // Writes TotalDownLoadedSinceBeginning to Glanix.ini.
     void saveTotal();
@@ -200,6 +205,8 @@ private:
     bool m_walking = false;
     bool m_lastWalkFound = false;
     bool m_sawHeldBack = false; // the last walk passed over a due element for want of a place
+    quint64 m_childrenAddedCount = 0;
+    bool m_addedDuringWalk = false; // children were added while the last walk let events run
     bool m_tickQueued = false;
     int m_stepsSinceEvents = 0;
     bool m_imagesBefore = true;

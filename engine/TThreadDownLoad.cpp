@@ -598,9 +598,9 @@ void TThreadDownLoad::DoEndComm()
             node->setText(m_element->GetName());
             node->setBold(false);
         }
-        if (IsNew)
+        if (IsNew && m_counted)
             ++m_owner.NbNew;
-        if (IsModified)
+        if (IsModified && m_counted)
             ++m_owner.NbModified;
     } catch (...) {
         m_owner.env().logError(QStringLiteral("Pb dans DoEndComm "));
@@ -760,6 +760,8 @@ void TThreadDownLoad::storeNewContent(TElement& e)
     // New: the element had no stored version before this download.
     IsNew = e.LastModified == 0;
     IsModified = !IsNew;
+    // Style sheets, fonts and scripts come with their page: they are not pages of their own.
+    m_counted = !(e.Kind == kindImage && IsRequisiteType(e.ContentType));
     e.ImageIndex = -1;
     e.BeforeLastModified = e.LastModified;
     e.DateDownloaded = env.now();
@@ -781,6 +783,7 @@ void TThreadDownLoad::analysePage(TElement& e)
 {
     T_HTTP& h = *Http;
     Env& env = m_owner.env();
+    TreeNode* node = e.Node();
     if (e.HasExt() && e.ContentType == u"text/html") {
         e.FreeAnalysis();
         const QString before = e.GetSavePath();
@@ -795,9 +798,14 @@ void TThreadDownLoad::analysePage(TElement& e)
         if (!refresh.isEmpty())
             createRefreshChild(e, refresh);
         m_childrenAdded = true;
+    } else if (e.Kind == kindImage && IsStyleSheet(e)
+               && CreateStyleSheetChildren(e, h.Stream, charsetOf(h.ContentType))) {
+        // What the sheet loads belongs to its page, and is fetched next like the page's images.
+        m_childrenAdded = true;
+        if (TElement* page = e.Parent(); page && page->Node())
+            node = page->Node();
     }
     // New children are examined next: the cursor goes back to the page.
-    TreeNode* node = e.Node();
     if (m_owner.opt().PriorityToChilds && node && m_owner.NodeEnCours && precedes(node, m_owner.NodeEnCours))
         m_owner.NodeEnCours = node;
 }

@@ -136,6 +136,7 @@ private:
     bool Downloaded = false;
     bool IsNew = false;
     bool IsModified = false;
+    bool m_counted = true; // IsNew and IsModified count in the cycle's figures
     bool m_cut = false; // an exception ended a request before its answer was whole
     bool m_started = false;
     bool m_timedOut = false;

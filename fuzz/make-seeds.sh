@@ -3,7 +3,7 @@
 # unterminated tags, comments, scripts and quotes, 100k attributes, huge entities.
 set -euo pipefail
 dir=${1:-build-fuzz/corpus}
-mkdir -p "$dir"/{page_scan,html_to_text,file_masks,highlight,search}
+mkdir -p "$dir"/{page_scan,style_scan,html_to_text,file_masks,highlight,search}
 
 python3 - "$dir" <<'PY'
 import os, sys
@@ -26,6 +26,19 @@ put('page_scan', 'utf16', b'\x03\xff\xfe' + '<title>Été</title><a href=x.htm>'
 put('page_scan', 'latin1', b'\x02<title>caf\xe9</title>')
 put('page_scan', 'undeclared', b'\x00<title>caf\xe9 cr\xc3\xa8me</title><a href="\xe9t\xe9.htm">')
 
+put('page_scan', 'requisites', b'\x00<link rel="stylesheet" href="a.css"><link rel="shortcut icon" href=/f.ico>'
+    b'<style>@import "b.css"; p{background:url(\'p.png\')}</style><img srcset="s1.png 1x, s2.png 480w" src=s.png>'
+    b'<picture><source srcset="w.webp"></picture><video poster=v.jpg><p style="background:url(d.png#x)">'
+    b'<link rel=preload as=font href=f.woff2><style>unclosed { background: url(u.png)')
+put('style_scan', 'sheet', b'\x00@charset "utf-8"; @import url("a.css") screen; @import \'b.css\';'
+    b'/* url(c.png) */ p{content:"url(d.png)";background:url( e.png )} @font-face{src:url(f.eot?#iefix) format("eot"),'
+    b'local("x")} q{background:url(\\68 .png)} r{background:url(bad url)} s{background:url(#frag)} t{b:url(data:x,y)}'
+    b'u{background:image-set("1x.png" 1x, url(2x.png) 2x, "a.avif" type("image/avif"))}')
+put('style_scan', 'url', b'\x00' + b'url(' * 250000)
+put('style_scan', 'comment', b'\x01/*' + b'url(x.png)' * 1000)
+put('style_scan', 'strings', b'\x02' + b'@import \'' * 50000 + b'\n' * 100)
+put('style_scan', 'escapes', b'\x00url(' + b'\\' * 10000 + b'\\10FFFF \\0 \\D800)')
+put('style_scan', 'utf16', b'\x03\xff\xfe' + 'a{background:url(été.png)}'.encode('utf-16-le'))
 put('search', 'accents', b'\x00*ete?\x01\x02<p>\xc3\x89t\xc3\xa9 &eacute;t&#233; caf<b>e</b> &#x1F600;</p>')
 put('search', 'latin1', b'\x01\xe9t\xe9*\x01\x02<p>\xe9t\xe9 &amp; &#233;\xe9t\xe9</p> x')
 put('search', 'tags', b'\x00m?t\x01\x02' + b'<' * 2048 + b'&' * 2048 + b'mot')

@@ -111,6 +111,11 @@ public:
 
     void setSeeImages(bool on) { m_seeImages = on; }
 
+    // Scripts are stored with their pages only when the views run them (Html/RunScripts).
+    bool storeScripts() const { return m_storeScripts; }
+
+    void setStoreScripts(bool on) { m_storeScripts = on; }
+
     // The browser favourites folder shared with agents ("favorites" in an agent file);
     // empty when there is none.
     const QString& favoritesFolder() const { return m_favoritesFolder; }
@@ -146,6 +151,7 @@ private:
     QStringList m_openAgents;
     QString m_favoritesFolder;
     bool m_seeImages = true;
+    bool m_storeScripts = false;
     ElementTree m_tree;
     std::unique_ptr<TElement> m_root;
 };

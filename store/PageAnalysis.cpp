@@ -9,6 +9,7 @@
 #include "store/HtmlText.h"
 #include "store/PageEncoding.h"
 #include "store/PageScanner.h"
+#include "store/StyleScanner.h"
 #include "store/TElement.h"
 
 #include <QFile>
@@ -56,6 +57,22 @@ private:
     QString m_key;
 };
 
+bool isWebAddress(const QString& url)
+{
+    return url.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)
+        || url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+}
+
+// A requisite is fetched once whatever part of it a page or sheet points at (sprites, fonts
+// named "x.eot?#iefix"); only web addresses are fetched.
+QString requisiteAddress(QString address)
+{
+    const qsizetype hash = address.indexOf(u'#');
+    if (hash >= 0)
+        address.truncate(hash);
+    return isWebAddress(address) ? address : QString();
+}
+
 QString folderOf(const QString& path)
 {
     return QFileInfo(path).path();
@@ -87,11 +104,12 @@ void logCapped(TElement& page, const char* what, qsizetype skipped)
 
 } // namespace
 
-PageFindings analyseContent(const QByteArray& content, const QString& pageUrl, QByteArrayView headerCharset)
+PageFindings analyseContent(const QByteArray& content, const QString& pageUrl, QByteArrayView headerCharset,
+                            PageScanOptions options)
 {
     PageFindings f;
     const QByteArray text = scannableContent(content, headerCharset);
-    const PageScan scan = scanPage(text);
+    const PageScan scan = scanPage(text, options);
     const PageDecoder decoder(text, headerCharset, scan.metaCharset);
 
     f.title = HtmlToText(decoder.decode(scan.title), false).trimmed();
@@ -103,7 +121,7 @@ PageFindings analyseContent(const QByteArray& content, const QString& pageUrl, Q
     Recorder frames(f.FrameLinks), links(f.PageLinks), images(f.ImageLinks);
     // The same value against the same base is the same address: repeats (an image used
     // twenty times) are dropped before the costly resolution.
-    QSet<QByteArray> rawSeen[3][2];
+    QSet<QByteArray> rawSeen[4][2];
     for (const ScannedAddress& a : scan.addresses) {
         QSet<QByteArray>& raw = rawSeen[static_cast<int>(a.kind)][a.afterBase ? 1 : 0];
         const qsizetype before = raw.size();
@@ -135,9 +153,60 @@ PageFindings analyseContent(const QByteArray& content, const QString& pageUrl, Q
             if (!frames.seen(address))
                 frames.record(address, UrlToFileName(address));
             break;
+        case ScannedAddress::Kind::Requisite:
+            // Stored and shown as the page's images are.
+            address = requisiteAddress(address);
+            if (!address.isEmpty() && !images.seen(address))
+                images.record(address, UrlToFileName(address));
+            break;
         }
     }
     return f;
+}
+
+QStringList styleSheetRequisites(const QByteArray& content, const QString& sheetUrl,
+                                 QByteArrayView headerCharset)
+{
+    const QByteArray text = scannableContent(content, headerCharset);
+    const StyleScan scan = scanStyleSheet(text);
+    const PageDecoder decoder(text, headerCharset, scan.charset);
+    QStringList lines;
+    Recorder recorder(lines);
+    QSet<QByteArray> rawSeen;
+    for (const QByteArray& value : scan.addresses) {
+        const qsizetype before = rawSeen.size();
+        rawSeen.insert(value);
+        if (rawSeen.size() == before)
+            continue;
+        QString address = requisiteAddress(ResolveURL(sheetUrl, decoder.decode(value)));
+        if (address.isEmpty())
+            continue;
+        address.replace(u' ', QStringLiteral("%20"));
+        if (!recorder.seen(address))
+            recorder.record(address, UrlToFileName(address));
+    }
+    return lines;
+}
+
+bool IsStyleSheet(const TElement& e)
+{
+    if (!e.ContentType.isEmpty())
+        return e.ContentType.compare(u"text/css", Qt::CaseInsensitive) == 0;
+    // Not fetched yet, or stored without a type: the address tells.
+    QStringView path = e.GetURL();
+    for (const QChar cut : {u'?', u'#'}) {
+        if (const qsizetype at = path.indexOf(cut); at >= 0)
+            path.truncate(at);
+    }
+    return path.endsWith(QLatin1String(".css"), Qt::CaseInsensitive);
+}
+
+bool IsRequisiteType(const QString& contentType)
+{
+    const QString t = contentType.trimmed().toLower();
+    return t.startsWith(u"text/css") || t.startsWith(u"font/") || t.startsWith(u"application/font")
+        || t.startsWith(u"application/x-font") || t.startsWith(u"application/vnd.ms-fontobject")
+        || t.contains(u"javascript") || t.contains(u"ecmascript");
 }
 
 QString AnalysePage(TElement& page, const QByteArray* content, QByteArrayView headerCharset)
@@ -161,7 +230,8 @@ QString AnalysePage(TElement& page, const QByteArray* content, QByteArrayView he
     }
     const QByteArray charset = headerCharset.isEmpty() ? charsetParameter(page.ContentType.toLatin1())
                                                        : headerCharset.toByteArray();
-    PageFindings f = analyseContent(*content, page.GetURL(), charset);
+    PageFindings f
+        = analyseContent(*content, page.GetURL(), charset, {.scripts = page.store().storeScripts()});
     ext->FrameLinks = std::move(f.FrameLinks);
     ext->PageLinks = std::move(f.PageLinks);
     ext->ImageLinks = std::move(f.ImageLinks);
@@ -200,34 +270,89 @@ void CreateFramePages(TElement& page)
     }
 }
 
+namespace {
+
+// An image child of the page for every line not already held near it; at most `room` made.
+int addImages(TElement& page, const QStringList& lines, int room)
+{
+    int made = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString address = FirstWord(lines[i]);
+        // The page's own images count as near it: a page analysed again gets no duplicates.
+        if (page.FindImageByURL(address) || page.FindLocal(address))
+            continue;
+        if (made == room) {
+            logCapped(page, "images", lines.size() - i);
+            break;
+        }
+        ++made;
+        auto image = std::make_unique<TElement>(page.store());
+        image->SetHasExt(false);
+        image->Kind = kindImage;
+        image->SetParent(&page);
+        image->SetName(NoDuplicateImgName(AfterFirstWord(lines[i]), page));
+        image->SetURL(address);
+        page.MakeFolder(folderOf(page.GetIniFileName()));
+        page.addImage(std::move(image));
+    }
+    return made;
+}
+
+QByteArray storedBytes(const QString& path)
+{
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+// The requisites of the page's stored style sheets, and of the sheets these bring, each sheet
+// read once; a sheet importing itself or an earlier one brings nothing new.
+int addStoredSheetRequisites(TElement& page, int room)
+{
+    int made = 0;
+    auto& images = page.Ext()->ImgList;
+    for (size_t i = 0; i < images.size() && made < room; ++i) {
+        TElement& sheet = *images[i];
+        if (!IsStyleSheet(sheet) || sheet.LastModified == 0)
+            continue;
+        const QByteArray css = storedBytes(sheet.GetSavePath());
+        if (!css.isEmpty())
+            made += addImages(page, styleSheetRequisites(css, sheet.GetURL()), room - made);
+    }
+    return made;
+}
+
+void showImages(TElement& page, bool added)
+{
+    page.SaveImages();
+    if (added && page.store().seeImages())
+        page.BuildImageNodes();
+}
+
+} // namespace
+
 void CreateImageChildren(TElement& page)
 {
     if (!page.HasExt())
         return;
     AnalysePage(page);
-    const QStringList images = page.Ext()->ImageLinks;
-    int made = 0;
-    for (qsizetype i = 0; i < images.size(); ++i) {
-        const QString address = FirstWord(images[i]);
-        // The page's own images count as near it: a page analysed again gets no duplicates.
-        if (page.FindImageByURL(address) || page.FindLocal(address))
-            continue;
-        if (made++ == kMaxChildrenPerCall) {
-            logCapped(page, "images", images.size() - i);
-            break;
-        }
-        auto image = std::make_unique<TElement>(page.store());
-        image->SetHasExt(false);
-        image->Kind = kindImage;
-        image->SetParent(&page);
-        image->SetName(NoDuplicateImgName(AfterFirstWord(images[i]), page));
-        image->SetURL(address);
-        page.MakeFolder(folderOf(page.GetIniFileName()));
-        page.addImage(std::move(image));
-    }
-    page.SaveImages();
-    if (!images.isEmpty() && page.store().seeImages())
-        page.BuildImageNodes();
+    const QStringList& images = page.Ext()->ImageLinks;
+    const int made = addImages(page, images, kMaxChildrenPerCall);
+    const int fromSheets = addStoredSheetRequisites(page, kMaxChildrenPerCall - made);
+    showImages(page, !images.isEmpty() || fromSheets > 0);
+}
+
+bool CreateStyleSheetChildren(TElement& sheet, const QByteArray& content, QByteArrayView headerCharset)
+{
+    TElement* page = sheet.Parent();
+    if (sheet.Kind != kindImage || !page || !page->HasExt() || !page->GetDownLoadImages())
+        return false;
+    const int made
+        = addImages(*page, styleSheetRequisites(content, sheet.GetURL(), headerCharset), kMaxChildrenPerCall);
+    if (made > 0)
+        showImages(*page, true);
+    return made > 0;
 }
 
 void CreateLinkedPages(TElement& page)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/PageScanner.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -30,7 +32,20 @@ struct PageFindings {
 };
 
 // `content` is the page's bytes, `headerCharset` the charset the server named (if any).
-PageFindings analyseContent(const QByteArray& content, const QString& pageUrl, QByteArrayView headerCharset = {});
+// Requisites (style sheets, icons, srcset candidates...) join ImageLinks, fragment cut.
+PageFindings analyseContent(const QByteArray& content, const QString& pageUrl,
+                            QByteArrayView headerCharset = {}, PageScanOptions options = {});
+
+// What a style sheet loads (@import, url(...): sheets, fonts, images), made absolute against
+// the sheet's own address, each once, as "address file-name" lines.
+QStringList styleSheetRequisites(const QByteArray& content, const QString& sheetUrl,
+                                 QByteArrayView headerCharset = {});
+
+// A style sheet: by its type once fetched, by its address before.
+bool IsStyleSheet(const TElement& e);
+
+// Style sheets, fonts and scripts: stored with a page, never counted as new or changed pages.
+bool IsRequisiteType(const QString& contentType);
 
 // Fills the page's FrameLinks, PageLinks and ImageLinks and sets Analysed; does nothing while
 // Analysed is set. Without `content` the stored file is read. A provisionally named page (its
@@ -42,8 +57,13 @@ QString AnalysePage(TElement& page, const QByteArray* content = nullptr, QByteAr
 // page's link depth.
 void CreateFramePages(TElement& page);
 
-// An image child for every image not already held near the page, then SaveImages.
+// An image child for every image and requisite not already held near the page, then for what
+// the page's stored style sheets load (recursively), then SaveImages.
 void CreateImageChildren(TElement& page);
+
+// Image children of the sheet's page for what the sheet, just fetched, loads. True when any
+// was made.
+bool CreateStyleSheetChildren(TElement& sheet, const QByteArray& content, QByteArrayView headerCharset = {});
 
 // A page child for every link that passes the page's masks and links start and that no open
 // agent holds yet; its link depth is the page's minus one.

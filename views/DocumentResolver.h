@@ -16,7 +16,9 @@
 // (last shown first), a copy held near the element (FindLocal: its siblings and parent),
 // then any element of the open agents. Images: the images of the shown elements in turn,
 // then those held near them. A request of one kind falls back on the other's lookup (an
-// iframe showing an image, a style sheet stored as a linked page). To answer a new kind of
+// iframe showing an image, a style sheet stored as a linked page). A page's requisites (style
+// sheets, what they import, fonts, icons, srcset candidates) are stored as its images, so the
+// image lookup answers them, whichever page or sheet named them. To answer a new kind of
 // requisite, add its lookup to the chain in resolve() and a test beside the others.
 // Reads the tree (children are read one level deep as they are searched); changes nothing
 // else. UI thread only.

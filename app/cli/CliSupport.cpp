@@ -46,6 +46,7 @@ void prepareStore(ElementStore& store, const Env& env)
 {
     const IniFile ini(env.iniFileName());
     store.setSeeImages(ini.readBool(u"General", u"SeeImages", true));
+    store.setStoreScripts(ini.readBool(u"Html", u"RunScripts", false));
     store.setFavoritesFolder(ini.readString(u"General", u"FavoritesFolder"));
 }
 

@@ -631,3 +631,55 @@ TEST_F(DownloadCycle, APageAnalysedBeforeTheRestOfTheTreeIsReadDuplicatesNoKnown
     EXPECT_EQ(scheduler->NbModified, 1);
     EXPECT_EQ(server.count("GET", "/c.html"), 1);
 }
+
+TEST_F(DownloadCycle, RequisitesAreStoredOnceWithTheirPageAndAreNotCountedAsPages)
+{
+    page("index.html",
+         "<html><head><title>Accueil</title><link rel=\"stylesheet\" href=\"css/main.css\">"
+         "<link rel=\"shortcut icon\" href=\"favicon.ico\"><style>@import \"css/inline.css\";</style>"
+         "<script src=\"app.js\"></script></head>"
+         "<body style=\"background:url(img/body.png)\"><img srcset=\"img/s1.png 1x, img/s2.png 2x\" "
+         "src=\"img/s1.png\">"
+         "<a href=\"next.html\">suite</a></body></html>");
+    // The linked page shares its parent's sheet.
+    page("next.html", "<html><head><link rel=stylesheet href=\"css/main.css\"></head><body>x</body></html>");
+    // main imports theme, which imports main again and names a font.
+    page("css/main.css", "@import url(theme.css); h1 { background: url(../img/h.png) }");
+    page("css/theme.css", "@import \"main.css\"; @font-face { font-family: x; src: url(fonts/f.woff2#x) }");
+    page("css/inline.css", "p { color: red }");
+    page("css/fonts/f.woff2", "wOF2");
+    page("app.js", "alert(1)");
+    page("favicon.ico", QByteArray("\0\0\1\0", 4));
+    for (const char* png : {"img/body.png", "img/s1.png", "img/s2.png", "img/h.png"})
+        page(QString::fromLatin1(png), QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(png));
+    agentWith({{QStringLiteral("Accueil"), server.url("/index.html")}}, 1);
+    ASSERT_TRUE(runCycle());
+
+    const char* const requisites[]
+        = {"/css/main.css", "/css/theme.css", "/css/inline.css", "/css/fonts/f.woff2", "/favicon.ico",
+           "/img/body.png", "/img/s1.png",    "/img/s2.png",     "/img/h.png"};
+    for (const char* path : requisites) {
+        TElement* e = find(server.url(QString::fromLatin1(path)));
+        ASSERT_NE(e, nullptr) << path;
+        EXPECT_EQ(e->Kind, kindImage) << path;
+        EXPECT_EQ(e->Parent(), find(server.url("/index.html"))) << path;
+        EXPECT_EQ(e->State, stateRead) << path;
+        EXPECT_EQ(read(e->GetSavePath()), read(site + QString::fromLatin1(path).mid(1))) << path;
+        EXPECT_EQ(server.count("GET", path), 1) << path;
+    }
+    // Scripts are not run by the views, so not stored.
+    EXPECT_EQ(find(server.url("/app.js")), nullptr);
+    EXPECT_EQ(server.count("GET", "/app.js"), 0);
+    // Two pages and five images are new; the three sheets and the font are not pages.
+    EXPECT_EQ(scheduler->NbNew, 7);
+    EXPECT_EQ(view.count(Outcome::New), 11);
+    EXPECT_EQ(find(server.url("/next.html"))->State, stateUnread);
+
+    // Once the views run scripts, the next download of the page brings them.
+    opt.RunScripts = true;
+    page("index.html", read(site + "index.html").replace("suite", "la suite"), 60);
+    ASSERT_TRUE(runCycle());
+    ASSERT_NE(find(server.url("/app.js")), nullptr);
+    EXPECT_EQ(read(find(server.url("/app.js"))->GetSavePath()), "alert(1)");
+    EXPECT_EQ(scheduler->NbModified, 1);
+}

@@ -437,3 +437,43 @@ TEST_F(SchedulerTest, QuittingDuringACycleStopsEveryThreadCleanly)
     EXPECT_EQ(read(muet->GetIniFileName()), before);
     EXPECT_EQ(muet->StatusNumber, 0);
 }
+
+TEST_F(SchedulerTest, ChildrenAddedBehindAWalkAreFetchedInTheSameCycle)
+{
+    // A download that ends while a walk lets events run adds a child at a place the walk has
+    // passed (a style sheet bringing what it imports); the walk finds nothing, yet the child
+    // is due and must be fetched before the cycle ends.
+    Gate gate;
+    server.on("/gate", gate.handler());
+    page("new.html", "<html>nouveau</html>");
+    std::vector<std::pair<QString, QString>> addresses {{QStringLiteral("A"), server.url("/gate")}};
+    for (int i = 0; i < 100; ++i)
+        addresses.push_back({QStringLiteral("Z%1").arg(i, 3, 10, QLatin1Char('0')),
+                             QStringLiteral("ftp://127.0.0.1/%1").arg(i)});
+    TElement* agent = agentWith(addresses);
+    Scheduler& s = engine();
+    s.startCommand();
+    home.clock().advanceSeconds(1);
+    s.TimerCheckURLTimer();
+    ASSERT_TRUE(runThreadSteps(s, [&] { return gate.waiting == 1; }));
+
+    bool added = false;
+    QTimer::singleShot(0, [&] {
+        auto* child = new TElement(*store);
+        child->SetHasExt(true);
+        child->Kind = kindAddress;
+        child->SetParent(agent);
+        child->SetName(QStringLiteral("Nouveau"));
+        child->SetURL(server.url("/new.html"));
+        child->MakeFolder(QFileInfo(child->GetIniFileName()).path());
+        agent->Node()->insertChild(1, child->GetName(), child);
+        s.childrenAdded();
+        added = true;
+    });
+    home.clock().advanceSeconds(1);
+    s.TimerCheckURLTimer();
+    ASSERT_TRUE(added);
+    gate.release();
+    ASSERT_TRUE(waitFor([&] { return !s.inCycle(); }));
+    EXPECT_EQ(server.count("GET", "/new.html"), 1);
+}

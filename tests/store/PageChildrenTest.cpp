@@ -212,3 +212,52 @@ TEST_F(PageChildrenTest, ModifiedTestComparesTextOrBytes)
     EXPECT_TRUE(IsModifiedContent(*address, markupOnly, stored, true));
     EXPECT_FALSE(IsModifiedContent(*address, "<p>Le   texte</p>\n", stored, true));
 }
+
+TEST_F(PageChildrenTest, RequisitesAndWhatSheetsLoadBelongToThePageOnce)
+{
+    store.setSeeImages(true);
+    const QByteArray html = "<link rel=stylesheet href=css/a.css><link rel=icon href=/favicon.ico>"
+                            "<link rel=next href=b.htm>";
+    AnalysePage(*address, &html);
+    CreateImageChildren(*address);
+    CreateLinkedPages(*address);
+    // The style sheet and the icon are images of the page; only the document is a page.
+    EXPECT_EQ(childNames(address), QStringList({"Images", "b "}));
+    ASSERT_EQ(address->Ext()->ImgList.size(), 2u);
+    TElement* sheet = address->Ext()->ImgList[0];
+    EXPECT_EQ(sheet->GetURL(), "http://servera/dir/css/a.css");
+    EXPECT_TRUE(IsStyleSheet(*sheet));
+
+    // A fetched sheet brings what it names, taken from its own address.
+    EXPECT_TRUE(CreateStyleSheetChildren(
+        *sheet, "@import 'b.css'; body{background:url(../img/bg.png)} @font-face{src:url(f.woff2)}"));
+    QStringList urls;
+    for (const TElement* image : address->Ext()->ImgList)
+        urls << image->GetURL();
+    EXPECT_EQ(urls,
+              QStringList({"http://servera/dir/css/a.css", "http://servera/favicon.ico",
+                           "http://servera/dir/css/b.css", "http://servera/dir/img/bg.png",
+                           "http://servera/dir/css/f.woff2"}));
+    EXPECT_EQ(address->imageGroupNode()->childCount(), 5);
+    EXPECT_TRUE(home.read(address->GetIniFileName()).contains("f.woff2"));
+
+    // An import loop ends: b imports a and itself, nothing new.
+    TElement* imported = address->Ext()->ImgList[2];
+    EXPECT_FALSE(CreateStyleSheetChildren(*imported, "@import url(a.css); @import 'b.css';"));
+    EXPECT_EQ(address->Ext()->ImgList.size(), 5u);
+
+    // The next check of the page reads its stored sheets for what is still missing.
+    imported->ContentType = "text/css";
+    imported->LastModified = 1;
+    home.write(imported->GetSavePath(), "@import 'a.css'; x{background:url(late.png)}");
+    address->FreeAnalysis();
+    AnalysePage(*address, &html);
+    CreateImageChildren(*address);
+    ASSERT_EQ(address->Ext()->ImgList.size(), 6u);
+    EXPECT_EQ(address->Ext()->ImgList[5]->GetURL(), "http://servera/dir/css/late.png");
+    EXPECT_EQ(childNames(address), QStringList({"Images", "b "}));
+
+    // A page that does not keep its images takes nothing from its sheets.
+    address->SetDownLoadImages(false);
+    EXPECT_FALSE(CreateStyleSheetChildren(*sheet, "a{background:url(other.png)}"));
+}

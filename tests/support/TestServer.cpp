@@ -79,6 +79,12 @@ QByteArray typeForSuffix(const QString& suffix)
         return "image/png";
     if (s == u"jpg" || s == u"jpeg")
         return "image/jpeg";
+    if (s == u"ico")
+        return "image/x-icon";
+    if (s == u"woff2")
+        return "font/woff2";
+    if (s == u"js")
+        return "text/javascript";
     return "application/octet-stream";
 }
 

@@ -6,6 +6,7 @@
 #include "tests/support/ScriptedPrompt.h"
 
 #include "store/FileNames.h"
+#include "store/PageAnalysis.h"
 #include "tests/store/StoreFixture.h"
 #include "views/ViewUrls.h"
 
@@ -132,6 +133,51 @@ TEST_F(Resolver, ImagesHeldByTheParentOrASiblingAreFound)
     TElement* storedIcon
         = stored(second, kindImage, "g_wen.gif", "http://h/g_wen.gif", "GIF89a", "image/gif");
     EXPECT_EQ(answer("glanix-http://h/g_wen.gif", RequestKind::Resource), storedIcon);
+}
+
+// What a page loads to look as it did online is answered from the images its analysis made,
+// requested as the engine requests them: relative to the page, or to the sheet that names them.
+TEST_F(Resolver, EveryRequisiteOfAStoredPageIsServedWhereverItWasNamed)
+{
+    const QByteArray html = "<link rel=stylesheet href=css/main.css><link rel=icon href=/favicon.ico>"
+                            "<img srcset=\"i/s1.png 1x, i/s2.png 2x\"><p style=\"background:url(i/p.png)\">";
+    TElement* a = stored(agent, kindAddress, "A", "http://h/dir/a.htm", html);
+    TElement* b
+        = stored(agent, kindAddress, "B", "http://h/dir/b.htm", "<link rel=stylesheet href=css/main.css>");
+    shown.Element = a;
+    shown.ShownElements = {a, a};
+    for (TElement* page : {a, b}) {
+        AnalysePage(*page);
+        CreateImageChildren(*page);
+    }
+    ASSERT_TRUE(b->Ext()->ImgList.empty()); // its sheet is its neighbour's
+    const QByteArray css
+        = "@import 'theme.css'; @font-face{src:url(fonts/f.eot?#iefix)} h1{background:url(../i/h.png)}";
+    TElement* sheet = a->FindImageByURL("http://h/dir/css/main.css");
+    ASSERT_NE(sheet, nullptr);
+    sheet->ContentType = "text/css";
+    EXPECT_TRUE(CreateStyleSheetChildren(*sheet, css));
+    for (TElement* image : a->Ext()->ImgList)
+        store_(image, image == sheet ? css : image->GetURL().toUtf8());
+
+    const QUrl page("glanix-http://h/dir/a.htm");
+    const QUrl sheetUrl = page.resolved(QUrl("css/main.css"));
+    const QUrl requests[] = {sheetUrl,
+                             page.resolved(QUrl("/favicon.ico")),
+                             page.resolved(QUrl("i/s1.png")),
+                             page.resolved(QUrl("i/s2.png")),
+                             page.resolved(QUrl("i/p.png")),
+                             sheetUrl.resolved(QUrl("theme.css")),
+                             sheetUrl.resolved(QUrl("fonts/f.eot?#iefix")).adjusted(QUrl::RemoveFragment),
+                             sheetUrl.resolved(QUrl("../i/h.png"))};
+    for (const ShownDocuments& from : {shown, ShownDocuments {b, {b, b}}}) {
+        for (const QUrl& url : requests) {
+            const ResolvedRequest r = resolver.resolve(url, RequestKind::Resource, from);
+            ASSERT_FALSE(r.missing) << url.toString().toStdString();
+            EXPECT_EQ(r.element->Parent(), a) << url.toString().toStdString();
+        }
+    }
+    EXPECT_EQ(get(sheetUrl.toString(), RequestKind::Resource).mimeType, "text/css");
 }
 
 TEST_F(Resolver, AFolderLikeAddressServesItsPageAndImagesAsTheyWereStored)
