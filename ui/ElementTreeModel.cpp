@@ -1,5 +1,6 @@
 #include "ui/ElementTreeModel.h"
 
+#include "agents/TreeCommands.h"
 #include "store/ElementStore.h"
 #include "store/TElement.h"
 #include "ui/ElementIcons.h"
@@ -114,7 +115,18 @@ Qt::ItemFlags ElementTreeModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    const TElement* e = elementOf(index);
+    const bool editable = m_renamer && e && TreeCommands::canRename(*e);
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | (editable ? Qt::ItemIsEditable : Qt::NoItemFlags);
+}
+
+bool ElementTreeModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    TElement* e = elementOf(index);
+    if (role != Qt::EditRole || !e || !m_renamer)
+        return false;
+    // The node's text follows the element's (normalised) name through the tree's own signals.
+    return m_renamer(*e, value.toString());
 }
 
 bool ElementTreeModel::canFetchMore(const QModelIndex& parent) const

@@ -3,6 +3,7 @@
 #include "store/TreeNode.h"
 
 #include <QAbstractItemModel>
+#include <functional>
 
 // The tree of open agents for a QTreeView. It mirrors the store's ElementTree: every
 // notification of the tree becomes the matching begin/end call of the model, one to one.
@@ -34,6 +35,9 @@ public:
     bool hasChildren(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // A node's text edited in place renames its element (agents, images and groups refuse).
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    void setRenamer(std::function<bool(TElement&, const QString&)> renamer) { m_renamer = std::move(renamer); }
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
 
@@ -49,6 +53,7 @@ private:
 
     ElementStore& m_store;
     ElementIcons& m_icons;
+    std::function<bool(TElement&, const QString&)> m_renamer;
     // Depth of begin/end pairs under way, their signals included.
     int m_changing = 0;
 };

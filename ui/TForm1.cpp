@@ -2,6 +2,7 @@
 
 #include "agents/AgentFile.h"
 #include "agents/ElementStatus.h"
+#include "agents/TreeCommands.h"
 #include "agents/DownloadEngine.h"
 #include "agents/PropertiesEditor.h"
 #include "agents/UpdateNotice.h"
@@ -176,6 +177,8 @@ void TForm1::buildCentralArea()
     m_tree->header()->setStretchLastSection(false);
     m_tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Names are edited through "&Renommer" (F2) and a new folder only.
+    m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_mdi = new QMdiArea(m_split);
     m_mdi->setObjectName(QStringLiteral("MdiArea"));
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -313,6 +316,49 @@ void TForm1::connectActions()
     connect(a.editerNotes, &QAction::triggered, this, [this] { editNotes(m_controller->currentElement()); });
     connect(a.imprimer, &QAction::triggered, this, &TForm1::printActiveView);
     connect(a.voirSource, &QAction::triggered, this, &TForm1::showSource);
+    m_model->setRenamer([&c](TElement& e, const QString& name) {
+        return TreeCommands(c.store(), c.prompt()).rename(e, name);
+    });
+    connect(a.nouvelleAdresse, &QAction::triggered, this, [this, &c] {
+        TElement* current = c.currentElement();
+        TElement* e = current ? TreeCommands(c.store(), c.prompt()).newAddress(*current) : nullptr;
+        if (!e)
+            return;
+        selectNode(e->Node());
+        m_tree->setFocus();
+        showProperties(); // where the user types the address
+    });
+    connect(a.nouveauDossier, &QAction::triggered, this, [this, &c] {
+        TElement* current = c.currentElement();
+        TElement* e = current ? TreeCommands(c.store(), c.prompt()).newFolder(*current) : nullptr;
+        if (!e)
+            return;
+        selectNode(e->Node());
+        m_tree->setFocus();
+        m_tree->edit(m_tree->currentIndex());
+    });
+    connect(a.renommer, &QAction::triggered, this, [this, &c] {
+        TElement* e = c.currentElement();
+        if (e && TreeCommands::canRename(*e) && !editingNode())
+            m_tree->edit(m_tree->currentIndex());
+    });
+    connect(a.supprimer, &QAction::triggered, this, [this, &c] {
+        TElement* e = c.currentElement();
+        if (!e || editingNode())
+            return;
+        if (TreeCommands(c.store(), c.prompt()).remove(*e))
+            updateCommands();
+    });
+    connect(a.activer, &QAction::triggered, this, [this, &c] {
+        if (TElement* e = c.currentElement(); e && e->Kind != kindRoot) {
+            TreeCommands(c.store(), c.prompt()).toggleActive(*e);
+            updateCommands();
+        }
+    });
+    connect(a.copierURL, &QAction::triggered, this, [&c] {
+        if (TElement* e = c.currentElement(); e && !e->GetURL().isEmpty())
+            QGuiApplication::clipboard()->setText(e->GetURL());
+    });
     const std::pair<QAction*, MainController::Mark> marks[] = {{a.marquerLu, MainController::Mark::Read},
                                                                 {a.marquerNonLu, MainController::Mark::Unread},
                                                                 {a.rafraichir, MainController::Mark::Refresh}};
@@ -769,6 +815,12 @@ void TForm1::showVersion(TElement* element, int version)
     view->bringToFront();
 }
 
+bool TForm1::editingNode() const
+{
+    QWidget* focus = QApplication::focusWidget();
+    return focus && m_tree && m_tree->isAncestorOf(focus) && qobject_cast<QLineEdit*>(focus);
+}
+
 QString TForm1::shownOrCurrentFile() const
 {
     const std::vector<ViewWindow*>& views = m_controller->views().list();
@@ -1112,6 +1164,13 @@ void TForm1::updateCommands()
     a.sauverSous->setEnabled(m_controller->views().count() > 0 && leaf);
     for (QAction* mark : {a.marquerLu, a.marquerNonLu, a.rafraichir})
         mark->setEnabled(e && e->Kind != kindRoot);
+    a.nouvelleAdresse->setEnabled(e && e->HasExt() && e->Kind != kindRoot);
+    a.nouveauDossier->setEnabled(e != nullptr);
+    a.renommer->setEnabled(e && TreeCommands::canRename(*e));
+    a.supprimer->setEnabled(e != nullptr);
+    a.activer->setEnabled(e != nullptr);
+    a.activer->setText(e ? TreeCommands::activateCaption(*e) : tr("&Activer"));
+    a.copierURL->setEnabled(e && !e->GetURL().isEmpty());
     applyEngineActions();
 }
 

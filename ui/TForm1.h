@@ -122,6 +122,8 @@ private:
     // "Voir source" and "Sauver sous..." act on the file the first view shows, else the
     // current element's.
     QString shownOrCurrentFile() const;
+    // A node's name is being edited in place: Del and F2 leave it alone.
+    bool editingNode() const;
     void showSource();
     void saveShownAs();
     // Back (or forward) `steps` through the visited elements.

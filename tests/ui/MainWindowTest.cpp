@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QDockWidget>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -68,7 +69,8 @@ TEST_F(MainWindowTest, FirstStartShowsTheBaseAgentAndEveryMenu)
     // What is not built yet is there, and disabled; what is built works.
     EXPECT_FALSE(action("MenuImprimer")->isEnabled());
     EXPECT_TRUE(action("MenuExporter")->isEnabled());
-    EXPECT_FALSE(action("MenuNouvelleAdresse")->isEnabled());
+    EXPECT_TRUE(action("MenuNouvelleAdresse")->isEnabled());
+    EXPECT_FALSE(action("MenuRecupererImages")->isEnabled());
     EXPECT_TRUE(action("MenuOuvrirAgent")->isEnabled());
     EXPECT_TRUE(action("MenuProprietes")->isEnabled());
     EXPECT_TRUE(action("MenuConnecter")->isEnabled()); // an engine is there
@@ -355,4 +357,59 @@ TEST_F(MainWindowTest, BackAndForwardRetraceTheVisits)
     type(Qt::Key_Right, Qt::AltModifier);
     EXPECT_EQ(currentText(), "Outils");
     EXPECT_FALSE(action("MenuSuivant")->isEnabled());
+}
+
+TEST_F(MainWindowTest, TheTreeIsEditedFromTheKeyboard)
+{
+    AgentBuilder::sample(home.path(), "Veille");
+    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n");
+    start();
+    MainController& c = window->controller();
+    TElement* presse = c.findByTreePath("Veille\\Presse");
+    TElement* journal = c.findByTreePath("Veille\\Presse\\Le Journal");
+    const auto select = [&](TElement* e) {
+        window->treeView()->setCurrentIndex(window->treeModel().indexOf(e->Node()));
+        window->treeView()->setFocus();
+    };
+
+    // Ins on an address: a linked page under it, then the properties dialog for its address.
+    select(journal);
+    whenModal([](QWidget* dialog) { dialog->close(); });
+    type(Qt::Key_Insert);
+    TElement* added = c.currentElement();
+    EXPECT_EQ(added->Parent(), journal);
+    EXPECT_EQ(added->Kind, kindPage);
+    EXPECT_EQ(added->GetName(), "Nouvelle adresse ");
+
+    // F2 edits a folder's name in place; an agent keeps its own.
+    select(presse);
+    type(Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_TRUE(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, "Jour/naux");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents(); // the editor hands its text over once back in the loop
+    EXPECT_EQ(presse->GetName(), "Jour naux"); // what a file name can hold
+    EXPECT_EQ(currentText(), "Jour naux");
+    EXPECT_TRUE(QFileInfo::exists(home.file("Veille/Favs/Jour naux")));
+    select(presse->GetAgent());
+    type(Qt::Key_F2);
+    EXPECT_FALSE(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+
+    // Ctrl+Space deactivates, and the command then offers to activate.
+    select(journal);
+    type(Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_FALSE(journal->IsActive());
+    EXPECT_EQ(action("MenuActiver")->text(), "&Activer");
+
+    // Del on a folder with content, answered No: its content stays, one level up, with its files.
+    select(presse);
+    prompt.setNextAnswer(UserPrompt::No);
+    type(Qt::Key_Delete);
+    EXPECT_EQ(c.findByTreePath("Veille\\Jour naux"), nullptr);
+    TElement* kept = c.findByTreePath("Veille\\Le Journal");
+    ASSERT_TRUE(kept);
+    EXPECT_TRUE(QFileInfo::exists(kept->GetSavePath()));
+    EXPECT_EQ(prompt.texts().last(), "Vous allez effacer Jour naux\rVoulez-vous aussi effacer son contenu ?");
 }
