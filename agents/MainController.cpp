@@ -10,6 +10,7 @@
 #include "config/RemoteAccess.h"
 #include "config/UserPrompt.h"
 #include "engine/DownloadControl.h"
+#include "store/Addresses.h"
 #include "store/FileOps.h"
 #include "store/TElement.h"
 #include "store/TreeNode.h"
@@ -443,6 +444,26 @@ void MainController::followSelection(TElement* e)
     } else if (m_views.at(0) != showing) {
         showing->bringToFront();
     }
+}
+
+void MainController::selected(TElement* e)
+{
+    if (!e || e->StatusNumber != 301 || e->Location.isEmpty())
+        return;
+    const QString old = e->GetURL();
+    const QString moved = ResolveURL(old, e->Location);
+    if (moved.isEmpty())
+        return;
+    e->SetURL(moved);
+    e->Location.clear();
+    e->StatusNumber = 200;
+    e->State = stateRead;
+    e->Save();
+    if (m_port)
+        m_port->refreshNode(e->Node());
+    if (moved != old + u'/')
+        m_prompt->inform(tr("L'URL ") + old + u'\r' + tr("a définitivement changé, d'après son serveur") + u'\r'
+                         + tr("et devient ") + moved);
 }
 
 int MainController::markCurrent(Mark mark)

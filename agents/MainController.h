@@ -99,6 +99,9 @@ public:
     // "Affichage" (`newWindow` false) and "Nouvelle vue": the current element in a view of
     // that kind; false when that kind cannot show it.
     bool showInView(int kind, bool newWindow);
+    // The selection moved to `e`: a permanent redirection its server announced is applied now,
+    // and said when the address really changed.
+    void selected(TElement* e);
     // "&Lu", "&Non lu" and "Ra&fraîchir" on the current element, after their question (the
     // pages it contains too on Yes). Returns how many elements changed; -1 when cancelled.
     enum class Mark { Read, Unread, Refresh };

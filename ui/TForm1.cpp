@@ -683,6 +683,7 @@ void TForm1::currentChanged(const QModelIndex& /*current*/, const QModelIndex& p
     // The element left behind is the one to come back to.
     if (TreeNode* left = m_navigating ? nullptr : m_model->nodeOf(previous); left && left->element())
         m_controller->navigation().recordVisit(left->element());
+    m_controller->selected(m_controller->currentElement());
     updateWindows();
     showCurrentInfo();
     updateCommands();

@@ -369,3 +369,29 @@ TEST_F(MainControllerTest, MarkingAsksFirstAndKeepsAnOpenViewFromReadingAgain)
     prompt.setNextAnswer(UserPrompt::Cancel);
     EXPECT_EQ(c->markCurrent(MainController::Mark::Refresh), -1);
 }
+
+TEST_F(MainControllerTest, APermanentRedirectionIsAppliedWhenSelected)
+{
+    AgentBuilder::sample(home.path(), "Veille");
+    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n");
+    run();
+    TElement* dico = c->findByTreePath("Veille\\Outils\\Dictionnaire");
+    dico->StatusNumber = 301;
+    dico->Location = "/nouveau/";
+    prompt.setNextAnswer(UserPrompt::Ok);
+    c->selected(dico);
+    EXPECT_EQ(dico->GetURL(), "http://dico.example/nouveau/");
+    EXPECT_EQ(dico->StatusNumber, 200);
+    EXPECT_TRUE(dico->Location.isEmpty());
+    EXPECT_EQ(prompt.texts().last(),
+              "L'URL http://dico.example/\ra définitivement changé, d'après son serveur\ret devient "
+              "http://dico.example/nouveau/");
+    // Only a slash more: applied without a word.
+    const qsizetype asked = prompt.texts().size();
+    dico->StatusNumber = 301;
+    dico->Location = "http://dico.example/nouveau/index/";
+    dico->SetURL("http://dico.example/nouveau/index");
+    c->selected(dico);
+    EXPECT_EQ(dico->StatusNumber, 200);
+    EXPECT_EQ(prompt.texts().size(), asked);
+}
