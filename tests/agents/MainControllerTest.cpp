@@ -388,9 +388,9 @@ TEST_F(MainControllerTest, APermanentRedirectionIsAppliedWhenSelected)
               "http://dico.example/nouveau/");
     // Only a slash more: applied without a word.
     const qsizetype asked = prompt.texts().size();
+    dico->SetURL("http://dico.example/nouveau/index");
     dico->StatusNumber = 301;
     dico->Location = "http://dico.example/nouveau/index/";
-    dico->SetURL("http://dico.example/nouveau/index");
     c->selected(dico);
     EXPECT_EQ(dico->StatusNumber, 200);
     EXPECT_EQ(prompt.texts().size(), asked);
