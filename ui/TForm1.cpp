@@ -133,6 +133,8 @@ TForm1::TForm1(MainServices services, QWidget* parent)
     }
     m_controller->created(*this);
     updateCommands();
+    // Every key of every child window passes the dispatcher first.
+    qApp->installEventFilter(this);
 }
 
 TForm1::~TForm1()
@@ -151,6 +153,7 @@ TForm1::~TForm1()
         QApplication::restoreOverrideCursor();
     // Hiding the children at the end of ~QWidget must not call back into what is gone by then.
     disconnect(m_infoPanel, nullptr, this, nullptr);
+    qApp->removeEventFilter(this);
     disconnect(m_mdi, nullptr, this, nullptr);
     // View windows refer to the controller's list and elements, which go before the children.
     for (QMdiSubWindow* sub : m_mdi->subWindowList())
@@ -407,7 +410,7 @@ void TForm1::connectActions()
 
     const auto nextUnread = [this](bool neverRead) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        m_controller->goToNextUnread(neverRead, walkControl());
+        longOperation([&] { return m_controller->goToNextUnread(neverRead, walkControl()); });
         QGuiApplication::restoreOverrideCursor();
     };
     connect(a.prochainePageNonLue, &QAction::triggered, this, [nextUnread] { nextUnread(false); });
@@ -456,12 +459,70 @@ void TForm1::navigate(bool back, int steps)
 
 WalkControl TForm1::walkControl()
 {
-    // The window repaints and the downloads go on while a walk runs; what the user types waits
-    // for its end, so that no second command starts inside it.
-    return {.stopped = {},
-            .letEventsRun = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }};
+    return {.stopped = [this] { return m_stopRequested; },
+            .letEventsRun = [] { QCoreApplication::processEvents(); }};
 }
 
+
+bool TForm1::dispatchKey(QObject* watched, QKeyEvent* key, bool shortcutOverride)
+{
+    const int k = key->key();
+    if (k == Qt::Key_Shift || k == Qt::Key_Control || k == Qt::Key_Alt || k == Qt::Key_Meta)
+        return false; // keys alone
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this || QApplication::activeModalWidget())
+        return false;
+    if (m_longOperation) {
+        // Only Escape reaches a long operation; nothing else may start inside it.
+        if (k == Qt::Key_Escape && !shortcutOverride && !m_stopRequested
+            && m_controller->prompt().yesNo(tr("Voulez-vous interrompre l'opération en cours ?"), UserPrompt::No))
+            m_stopRequested = true;
+        key->accept();
+        return true;
+    }
+    if (editingNode())
+        return false;
+    if (TFormExt* view = activeView(); view && view->busy() && widget != m_tree && !m_tree->isAncestorOf(widget)) {
+        if (shortcutOverride)
+            key->accept(); // the view keeps its keys while it loads
+        return shortcutOverride;
+    }
+    if (shortcutOverride) {
+        // What the menus offer now is what a key may do.
+        updateCommands();
+        return false;
+    }
+    const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+    TFormVueURL* document = activeDocumentView();
+    if (k == Qt::Key_F5 && mods == Qt::NoModifier) {
+        const std::vector<ViewWindow*> views = m_controller->views().list();
+        for (ViewWindow* w : views) {
+            static_cast<TFormExt*>(w)->refreshView();
+            if (!m_tree->hasFocus())
+                break;
+        }
+        return true;
+    }
+    if ((k == Qt::Key_F6 || k == Qt::Key_F7 || k == Qt::Key_F8) && mods == Qt::ShiftModifier) {
+        QAction* button = k == Qt::Key_F6 ? m_actions.vueDocument : k == Qt::Key_F7 ? m_actions.vueListe : m_actions.vueInformation;
+        button->trigger();
+        return true;
+    }
+    if (document && mods == Qt::ControlModifier && (key->modifiers() & Qt::KeypadModifier)
+        && (k == Qt::Key_Plus || k == Qt::Key_Minus)) {
+        document->zoom(k == Qt::Key_Plus ? 1 : -1);
+        return true;
+    }
+    if ((k == Qt::Key_Return || k == Qt::Key_Enter) && mods == Qt::ShiftModifier && m_tree->hasFocus()) {
+        m_treeMenu->popup(m_tree->viewport()->mapToGlobal(m_tree->visualRect(m_tree->currentIndex()).center()));
+        return true;
+    }
+    if (k == Qt::Key_Insert && mods == Qt::ControlModifier && m_tree->hasFocus()) {
+        m_actions.copierURL->trigger();
+        return true;
+    }
+    return false;
+}
 void TForm1::findFromAddressBox()
 {
     AddressBox* box = m_toolBars.addressBox;
@@ -470,7 +531,8 @@ void TForm1::findFromAddressBox()
         return;
     QStringList entries = box->entries();
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const AddressFind found = m_controller->findFromAddressBox(typed, entries, walkControl());
+    const AddressFind found
+        = longOperation([&] { return m_controller->findFromAddressBox(typed, entries, walkControl()); });
     QGuiApplication::restoreOverrideCursor();
     if (entries != box->entries())
         box->setEntries(entries);
@@ -570,6 +632,21 @@ void TForm1::connectionMenuAboutToShow()
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        return dispatchKey(watched, static_cast<QKeyEvent*>(event), true);
+    case QEvent::KeyPress:
+        return dispatchKey(watched, static_cast<QKeyEvent*>(event), false);
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+        // A long operation lets the window repaint, not act.
+        if (m_longOperation && qobject_cast<QWidget*>(watched) && static_cast<QWidget*>(watched)->window() == this)
+            return true;
+        break;
+    default:
+        break;
+    }
     // TransparentButtonEndConnexionMouseMove: the hint tells how long the line has been up.
     if ((event->type() == QEvent::Enter || event->type() == QEvent::ToolTip) && m_controller
         && watched == m_toolBars.connection->widgetForAction(m_actions.terminer))
@@ -613,6 +690,12 @@ void TForm1::closeEvent(QCloseEvent* event)
 {
     if (m_shutDown) {
         event->accept();
+        return;
+    }
+    if (m_longOperation) {
+        // The walk ends first; closing again then closes.
+        m_stopRequested = true;
+        event->ignore();
         return;
     }
     if (m_controller->startupRunning()) {

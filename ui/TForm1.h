@@ -110,8 +110,22 @@ private:
     void buildTreeMenu();
     void connectActions();
     void tileViews(Qt::Orientation orientation);
-    // How the tree's long walks let the window live meanwhile.
-    static WalkControl walkControl();
+    // How the tree's long walks let the window live meanwhile: it repaints, Escape may stop
+    // the walk, and nothing else the user does starts inside it.
+    WalkControl walkControl();
+    // Runs a long operation with the stop flag cleared and the dispatcher guarding it.
+    template<class F> auto longOperation(F&& operation)
+    {
+        m_stopRequested = false;
+        m_longOperation = true;
+        struct Done {
+            bool& flag;
+            ~Done() { flag = false; }
+        } done {m_longOperation};
+        return operation();
+    }
+    // The application-wide key handling (every child window's keys pass here first).
+    bool dispatchKey(QObject* watched, QKeyEvent* key, bool shortcutOverride);
     void findFromAddressBox();
     void runStartup();
     void currentChanged(const QModelIndex& current, const QModelIndex& previous);
@@ -206,6 +220,8 @@ private:
     bool m_firstShown = false;
     bool m_busy = false;
     bool m_navigating = false; // back or forward selects a node: not a visit
+    bool m_longOperation = false; // a walk of the tree runs and lets events run
+    bool m_stopRequested = false; // Escape answered Yes during it
     bool m_closeAfterStartup = false;
     bool m_terminating = false;
     int m_terminateTries = 0;
