@@ -52,7 +52,17 @@ ListViewModel::ListViewModel(ElementStore& store, Mode mode, QObject* parent)
 
 ListViewModel::~ListViewModel()
 {
+    detach();
+}
+
+void ListViewModel::detach()
+{
+    if (m_detached)
+        return;
+    m_detached = true;
     m_store.tree().removeObserver(this);
+    clear();
+    m_listed = nullptr;
 }
 
 QString ListViewModel::columnTitle(int column)
@@ -185,6 +195,8 @@ void ListViewModel::flushPending()
 
 bool ListViewModel::fill(TElement* listed, const Filter& filter)
 {
+    if (m_detached)
+        return false;
     clear();
     const quint64 serial = m_serial;
     m_listed = listed;
@@ -237,7 +249,7 @@ bool ListViewModel::fill(TElement* listed, const Filter& filter)
 
 void ListViewModel::addRow(TElement* element)
 {
-    if (!element)
+    if (!element || m_detached)
         return;
     m_withLocation = m_mode != Normal || m_withLocation;
     m_pending.push_back(makeRow(element));

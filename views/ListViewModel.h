@@ -62,6 +62,9 @@ public:
     // Appends one row now (search results, the identical-address list); not sorted.
     void addRow(TElement* element);
     void clear();
+    // Stops following the tree and lets go of every element (a closing window: it may be freed
+    // after the store).
+    void detach();
 
     // `column` 0 to 8; `ascending` false is the order 0. Folders come first either way.
     void sortRows(int column, bool ascending);
@@ -134,6 +137,7 @@ private:
     quint64 m_serial = 0;
     TreeNode* m_cursor = nullptr;
     bool m_fillBroken = false;
+    bool m_detached = false;
     bool m_withLocation = false; // "Emplacement" is filled
     std::function<void()> m_pump;
     std::function<QVariant(int, int)> m_decoration;
