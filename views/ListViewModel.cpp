@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QSet>
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 namespace glanix {
@@ -15,6 +16,36 @@ namespace glanix {
 namespace {
 
 const QString kDateFormat = QStringLiteral("dd/MM/yy hh:mm");
+
+// "dd/MM/yy hh:mm" as frenchDate writes it, without going through a locale and a time zone
+// for every row: the stored value's own day and time of day.
+QString shortDate(TDateTime days)
+{
+    if (!(days > 0))
+        return {};
+    if (!std::isfinite(days) || days > 3.0e6)
+        return frenchDate(days, kDateFormat);
+    double whole = std::floor(days);
+    qint64 ms = std::llround((days - whole) * 86400000.0);
+    if (ms >= 86400000) {
+        whole += 1;
+        ms = 0;
+    }
+    const QDate date = QDate::fromJulianDay(static_cast<qint64>(whole) + 2415019);
+    const int minutes = static_cast<int>(ms / 60000);
+    const int parts[5] = {date.day(), date.month(), date.year() % 100, minutes / 60, minutes % 60};
+    const char separators[5] = {'/', '/', ' ', ':', 0};
+    QString text;
+    text.reserve(14);
+    for (int i = 0; i < 5; ++i) {
+        const int v = parts[i] < 0 ? -parts[i] : parts[i];
+        text += QChar(u'0' + v / 10 % 10);
+        text += QChar(u'0' + v % 10);
+        if (separators[i])
+            text += QChar(QLatin1Char(separators[i]));
+    }
+    return text;
+}
 
 int sign(int v)
 {
@@ -141,10 +172,10 @@ ListViewModel::Row ListViewModel::makeRow(TElement* e) const
     r.text[Type] = e->ContentType;
     if (e->LastModified > 0) {
         const QChar mark = e->LastModified == e->DateDownloaded ? u'*' : u' ';
-        r.text[Modified] = mark + frenchDate(e->LastModified, kDateFormat);
+        r.text[Modified] = mark + shortDate(e->LastModified);
     }
-    r.text[Downloaded] = frenchDate(e->DateDownloaded, kDateFormat);
-    r.text[Verified] = frenchDate(e->LastVerified, kDateFormat);
+    r.text[Downloaded] = shortDate(e->DateDownloaded);
+    r.text[Verified] = shortDate(e->LastVerified);
     if (e->Size >= 1)
         r.text[Size] = QString::number(e->Size);
     r.text[Url] = e->GetURL();
@@ -307,8 +338,7 @@ void ListViewModel::sortRows(int column, bool ascending)
     std::stable_sort(byOrder.begin(), byOrder.end(), [&](int a, int b) {
         return compare(m_rows[static_cast<size_t>(a)], m_rows[static_cast<size_t>(b)], column, ascending) < 0;
     });
-    std::vector<Row> sorted;
-    sorted.reserve(m_rows.size());
+    std::deque<Row> sorted;
     std::vector<int> newRow(m_rows.size());
     for (size_t i = 0; i < byOrder.size(); ++i) {
         newRow[static_cast<size_t>(byOrder[i])] = static_cast<int>(i);

@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QHash>
+#include <deque>
 #include <functional>
 #include <vector>
 
@@ -127,7 +128,7 @@ private:
     ElementStore& m_store;
     Mode m_mode;
     TElement* m_listed = nullptr;
-    std::vector<Row> m_rows;
+    std::deque<Row> m_rows; // grows without moving the rows it holds
     std::vector<Row> m_pending; // rows found by the fill, shown at its next pause
     QHash<const TElement*, int> m_present; // how many rows each element has
     qint64 m_totalSize = 0;

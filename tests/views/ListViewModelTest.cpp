@@ -1,5 +1,6 @@
 #include "views/ListViewModel.h"
 
+#include "config/FrenchText.h"
 #include "tests/store/StoreFixture.h"
 
 #include <QAbstractItemModelTester>
@@ -66,6 +67,21 @@ TEST_F(ListModel, RowTextsComeFromTheElementAsTheColumnsSayWithoutReadingFiles)
     model.removeRowOf(a);
     model.removeRowOf(b);
     EXPECT_EQ(model.countText(), "1 élément listé (0 octets)");
+}
+
+TEST_F(ListModel, DatesReadAsTheFrenchDateFormatterWritesThem)
+{
+    // Midnight, just before a minute, the minute's rounding carrying into the next day, a
+    // year 2000 and a far one.
+    const TDateTime dates[] = {at(1, 0), at(9, 23, 59) + 59.6 / 86400, 45000.999999999, 36526.5, 73050.75,
+                               1.0 / 3, 44000.123456};
+    for (const TDateTime d : dates) {
+        TElement* e = add(agent, kindAddress, QStringLiteral("d%1").arg(d), "http://h.example/");
+        e->DateDownloaded = d;
+        ListViewModel one(store);
+        one.addRow(e);
+        EXPECT_EQ(one.index(0, ListViewModel::Downloaded).data().toString(), frenchDate(d, "dd/MM/yy hh:mm")) << d;
+    }
 }
 
 TEST_F(ListModel, FillListsChildrenOrEverythingBelowByTheBoxes)
