@@ -108,7 +108,12 @@ TFormVueImage::TFormVueImage(ViewWindows& list, ViewHost& host, QWidget* parent)
     layout->addWidget(m_scroll, 1);
 }
 
-TFormVueImage::~TFormVueImage() = default;
+TFormVueImage::~TFormVueImage()
+{
+    m_canvas->removeEventFilter(this);
+    m_picture->removeEventFilter(this);
+    m_scroll->viewport()->removeEventFilter(this);
+}
 
 QWidget* TFormVueImage::picture() const
 {

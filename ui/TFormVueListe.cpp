@@ -166,7 +166,13 @@ TFormVueListe::TFormVueListe(ViewWindows& list, ViewHost& host, ListViewModel::M
     loadSettings();
 }
 
-TFormVueListe::~TFormVueListe() = default;
+TFormVueListe::~TFormVueListe()
+{
+    // The model goes before the table: nothing may reach it on the way out.
+    m_table->removeEventFilter(this);
+    m_table->viewport()->removeEventFilter(this);
+    disconnect(m_table->selectionModel(), nullptr, this, nullptr);
+}
 
 void TFormVueListe::loadSettings()
 {
