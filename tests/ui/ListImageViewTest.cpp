@@ -7,6 +7,7 @@
 #include "ui/StatusBars.h"
 #include "ui/TFormVueImage.h"
 #include "ui/TFormVueListe.h"
+#include "views/SearchSession.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QToolButton>
 
@@ -199,6 +201,22 @@ TEST_F(ListImageViewTest, ListedFolderDeletedOrRowElementDeletedLeavesNoDangling
     EXPECT_EQ(search.suspendButton()->text(), "Suspendre");
     search.close();
     EXPECT_EQ(ini("ListViewSearch2", "LastSort"), "2"); // the folder's list view is open beside it
+
+    // A real search hands its results in as it finds them, and the list is sorted at the end.
+    {
+        TFormVueListe results(window->controller().views(), host, ListViewModel::Search);
+        SearchSettings settings;
+        settings.query = QStringLiteral("bb");
+        SearchSession session(window->controller().store(), docs->Node(), settings);
+        QSignalSpy finished(&session, &SearchSession::finished);
+        results.attachSearch(&session);
+        EXPECT_EQ(results.suspendButton()->text(), "Suspendre");
+        ASSERT_TRUE(session.start());
+        ASSERT_TRUE(finished.count() > 0 || finished.wait(10000));
+        EXPECT_EQ(names(&results), QStringList({"Récent"}));
+        EXPECT_EQ(results.model().index(0, ListViewModel::Location).data().toString(), "Galerie\\Docs");
+        EXPECT_FALSE(results.searchLabel()->text().isEmpty());
+    }
 
     // The listed folder deleted: its window closes, nothing points at what is gone.
     docs->Delete(true);
