@@ -297,6 +297,15 @@ TEST_F(ListImageViewTest, AnImageIsShownZoomedFittedAndInItsOldVersions)
     EXPECT_FALSE(view->zoom(true));
     view->fullWidth();
     shot(window.get(), "image-view-broken");
+
+    // A left click beside the picture opens the tree's pop-up there.
+    QSignalSpy asked(view, &TFormVueImage::menuRequested);
+    QTest::mouseClick(view->scrollArea()->viewport(), Qt::LeftButton, {}, QPoint(3, 3));
+    EXPECT_EQ(asked.count(), 1);
+    QWidget* popup = QApplication::activePopupWidget();
+    EXPECT_EQ(popup ? popup->objectName() : QString(), "PopupMenuArbre");
+    if (popup)
+        popup->close();
 }
 
 } // namespace
