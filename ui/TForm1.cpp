@@ -28,7 +28,9 @@
 #include "ui/TFormOptionsHtml.h"
 #include "ui/TFormOptionsURL.h"
 #include "ui/TFormOuvrirAgents.h"
+#include "ui/TFormVueImage.h"
 #include "ui/TFormVueInfos.h"
+#include "ui/TFormVueListe.h"
 #include "ui/TFormVueURL.h"
 #include "views/OutsideOpening.h"
 #include "config/AtomicFile.h"
@@ -819,10 +821,24 @@ ViewWindow* TForm1::createView(int kind, ViewWindows& list)
         view = new TFormVueURL(list, *this);
     else if (kind == wtInfo)
         view = new TFormVueInfos(list, *this);
+    else if (kind == wtList)
+        view = new TFormVueListe(list, *this);
+    else if (kind == wtImage)
+        view = new TFormVueImage(list, *this);
     if (!view)
         return nullptr;
     view->dock(m_mdi);
     return view;
+}
+
+const ElementIcons* TForm1::elementIcons() const
+{
+    return m_icons.get();
+}
+
+void TForm1::popupTreeMenu(const QPoint& globalPos)
+{
+    m_treeMenu->popup(globalPos);
 }
 
 void TForm1::selectElement(TElement* element)

@@ -189,6 +189,8 @@ private:
     void refreshElement(TElement* element, bool reveal) override;
     void editNotes(TElement* element) override;
     void showVersion(TElement* element, int version) override;
+    const ElementIcons* elementIcons() const override;
+    void popupTreeMenu(const QPoint& globalPos) override;
 
     // ViewFactory.
     ViewWindow* createView(int kind, ViewWindows& list) override;

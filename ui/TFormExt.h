@@ -13,6 +13,7 @@
 // window goes through ViewHost, so a view never reaches into the window's widgets.
 namespace glanix {
 
+class ElementIcons;
 class MainController;
 class TElement;
 
@@ -33,6 +34,10 @@ public:
     virtual void editNotes(TElement* element) = 0;
     // An old version of the element in a document view.
     virtual void showVersion(TElement* element, int version) = 0;
+    // The tree's icons, shared by the lists; null when there are none.
+    virtual const ElementIcons* elementIcons() const { return nullptr; }
+    // The tree's pop-up menu (on the current element) at a point of the screen.
+    virtual void popupTreeMenu(const QPoint& /*globalPos*/) { }
 };
 
 class TFormExt : public QWidget, public ViewWindow {
