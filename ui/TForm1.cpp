@@ -21,6 +21,7 @@
 #include "ui/NetworkManagerProbe.h"
 #include "ui/NewAgentWizard.h"
 #include "ui/QtFolderChooser.h"
+#include "ui/SearchLauncher.h"
 #include "ui/StatusBars.h"
 #include "ui/TFormExportHtml.h"
 #include "ui/TFormNotes.h"
@@ -282,6 +283,7 @@ void TForm1::connectActions()
     connect(a.generales, &QAction::triggered, this, &TForm1::showGeneralOptions);
     connect(a.html, &QAction::triggered, this, &TForm1::showHtmlOptions);
     connect(a.aPropos, &QAction::triggered, this, &TForm1::about);
+    connect(a.chercher, &QAction::triggered, this, [this] { openSearchDialog(*this, *this); });
     connect(a.exporter, &QAction::triggered, this, [this, &c] {
         TElement* e = c.currentElement();
         if (!e)
@@ -1239,6 +1241,7 @@ void TForm1::updateCommands()
     const bool hasAgents = m_controller->store().tree().topLevelCount() > 0;
     a.fermerAgent->setEnabled(e != nullptr);
     a.exporter->setEnabled(e != nullptr);
+    a.chercher->setEnabled(hasAgents);
     a.fermerTousLesAgents->setEnabled(hasAgents);
     a.proprietes->setEnabled(e && PropertiesEditor::hasProperties(*e));
     for (QAction* next : {a.prochainePageNonLue, a.prochaineAdresseNonLue, a.prochaineAdresseJamaisLue})

@@ -102,6 +102,9 @@ TFormVueListe::TFormVueListe(ViewWindows& list, ViewHost& host, ListViewModel::M
     header->setSortIndicatorShown(true);
     header->setHighlightSections(false);
     header->setStretchLastSection(false);
+    // The score beside the name, where it is read, not past the long "Emplacement".
+    if (mode == ListViewModel::Search)
+        header->moveSection(ListViewModel::Occurrences, ListViewModel::Type);
     connect(header, &QHeaderView::sectionClicked, this, &TFormVueListe::headerClicked);
     m_table->installEventFilter(this);
     m_table->viewport()->installEventFilter(this);
@@ -176,21 +179,22 @@ TFormVueListe::~TFormVueListe()
 
 void TFormVueListe::loadSettings()
 {
+    const int columns = m_model->columnCount();
     ViewPlacement current;
-    for (int c = 0; c < ListViewModel::ColumnCount; ++c)
+    for (int c = 0; c < columns; ++c)
         current.columnWidths << 0;
     const ViewPlacement p
         = loadViewPlacement(host().controller().env(), settingsKind(m_model->mode()), m_rank, false, current);
     // A date with its mark must fit in its column at the user's font size.
     const int dateWidth = fontMetrics().horizontalAdvance(QStringLiteral("*00/00/00 00:00")) + 16;
-    for (int c = 0; c < ListViewModel::ColumnCount; ++c) {
+    for (int c = 0; c < columns; ++c) {
         const int width = c < p.columnWidths.size() ? p.columnWidths[c] : 0;
         int fallback = ListViewModel::defaultWidth(c);
         if (c >= ListViewModel::Modified && c <= ListViewModel::Verified)
             fallback = std::max(fallback, dateWidth);
         m_table->setColumnWidth(c, width > 0 ? width : fallback);
     }
-    const int column = p.lastSort >= 0 && p.lastSort < ListViewModel::ColumnCount ? p.lastSort : 2;
+    const int column = p.lastSort >= 0 && p.lastSort < columns ? p.lastSort : 2;
     m_model->sortRows(column, p.lastSortOrder == 1);
     updateSortIndicator();
 }
@@ -200,7 +204,7 @@ void TFormVueListe::saveSettings()
     ViewPlacement p;
     p.lastSort = m_model->sortColumn();
     p.lastSortOrder = m_model->ascending() ? 1 : 0;
-    for (int c = 0; c < ListViewModel::ColumnCount; ++c)
+    for (int c = 0; c < m_model->columnCount(); ++c)
         p.columnWidths << m_table->columnWidth(c);
     saveViewPlacement(host().controller().env(), settingsKind(m_model->mode()), m_rank, p, false);
 }
@@ -277,9 +281,9 @@ void TFormVueListe::boxToggled()
     refill();
 }
 
-void TFormVueListe::addRow(TElement* element)
+void TFormVueListe::addRow(TElement* element, const QString& occurrences)
 {
-    m_model->addRow(element);
+    m_model->addRow(element, occurrences);
 }
 
 void TFormVueListe::removeRowOf(TElement* element)
@@ -295,6 +299,8 @@ void TFormVueListe::removeRowsOfAgent(TElement* agent)
 void TFormVueListe::setSearchLabel(const QString& text)
 {
     m_searchLabel->setText(text);
+    // The whole description, when the window is too narrow for it.
+    m_searchLabel->setToolTip(text);
 }
 
 void TFormVueListe::attachSearch(SearchSession* session)
@@ -307,7 +313,7 @@ void TFormVueListe::attachSearch(SearchSession* session)
     if (!session->caption().isEmpty())
         setWindowTitle(session->caption());
     connect(session, &SearchSession::captionChanged, this, &QWidget::setWindowTitle);
-    connect(session, &SearchSession::resultAdded, this, [this](TElement* e) { addRow(e); });
+    connect(session, &SearchSession::resultAdded, this, &TFormVueListe::addRow);
     connect(session, &SearchSession::finished, this, [this] {
         m_model->sortRows(m_model->sortColumn(), m_model->ascending());
         m_suspend->hide();

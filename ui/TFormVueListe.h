@@ -38,8 +38,8 @@ public:
     void removeRowOf(TElement* element) override;
     void removeRowsOfAgent(TElement* agent) override;
 
-    // A row for a search result or an identical address.
-    void addRow(TElement* element);
+    // A row for a search result (with its "Occurrences" text) or an identical address.
+    void addRow(TElement* element, const QString& occurrences = {});
     // Search mode: its label, its rows as they come, "Suspendre"/"Reprendre", sorted at the end.
     void attachSearch(SearchSession* session);
     void setSearchLabel(const QString& text);

@@ -117,6 +117,8 @@ QString ListViewModel::columnTitle(int column)
         return tr("Etat", "download status");
     case Location:
         return tr("Emplacement");
+    case Occurrences:
+        return tr("Occurrences");
     default:
         return {};
     }
@@ -124,8 +126,8 @@ QString ListViewModel::columnTitle(int column)
 
 int ListViewModel::defaultWidth(int column)
 {
-    static const int widths[ColumnCount] = {150, 80, 100, 100, 100, 80, 150, 100, 600};
-    return column >= 0 && column < ColumnCount ? widths[column] : 100;
+    static const int widths[ColumnCount + 1] = {150, 80, 100, 100, 100, 80, 150, 100, 600, 80};
+    return column >= 0 && column <= ColumnCount ? widths[column] : 100;
 }
 
 Qt::Alignment ListViewModel::alignment(int column)
@@ -137,6 +139,7 @@ Qt::Alignment ListViewModel::alignment(int column)
     case Verified:
         return Qt::AlignHCenter;
     case Size:
+    case Occurrences:
         return Qt::AlignRight;
     default:
         return Qt::AlignLeft;
@@ -278,12 +281,15 @@ bool ListViewModel::fill(TElement* listed, const Filter& filter)
     return true;
 }
 
-void ListViewModel::addRow(TElement* element)
+void ListViewModel::addRow(TElement* element, const QString& occurrences)
 {
     if (!element || m_detached)
         return;
     m_withLocation = m_mode != Normal || m_withLocation;
-    m_pending.push_back(makeRow(element));
+    Row r = makeRow(element);
+    r.occurrences = occurrences;
+    r.score = occurrences.trimmed().toInt();
+    m_pending.push_back(std::move(r));
     flushPending();
 }
 
@@ -314,6 +320,9 @@ int ListViewModel::compare(const Row& a, const Row& b, int column, bool ascendin
     case Location:
         r = sign(QString::compare(a.locationKey, b.locationKey, Qt::CaseSensitive));
         break;
+    case Occurrences:
+        r = order(a.score, b.score);
+        break;
     default:
         break;
     }
@@ -326,7 +335,7 @@ int ListViewModel::compare(const Row& a, const Row& b, int column, bool ascendin
 
 void ListViewModel::sortRows(int column, bool ascending)
 {
-    if (column < 0 || column >= ColumnCount)
+    if (column < 0 || column >= columnCount())
         column = Modified;
     m_sortColumn = column;
     m_ascending = ascending;
@@ -457,17 +466,19 @@ int ListViewModel::rowCount(const QModelIndex& parent) const
 
 int ListViewModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : ColumnCount;
+    if (parent.isValid())
+        return 0;
+    return m_mode == Search ? ColumnCount + 1 : ColumnCount;
 }
 
 QVariant ListViewModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= rowCount() || index.column() >= ColumnCount)
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
         return {};
     const Row& r = m_rows[static_cast<size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-        return r.text[index.column()];
+        return index.column() == Occurrences ? r.occurrences : r.text[index.column()];
     case Qt::TextAlignmentRole:
         return static_cast<int>(alignment(index.column()) | Qt::AlignVCenter);
     case Qt::DecorationRole:
@@ -485,7 +496,7 @@ QVariant ListViewModel::data(const QModelIndex& index, int role) const
 
 QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole)
         return columnTitle(section);

@@ -26,6 +26,8 @@ class ListViewModel final : public QAbstractTableModel, private TreeObserver {
 public:
     enum Mode { Normal = 0, Special = 1, Search = 2 };
     enum Column { Name, Type, Modified, Downloaded, Verified, Size, Url, Status, Location, ColumnCount };
+    // A search list has a tenth column after these.
+    enum { Occurrences = ColumnCount };
     enum Role { ElementRole = Qt::UserRole + 1, ImageIndexRole, StateMarkRole };
 
     struct Row {
@@ -38,6 +40,8 @@ public:
         qint64 size = 0;
         QString statusKey;
         QString locationKey;
+        QString occurrences; // a search's score, as the column shows it
+        int score = 0;
         bool folder = false;
         int imageIndex = 0;
         int stateMark = -1;
@@ -61,13 +65,14 @@ public:
     // this one short.
     bool fill(TElement* listed, const Filter& filter);
     // Appends one row now (search results, the identical-address list); not sorted.
-    void addRow(TElement* element);
+    void addRow(TElement* element, const QString& occurrences = {});
     void clear();
     // Stops following the tree and lets go of every element (a closing window: it may be freed
     // after the store).
     void detach();
 
-    // `column` 0 to 8; `ascending` false is the order 0. Folders come first either way.
+    // `column` 0 to 8 (9 in a search list); `ascending` false is the order 0. Folders come
+    // first either way.
     void sortRows(int column, bool ascending);
 
     int sortColumn() const { return m_sortColumn; }

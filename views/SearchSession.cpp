@@ -36,16 +36,26 @@ QString labelFor(const SearchSettings& s, TreeNode* start)
 // Nodes one step may pass over without finding an element to search.
 constexpr int kNodesPerStep = 200;
 
+// While a step runs, the walk it uses stays attached; a stop meanwhile detaches it afterwards.
 struct InStep {
-    explicit InStep(bool& flag)
+    InStep(bool& flag, bool& detachAfter, SearchWalk& walk)
         : m_flag(flag)
+        , m_detachAfter(detachAfter)
+        , m_walk(walk)
     {
         m_flag = true;
     }
 
-    ~InStep() { m_flag = false; }
+    ~InStep()
+    {
+        m_flag = false;
+        if (m_detachAfter)
+            m_walk.detach();
+    }
 
     bool& m_flag;
+    bool& m_detachAfter;
+    SearchWalk& m_walk;
 };
 
 } // namespace
@@ -110,6 +120,10 @@ QString SearchSession::suspendButtonText() const
 
 void SearchSession::stop()
 {
+    if (m_inStep)
+        m_detachAfterStep = true;
+    else
+        m_walk.detach();
     if (!m_thread)
         return;
     m_thread->stop();
@@ -128,7 +142,7 @@ void SearchSession::setCaption(const QString& caption)
 
 SearchSteps::Next SearchSession::nextElement(SearchItem& item)
 {
-    const InStep in(m_inStep);
+    const InStep in(m_inStep, m_detachAfterStep, m_walk);
     // A failure with one element is logged and the walk goes on with the next.
     try {
         switch (m_walk.step(item, kNodesPerStep)) {
@@ -148,7 +162,7 @@ SearchSteps::Next SearchSession::nextElement(SearchItem& item)
 
 void SearchSession::addResult(int score)
 {
-    const InStep in(m_inStep);
+    const InStep in(m_inStep, m_detachAfterStep, m_walk);
     try {
         // The element may have been deleted while its text was being searched.
         if (TElement* e = m_walk.current())
@@ -160,7 +174,7 @@ void SearchSession::addResult(int score)
 
 void SearchSession::endOfSearch(int documents, double seconds)
 {
-    const InStep in(m_inStep);
+    const InStep in(m_inStep, m_detachAfterStep, m_walk);
     setCaption(captionStart() + QStringLiteral(")  ") + frenchNumber(seconds, 2) + tr(" secondes pour ")
                + QString::number(documents) + tr(" documents"));
     emit finished();

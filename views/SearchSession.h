@@ -26,7 +26,8 @@ public:
     // "Suspendre" / "Reprendre".
     void toggleSuspended();
     QString suspendButtonText() const;
-    // The results window is closing: the search stops, the rows stay.
+    // The results window is closing: the search stops, the rows stay, and the session lets go
+    // of the tree (the window may be freed after the store).
     void stop();
 
     bool isRunning() const { return m_thread != nullptr; }
@@ -59,6 +60,7 @@ private:
     QString m_label;
     QString m_caption;
     bool m_inStep = false;
+    bool m_detachAfterStep = false;
 };
 
 } // namespace glanix

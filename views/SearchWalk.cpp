@@ -25,7 +25,18 @@ SearchWalk::SearchWalk(ElementStore& store, TreeNode* start, const SearchSetting
 
 SearchWalk::~SearchWalk()
 {
+    detach();
+}
+
+void SearchWalk::detach()
+{
+    if (m_detached)
+        return;
+    m_detached = true;
     m_store.tree().removeObserver(this);
+    m_done = true;
+    m_current = nullptr;
+    m_node = m_resume = m_start = m_agent = nullptr;
 }
 
 TreeNode* SearchWalk::following(TreeNode* node) const

@@ -52,6 +52,9 @@ public:
     // Elements handed out so far.
     int documents() const { return m_documents; }
 
+    // The walk is over for good and no longer follows the tree (its owner may outlive it).
+    void detach();
+
     void nodesAboutToBeInserted(TreeNode*, int, int) override { }
 
     void nodesInserted(TreeNode*, int, int) override { }
@@ -82,6 +85,7 @@ private:
     bool m_resumeAtEnd = false; // what followed the removed node was the end of the tree
     bool m_begun = false;
     bool m_done = false;
+    bool m_detached = false;
     int m_wraps = 0;
     TElement* m_current = nullptr;
     int m_documents = 0;

@@ -132,3 +132,16 @@ TEST(SearchSession, OccurrencesAreRightAlignedInThreeCharacters)
     for (const auto& [score, text] : cases)
         EXPECT_EQ(SearchSession::occurrencesText(score), text);
 }
+
+TEST(SearchSessionAlone, AStoppedSessionMayOutliveTheStore)
+{
+    // A results window closed at shutdown is freed after the store.
+    TempHome home;
+    auto store = std::make_unique<ElementStore>(home.env());
+    SearchSettings settings;
+    settings.query = QStringLiteral("mot");
+    auto session = std::make_unique<SearchSession>(*store, nullptr, settings);
+    session->stop();
+    store.reset();
+    session.reset();
+}
