@@ -115,6 +115,7 @@ TForm1::TForm1(MainServices services, QWidget* parent)
                        {EngineAction::EndButton, false},    {EngineAction::StopLaunching, false},
                        {EngineAction::InterruptAll, false}, {EngineAction::SeeImages, true}};
     connectActions();
+    connectTreeOperations();
     connectEngine();
 
     Env& env = m_controller->env();
@@ -347,13 +348,7 @@ void TForm1::connectActions()
         if (e && TreeCommands::canRename(*e) && !editingNode())
             m_tree->edit(m_tree->currentIndex());
     });
-    connect(a.supprimer, &QAction::triggered, this, [this, &c] {
-        TElement* e = c.currentElement();
-        if (!e || editingNode())
-            return;
-        if (TreeCommands(c.store(), c.prompt()).remove(*e))
-            updateCommands();
-    });
+    connect(a.supprimer, &QAction::triggered, this, &TForm1::deleteSelection);
     connect(a.activer, &QAction::triggered, this, [this, &c] {
         if (TElement* e = c.currentElement(); e && e->Kind != kindRoot) {
             TreeCommands(c.store(), c.prompt()).toggleActive(*e);
@@ -368,10 +363,7 @@ void TForm1::connectActions()
                                                                 {a.marquerNonLu, MainController::Mark::Unread},
                                                                 {a.rafraichir, MainController::Mark::Refresh}};
     for (auto [action, mark] : marks) {
-        connect(action, &QAction::triggered, this, [this, mark] {
-            if (m_controller->markCurrent(mark) > 0)
-                m_tree->viewport()->update();
-        });
+        connect(action, &QAction::triggered, this, [this, mark] { markSelection(mark); });
     }
     connect(a.sauverSous, &QAction::triggered, this, &TForm1::saveShownAs);
     const auto outside = [this](bool local) {
@@ -1271,6 +1263,13 @@ void TForm1::updateCommands()
     a.activer->setEnabled(e != nullptr);
     a.activer->setText(e ? TreeCommands::activateCaption(*e) : tr("&Activer"));
     a.copierURL->setEnabled(e && !e->GetURL().isEmpty());
+    // Tree operations.
+    a.auDessus->setEnabled(hasAgents);
+    a.enDessous->setEnabled(hasAgents);
+    a.recupererImages->setEnabled(e && e->isAddressOrPage());
+    a.recupererLiens->setEnabled(e && e->isAddressOrPage());
+    if (m_reinit)
+        m_reinit->setEnabled(e && e->Kind != kindRoot);
     applyEngineActions();
 }
 

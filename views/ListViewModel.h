@@ -27,6 +27,9 @@ public:
     enum Mode { Normal = 0, Special = 1, Search = 2 };
     enum Column { Name, Type, Modified, Downloaded, Verified, Size, Url, Status, Location, ColumnCount };
     enum Role { ElementRole = Qt::UserRole + 1, ImageIndexRole, StateMarkRole };
+    // Rows dragged out of a list or nodes out of the tree; the data names the source
+    // ("list" or "tree"), whose selection is what is dragged.
+    static constexpr const char* DragFormat = "application/x-glanix-elements";
 
     struct Row {
         TElement* element = nullptr;
@@ -106,6 +109,9 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
 
 signals:
     // The listed element's node went away: nothing is listed any more.
