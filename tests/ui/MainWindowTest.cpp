@@ -4,6 +4,7 @@
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/AddressBox.h"
 #include "ui/StatusBars.h"
+#include "views/ListViewModel.h"
 
 #include <QDialog>
 #include <QDockWidget>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSplitter>
@@ -412,4 +414,65 @@ TEST_F(MainWindowTest, TheTreeIsEditedFromTheKeyboard)
     ASSERT_TRUE(kept);
     EXPECT_TRUE(QFileInfo::exists(kept->GetSavePath()));
     EXPECT_EQ(prompt.texts().last(), "Vous allez effacer Jour naux\rVoulez-vous aussi effacer son contenu ?");
+}
+
+TEST_F(MainWindowTest, TheTreeIsWalkedDraggedAndFetchedInto)
+{
+    AgentBuilder b = AgentBuilder::sample(home.path(), "Veille");
+    StoredDoc galerie;
+    galerie.name = "Galerie";
+    galerie.url = "http://galerie.example/";
+    galerie.content = "<html><body><img src=\"photo.png\"></body></html>";
+    b.address("Outils", galerie);
+    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n[Debug]\nDebug=7351\n");
+    start();
+    MainController& c = window->controller();
+    TElement* presse = c.findByTreePath("Veille\\Presse");
+    TElement* journal = c.findByTreePath("Veille\\Presse\\Le Journal");
+    TElement* suite = c.findByTreePath("Veille\\Presse\\Le Journal\\Suite");
+    TElement* page = c.findByTreePath("Veille\\Outils\\Galerie");
+    ElementTreeModel& model = window->treeModel();
+    const auto select = [&](TElement* e) {
+        window->treeView()->setCurrentIndex(model.indexOf(e->Node()));
+        window->treeView()->setFocus();
+    };
+
+    // Ctrl+L: the page's images become its children.
+    select(page);
+    type(Qt::Key_L, Qt::ControlModifier);
+    ASSERT_TRUE(page->imageGroupNode());
+    EXPECT_EQ(page->imageGroupNode()->childCount(), 1);
+
+    // Ctrl+Down goes over the image group to the next page.
+    journal->LoadChildren(2);
+    window->treeView()->expand(model.indexOf(journal->Node()));
+    ASSERT_TRUE(journal->imageGroupNode());
+    window->treeView()->expand(model.indexOf(journal->imageGroupNode()));
+    select(journal);
+    type(Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(c.currentElement(), suite);
+    type(Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(c.currentElement(), journal);
+
+    // A node dragged onto its own parent is refused; onto a folder it moves there.
+    select(page);
+    QMimeData data;
+    data.setData(ListViewModel::DragFormat, "tree");
+    EXPECT_FALSE(model.canDropMimeData(&data, Qt::MoveAction, -1, -1, model.indexOf(page->Parent()->Node())));
+    EXPECT_FALSE(model.canDropMimeData(&data, Qt::MoveAction, 0, 0, model.indexOf(presse->Node()))); // between
+    ASSERT_TRUE(model.canDropMimeData(&data, Qt::MoveAction, -1, -1, model.indexOf(presse->Node())));
+    model.dropMimeData(&data, Qt::MoveAction, -1, -1, model.indexOf(presse->Node()));
+    EXPECT_EQ(c.findByTreePath("Veille\\Presse\\Galerie"), page);
+
+    // "Réinitialiser", offered in debug mode, forgets what was fetched below the element.
+    QAction* reinit = action("PopupReinitialiser");
+    ASSERT_TRUE(reinit);
+    EXPECT_TRUE(reinit->isVisible());
+    const QString suiteFile = suite->GetSavePath();
+    ASSERT_TRUE(QFileInfo::exists(suiteFile));
+    select(journal);
+    prompt.setNextAnswer(UserPrompt::Yes);
+    reinit->trigger();
+    EXPECT_FALSE(QFileInfo::exists(suiteFile));
+    EXPECT_EQ(suite->LastModified, 0);
 }
