@@ -1264,6 +1264,7 @@ void TForm1::updateCommands()
     a.activer->setText(e ? TreeCommands::activateCaption(*e) : tr("&Activer"));
     a.copierURL->setEnabled(e && !e->GetURL().isEmpty());
     // Tree operations.
+    a.nouveauSite->setEnabled(a.nouvelleAdresse->isEnabled());
     a.auDessus->setEnabled(hasAgents);
     a.enDessous->setEnabled(hasAgents);
     a.recupererImages->setEnabled(e && e->isAddressOrPage());

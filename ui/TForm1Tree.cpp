@@ -9,7 +9,9 @@
 #include "store/PageAnalysis.h"
 #include "store/TElement.h"
 #include "store/TreeNode.h"
+#include "agents/NewAgent.h"
 #include "ui/ElementTreeModel.h"
+#include "ui/NewAddressWizard.h"
 #include "ui/StatusBars.h"
 #include "ui/TFormVueListe.h"
 #include "views/OutsideOpening.h"
@@ -38,6 +40,18 @@ void TForm1::connectTreeOperations()
     connect(m_tree, &QAbstractItemView::doubleClicked, this, &TForm1::treeDoubleClicked);
     connect(a.auDessus, &QAction::triggered, this, [this] { moveUpDown(false); });
     connect(a.enDessous, &QAction::triggered, this, [this] { moveUpDown(true); });
+    connect(a.nouveauSite, &QAction::triggered, this, [this] {
+        TElement* current = m_controller->currentElement();
+        if (!current || !current->HasExt() || current->Kind == kindRoot)
+            return;
+        NewAddressWizard wizard(*current, this);
+        if (wizard.exec() != QDialog::Accepted)
+            return;
+        if (TElement* e = addAddress(*current, wizard.address())) {
+            selectNode(e->Node());
+            m_tree->setFocus();
+        }
+    });
     connect(a.recupererImages, &QAction::triggered, this, [this] { fetchFromPage(true); });
     connect(a.recupererLiens, &QAction::triggered, this, [this] { fetchFromPage(false); });
 

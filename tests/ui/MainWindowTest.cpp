@@ -3,6 +3,7 @@
 #include "tests/support/AgentBuilder.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/AddressBox.h"
+#include "ui/NewAddressWizard.h"
 #include "ui/StatusBars.h"
 #include "views/ListViewModel.h"
 
@@ -463,6 +464,31 @@ TEST_F(MainWindowTest, TheTreeIsWalkedDraggedAndFetchedInto)
     ASSERT_TRUE(model.canDropMimeData(&data, Qt::MoveAction, -1, -1, model.indexOf(presse->Node())));
     model.dropMimeData(&data, Qt::MoveAction, -1, -1, model.indexOf(presse->Node()));
     EXPECT_EQ(c.findByTreePath("Veille\\Presse\\Galerie"), page);
+
+    // "Nouveau site": the address gets its scheme, the name its trim; with depth 0 the wizard
+    // ends on its third page.
+    TElement* outils = c.findByTreePath("Veille\\Outils");
+    select(outils);
+    bool endedOnThird = false;
+    whenModal([&](QWidget* w) {
+        auto* wizard = qobject_cast<NewAddressWizard*>(w);
+        ASSERT_TRUE(wizard);
+        EXPECT_EQ(wizard->windowTitle(), "Nouvelle adresse");
+        wizard->addressField()->setText("site.example/");
+        wizard->nameField()->setText("  Mon site ");
+        wizard->nextButton()->click();
+        EXPECT_EQ(wizard->addressField()->text(), "http://site.example/");
+        wizard->nextButton()->click();
+        endedOnThird = wizard->currentPage() == 2 && wizard->finishButton()->isVisible()
+            && !wizard->nextButton()->isVisible();
+        wizard->finishButton()->click();
+    });
+    action("MenuNouveauSite")->trigger();
+    EXPECT_TRUE(endedOnThird);
+    TElement* site = c.findByTreePath("Veille\\Outils\\Mon site");
+    ASSERT_TRUE(site);
+    EXPECT_EQ(site->GetURL(), "http://site.example/");
+    EXPECT_EQ(c.currentElement(), site);
 
     // "Réinitialiser", offered in debug mode, forgets what was fetched below the element.
     QAction* reinit = action("PopupReinitialiser");
