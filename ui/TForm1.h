@@ -169,7 +169,11 @@ private:
     void fetchFromPage(bool images);
     void treeDoubleClicked(const QModelIndex& index);
     void reinitCurrent();
+    // "Récupérer ce lien": the link last hovered, under the element of the document view.
+    void fetchHoveredLink();
+    void popupDocumentMenu(TElement* viewElement, const QPoint& globalPos) override;
     QAction* m_reinit = nullptr;
+    QMenu* m_documentMenu = nullptr;
     // ---
 
     // Commands.

@@ -6,6 +6,7 @@
 #include "agents/LinkedPages.h"
 #include "config/Env.h"
 #include "config/UserPrompt.h"
+#include "engine/DownloadControl.h"
 #include "store/PageAnalysis.h"
 #include "store/TElement.h"
 #include "store/TreeNode.h"
@@ -14,6 +15,7 @@
 #include "ui/NewAddressWizard.h"
 #include "ui/StatusBars.h"
 #include "ui/TFormVueListe.h"
+#include "ui/TFormVueURL.h"
 #include "views/OutsideOpening.h"
 
 #include <QAction>
@@ -54,6 +56,15 @@ void TForm1::connectTreeOperations()
     });
     connect(a.recupererImages, &QAction::triggered, this, [this] { fetchFromPage(true); });
     connect(a.recupererLiens, &QAction::triggered, this, [this] { fetchFromPage(false); });
+
+    m_documentMenu = new QMenu(this);
+    m_documentMenu->setObjectName(QStringLiteral("PopupMenuDocument"));
+    QAction* fetchLink = m_documentMenu->addAction(tr("Récupérer ce lien"));
+    fetchLink->setObjectName(QStringLiteral("PopupRecupererCeLien"));
+    connect(fetchLink, &QAction::triggered, this, &TForm1::fetchHoveredLink);
+    connect(m_documentMenu, &QMenu::aboutToShow, this, [this, fetchLink] {
+        fetchLink->setEnabled(!m_statusGlobal->panelText(1).trimmed().isEmpty());
+    });
 
     m_reinit = new QAction(tr("Réinitialiser"), this);
     m_reinit->setObjectName(QStringLiteral("PopupReinitialiser"));
@@ -211,6 +222,37 @@ void TForm1::treeDoubleClicked(const QModelIndex& index)
         OutsideOpening {c.env(), c.launcher(), c.prompt(), c.Opt()}.open(*e, true);
         refreshElement(e, false);
     }
+}
+
+void TForm1::popupDocumentMenu(TElement*, const QPoint& globalPos)
+{
+    m_documentMenu->popup(globalPos);
+}
+
+void TForm1::fetchHoveredLink()
+{
+    MainController& c = *m_controller;
+    const QString last = c.downloads().urlClicked();
+    QString address = linkToFetch(m_statusGlobal->panelText(1), last,
+                                  [&c](const QString& message) { c.env().logError(message); });
+    if (last.isEmpty())
+        c.downloads().setURLClicked(address);
+    if (address.isEmpty()) {
+        c.prompt().inform(QStringLiteral("Opt.URLClicked est vide !!!"));
+        return;
+    }
+    TFormVueURL* view = activeDocumentView();
+    TElement* under = view && view->element() ? view->element() : c.currentElement();
+    if (!under || !under->HasExt() || under->Kind == kindRoot)
+        return;
+    TElement* page = addLinkedPage(*under, address);
+    if (!page || !page->Node())
+        return;
+    expandNode(under->Node());
+    m_tree->scrollTo(m_model->indexOf(page->Node()));
+    showElementStatus(page, false);
+    // Fetched first at the next cycle.
+    c.downloads().nodePressed(under->Node());
 }
 
 void TForm1::reinitCurrent()

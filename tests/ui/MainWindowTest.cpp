@@ -490,6 +490,16 @@ TEST_F(MainWindowTest, TheTreeIsWalkedDraggedAndFetchedInto)
     EXPECT_EQ(site->GetURL(), "http://site.example/");
     EXPECT_EQ(c.currentElement(), site);
 
+    // "Récupérer ce lien": the link the status bar shows, cut before its anchor, as a
+    // provisional linked page of the element shown.
+    select(journal);
+    window->statusBarGlobal()->setPanelText(1, " http://journal.example/archives.htm#haut ");
+    window->findChild<QAction*>("PopupRecupererCeLien")->trigger();
+    TElement* fetched = c.findByTreePath("Veille\\Presse\\Le Journal\\archives ");
+    ASSERT_TRUE(fetched);
+    EXPECT_EQ(fetched->GetURL(), "http://journal.example/archives.htm");
+    EXPECT_EQ(fetched->Kind, kindPage);
+
     // "Réinitialiser", offered in debug mode, forgets what was fetched below the element.
     QAction* reinit = action("PopupReinitialiser");
     ASSERT_TRUE(reinit);
