@@ -1257,7 +1257,7 @@ void TForm1::updateCommands()
     for (QAction* mark : {a.marquerLu, a.marquerNonLu, a.rafraichir})
         mark->setEnabled(e && e->Kind != kindRoot);
     a.nouvelleAdresse->setEnabled(e && e->HasExt() && e->Kind != kindRoot);
-    a.nouveauDossier->setEnabled(e != nullptr);
+    a.nouveauDossier->setEnabled(e && (e->Kind == kindAgent || e->Kind == kindFolder));
     a.renommer->setEnabled(e && TreeCommands::canRename(*e));
     a.supprimer->setEnabled(e != nullptr);
     a.activer->setEnabled(e != nullptr);

@@ -14,6 +14,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
+#include <QPainter>
+#include <QCompleter>
+#include <QAbstractItemView>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSplitter>
@@ -438,8 +441,9 @@ TEST_F(MainWindowTest, TheTreeIsWalkedDraggedAndFetchedInto)
         window->treeView()->setFocus();
     };
 
-    // Ctrl+L: the page's images become its children.
+    // Ctrl+L: the page's images become its children. A folder goes under a folder or an agent only.
     select(page);
+    EXPECT_FALSE(action("MenuNouveauDossier")->isEnabled());
     type(Qt::Key_L, Qt::ControlModifier);
     ASSERT_TRUE(page->imageGroupNode());
     EXPECT_EQ(page->imageGroupNode()->childCount(), 1);
@@ -511,4 +515,79 @@ TEST_F(MainWindowTest, TheTreeIsWalkedDraggedAndFetchedInto)
     reinit->trigger();
     EXPECT_FALSE(QFileInfo::exists(suiteFile));
     EXPECT_EQ(suite->LastModified, 0);
+}
+
+// Pictures to look at, not checks: run with --gtest_also_run_disabled_tests; they go to /tmp.
+TEST_F(MainWindowTest, DISABLED_PicturesOfThePopupsAndNavigation)
+{
+    AgentBuilder::sample(home.path(), "Veille");
+    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n[General]\nSeeImages=1\n");
+    start();
+    window->resize(900, 600);
+    MainController& c = window->controller();
+    QTreeView* tree = window->treeView();
+    const auto select = [&](const char* path) {
+        TElement* e = c.findByTreePath(QString::fromUtf8(path));
+        EXPECT_TRUE(e) << path;
+        tree->setCurrentIndex(window->treeModel().indexOf(e->Node()));
+        tree->setFocus();
+        return e;
+    };
+    // The window with whatever pops up over it.
+    const auto shot = [&](QWidget* popup, const char* name) {
+        QTest::qWait(150);
+        QPixmap picture = window->grab();
+        if (popup && popup->isVisible()) {
+            QPainter painter(&picture);
+            painter.drawPixmap(popup->mapToGlobal(QPoint()) - window->mapToGlobal(QPoint()), popup->grab());
+        }
+        picture.save(QStringLiteral("/tmp/glanix-%1.png").arg(QLatin1String(name)));
+    };
+    const auto treeMenu = [&](const char* path, const char* name) {
+        select(path);
+        type(Qt::Key_Return, Qt::ShiftModifier);
+        auto* menu = window->findChild<QMenu*>("PopupMenuArbre");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000));
+        shot(menu, name);
+        menu->close();
+    };
+    TElement* journal = select("Veille\\Presse\\Le Journal");
+    journal->LoadChildren(2);
+    tree->expandAll();
+    treeMenu("Veille\\Presse", "popup-folder");
+    treeMenu("Veille\\Presse\\Le Journal", "popup-address");
+    ASSERT_TRUE(journal->imageGroupNode() && journal->imageGroupNode()->childCount() > 0);
+    tree->setCurrentIndex(window->treeModel().indexOf(journal->imageGroupNode()->child(0)));
+    type(Qt::Key_Return, Qt::ShiftModifier);
+    auto* menu = window->findChild<QMenu*>("PopupMenuArbre");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000));
+    shot(menu, "popup-image");
+    menu->close();
+
+    select("Veille\\Presse\\Le Journal");
+    whenModal([&](QWidget* dialog) {
+        QTest::qWait(100);
+        dialog->grab().save("/tmp/glanix-notes.png");
+        dialog->close();
+    });
+    action("MenuEditerNotes")->trigger();
+
+    for (const char* path : {"Veille\\Outils", "Veille\\Outils\\Dictionnaire", "Veille\\Presse\\Régions",
+                             "Veille\\Presse\\Le Journal\\Suite"})
+        select(path);
+    QMenu* back = window->actions().previousList;
+    back->popup(window->mapToGlobal(QPoint(60, 60)));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return back->isVisible(); }, 2000));
+    shot(back, "back-list");
+    back->close();
+
+    AddressBox* box = window->toolBars().addressBox;
+    box->setEntries({"http://journal.example/index.htm", "http://journal.example/suite.htm", "Presse",
+                     "http://dico.example/", "journal du soir"});
+    box->setFocus();
+    box->lineEdit()->clear();
+    QTest::keyClicks(box->lineEdit(), "j");
+    QWidget* popup = box->completer()->popup();
+    QTest::qWaitFor([&] { return popup->isVisible(); }, 2000);
+    shot(popup, "address-completion");
 }
