@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPainter>
+#include <QDropEvent>
 #include <QCompleter>
 #include <QAbstractItemView>
 #include <QMenuBar>
@@ -428,7 +429,7 @@ TEST_F(MainWindowTest, TheTreeIsWalkedDraggedAndFetchedInto)
     galerie.url = "http://galerie.example/";
     galerie.content = "<html><body><img src=\"photo.png\"></body></html>";
     b.address("Outils", galerie);
-    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n[Debug]\nDebug=7351\n");
+    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n");
     start();
     MainController& c = window->controller();
     TElement* presse = c.findByTreePath("Veille\\Presse");
@@ -465,8 +466,16 @@ TEST_F(MainWindowTest, TheTreeIsWalkedDraggedAndFetchedInto)
     data.setData(ListViewModel::DragFormat, "tree");
     EXPECT_FALSE(model.canDropMimeData(&data, Qt::MoveAction, -1, -1, model.indexOf(page->Parent()->Node())));
     EXPECT_FALSE(model.canDropMimeData(&data, Qt::MoveAction, 0, 0, model.indexOf(presse->Node()))); // between
-    ASSERT_TRUE(model.canDropMimeData(&data, Qt::MoveAction, -1, -1, model.indexOf(presse->Node())));
-    model.dropMimeData(&data, Qt::MoveAction, -1, -1, model.indexOf(presse->Node()));
+    // Dropped on the node's row, as the mouse lets go there.
+    QWidget* viewport = window->treeView()->viewport();
+    const QPoint at = window->treeView()->visualRect(model.indexOf(presse->Node())).center();
+    QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &enter);
+    QDragMoveEvent over(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &over);
+    EXPECT_TRUE(over.isAccepted());
+    QDropEvent drop(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &drop);
     EXPECT_EQ(c.findByTreePath("Veille\\Presse\\Galerie"), page);
 
     // "Nouveau site": the address gets its scheme, the name its trim; with depth 0 the wizard
@@ -503,8 +512,21 @@ TEST_F(MainWindowTest, TheTreeIsWalkedDraggedAndFetchedInto)
     ASSERT_TRUE(fetched);
     EXPECT_EQ(fetched->GetURL(), "http://journal.example/archives.htm");
     EXPECT_EQ(fetched->Kind, kindPage);
+}
 
-    // "Réinitialiser", offered in debug mode, forgets what was fetched below the element.
+TEST_F(MainWindowTest, ReinitialiserIsADebugEntry)
+{
+    AgentBuilder::sample(home.path(), "Veille");
+    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n[Debug]\nDebug=7351\n");
+    start();
+    MainController& c = window->controller();
+    TElement* journal = c.findByTreePath("Veille\\Presse\\Le Journal");
+    TElement* suite = c.findByTreePath("Veille\\Presse\\Le Journal\\Suite");
+    const auto select = [&](TElement* e) {
+        window->treeView()->setCurrentIndex(window->treeModel().indexOf(e->Node()));
+        window->treeView()->setFocus();
+    };
+    // Offered in debug mode, it forgets what was fetched below the element.
     QAction* reinit = action("PopupReinitialiser");
     ASSERT_TRUE(reinit);
     EXPECT_TRUE(reinit->isVisible());
