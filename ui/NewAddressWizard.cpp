@@ -53,7 +53,8 @@ NewAddressWizard::NewAddressWizard(TElement& parentElement, QWidget* parent)
     else
         m_masks->box()->setMasks(parentElement.GetIncludeMask(), {});
 
-    connect(m_address, &QLineEdit::editingFinished, this, [this] { m_address->setText(addScheme(m_address->text())); });
+    connect(m_address, &QLineEdit::editingFinished, this,
+            [this] { m_address->setText(addScheme(m_address->text())); });
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_previous, &QPushButton::clicked, this, [this] { showPage(currentPage() - 1); });
     connect(m_next, &QPushButton::clicked, this, &NewAddressWizard::next);

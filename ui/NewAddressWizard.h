@@ -28,11 +28,17 @@ public:
     NewAddress address() const;
 
     int currentPage() const;
+
     QLineEdit* addressField() const { return m_address; }
+
     QLineEdit* nameField() const { return m_name; }
+
     WizardDepthPage* depthPage() const { return m_depth; }
+
     QPushButton* nextButton() const { return m_next; }
+
     QPushButton* previousButton() const { return m_previous; }
+
     QPushButton* finishButton() const { return m_finish; }
 
 private:

@@ -1,19 +1,18 @@
 // The main window's tree operations: drag and drop, the list view's selected rows as the
 // target of delete and marking, up and down, fetching a page's images or links, double-click
 // and the diagnosis entry "Réinitialiser".
-#include "ui/TForm1.h"
-
 #include "agents/LinkedPages.h"
+#include "agents/NewAgent.h"
 #include "config/Env.h"
 #include "config/UserPrompt.h"
 #include "engine/DownloadControl.h"
 #include "store/PageAnalysis.h"
 #include "store/TElement.h"
 #include "store/TreeNode.h"
-#include "agents/NewAgent.h"
 #include "ui/ElementTreeModel.h"
 #include "ui/NewAddressWizard.h"
 #include "ui/StatusBars.h"
+#include "ui/TForm1.h"
 #include "ui/TFormVueListe.h"
 #include "ui/TFormVueURL.h"
 #include "views/OutsideOpening.h"
@@ -62,9 +61,8 @@ void TForm1::connectTreeOperations()
     QAction* fetchLink = m_documentMenu->addAction(tr("Récupérer ce lien"));
     fetchLink->setObjectName(QStringLiteral("PopupRecupererCeLien"));
     connect(fetchLink, &QAction::triggered, this, &TForm1::fetchHoveredLink);
-    connect(m_documentMenu, &QMenu::aboutToShow, this, [this, fetchLink] {
-        fetchLink->setEnabled(!m_statusGlobal->panelText(1).trimmed().isEmpty());
-    });
+    connect(m_documentMenu, &QMenu::aboutToShow, this,
+            [this, fetchLink] { fetchLink->setEnabled(!m_statusGlobal->panelText(1).trimmed().isEmpty()); });
 
     m_reinit = new QAction(tr("Réinitialiser"), this);
     m_reinit->setObjectName(QStringLiteral("PopupReinitialiser"));
@@ -169,7 +167,8 @@ void TForm1::markSelection(MainController::Mark mark)
 
 void TForm1::moveUpDown(bool down)
 {
-    if (auto* list = qobject_cast<TFormVueListe*>(activeView()); list && m_mdi->isAncestorOf(QApplication::focusWidget())) {
+    if (auto* list = qobject_cast<TFormVueListe*>(activeView());
+        list && m_mdi->isAncestorOf(QApplication::focusWidget())) {
         list->moveSelection(down);
         return;
     }
@@ -260,7 +259,8 @@ void TForm1::reinitCurrent()
     TElement* e = m_controller->currentElement();
     if (!e || e->Kind == kindRoot || !m_controller->env().isDebug())
         return;
-    if (!m_controller->prompt().yesNo(tr("Réinitialiser %1 et tout son contenu ?").arg(e->GetName()), UserPrompt::No))
+    if (!m_controller->prompt().yesNo(tr("Réinitialiser %1 et tout son contenu ?").arg(e->GetName()),
+                                      UserPrompt::No))
         return;
     e->LoadChildren(1000);
     e->Reinit();
