@@ -132,6 +132,11 @@ void DownloadEngine::setURLClicked(const QString& address)
     m_scheduler->URLClicked = address;
 }
 
+QString DownloadEngine::urlClicked() const
+{
+    return m_scheduler->URLClicked;
+}
+
 void DownloadEngine::nodePressed(TreeNode* node)
 {
     m_scheduler->nodePressed(node);

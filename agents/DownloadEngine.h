@@ -80,6 +80,7 @@ public:
     bool connectionActive() override;
     void nodePressed(TreeNode* node) override;
     void setURLClicked(const QString& address) override;
+    QString urlClicked() const override;
     void endButtonHover() override;
     void createDialUp(const QString& entry) override;
     // MenuPreferencesConnexionClick: Opt's component (or a passing one) lists the phone book

@@ -468,10 +468,22 @@ void MainController::selected(TElement* e)
 
 int MainController::markCurrent(Mark mark)
 {
-    TElement* e = currentElement();
-    if (!e || e->Kind == kindRoot)
-        return -1;
-    const bool single = e->Kind == kindImageGroup || !e->Node() || !e->Node()->hasChildren();
+    return markRows(mark, {});
+}
+
+int MainController::markRows(Mark mark, const QList<TElement*>& rows)
+{
+    QList<TElement*> targets = rows;
+    if (targets.isEmpty()) {
+        TElement* e = currentElement();
+        if (!e || e->Kind == kindRoot)
+            return -1;
+        targets << e;
+    }
+    // List rows always offer the pages they contain; one tree element only when it has some.
+    TElement* first = targets.front();
+    const bool single = rows.isEmpty()
+        && (first->Kind == kindImageGroup || !first->Node() || !first->Node()->hasChildren());
     QString question;
     if (mark == Mark::Refresh) {
         question = single ? tr("Voulez-vous marquer les éléments sélectionnés\rpour vérification lors de la "
@@ -492,23 +504,27 @@ int MainController::markCurrent(Mark mark)
         return -1;
     const bool deep = !single && answer == UserPrompt::Yes;
     int changed = 0;
-    switch (mark) {
-    case Mark::Read:
-        changed = markAsRead(*e, deep);
-        break;
-    case Mark::Unread:
-        // An open view must not mark it read again behind the user's back.
-        changed = markAsUnread(*e, deep, [this](TElement& x) {
-            for (ViewWindow* w : m_views.list())
-                w->postponeRead(&x);
-        });
-        break;
-    case Mark::Refresh:
-        changed = markForRefresh(*e, deep);
-        break;
+    for (TElement* e : targets) {
+        if (!e || e->Kind == kindRoot)
+            continue;
+        switch (mark) {
+        case Mark::Read:
+            changed += markAsRead(*e, deep);
+            break;
+        case Mark::Unread:
+            // An open view must not mark it read again behind the user's back.
+            changed += markAsUnread(*e, deep, [this](TElement& x) {
+                for (ViewWindow* w : m_views.list())
+                    w->postponeRead(&x);
+            });
+            break;
+        case Mark::Refresh:
+            changed += markForRefresh(*e, deep);
+            break;
+        }
+        if (m_port)
+            m_port->refreshNode(e->Node());
     }
-    if (m_port)
-        m_port->refreshNode(e->Node());
     return changed;
 }
 

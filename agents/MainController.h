@@ -106,6 +106,9 @@ public:
     // pages it contains too on Yes). Returns how many elements changed; -1 when cancelled.
     enum class Mark { Read, Unread, Refresh };
     int markCurrent(Mark mark);
+    // The same on the selected rows of a list view, each in turn (the current element when
+    // there are none).
+    int markRows(Mark mark, const QList<TElement*>& rows);
     // An element going away leaves the views: the windows showing it close, lists lose its row.
     void withdrawFromViews(TElement* element);
 

@@ -3,13 +3,17 @@
 #include "agents/AgentFile.h"
 #include "agents/NewAgent.h"
 #include "config/Confirmations.h"
+#include "config/Env.h"
 #include "config/UserPrompt.h"
 #include "store/ElementStore.h"
 #include "store/FileNames.h"
+#include "store/FileOps.h"
 #include "store/TElement.h"
 #include "store/TreeNode.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <algorithm>
 
 namespace glanix {
 
@@ -18,6 +22,16 @@ namespace {
 QString tr(const char* text)
 {
     return QCoreApplication::translate("TreeCommands", text);
+}
+
+// The agent's own file (NAME.gnx), as it was opened.
+QString agentFileOf(ElementStore& store, TElement& agent)
+{
+    for (const QString& f : store.openAgents()) {
+        if (agentName(f) == agent.GetName())
+            return f;
+    }
+    return agentFilePath(store.env().home(), agent.GetName());
 }
 
 } // namespace
@@ -111,6 +125,8 @@ bool TreeCommands::remove(TElement& e)
 {
     if (e.Kind == kindRoot || !e.Node())
         return false;
+    if (e.Kind == kindAgent && isFavorite(e))
+        return removeFavoriteAgent(e);
     const QString name = e.GetName();
     if (isFavorite(e)) {
         const QString text = tr("Attention\r") + name + u'\r' + tr("fait partie des favoris d'Internet Explorer.")
@@ -148,11 +164,133 @@ bool TreeCommands::remove(TElement& e)
                 child->MoveTo(up);
         }
     }
-    const QString agentFile = e.Kind == kindAgent ? e.GetIniFileName() : QString();
+    const QString agentFile = e.Kind == kindAgent ? agentFileOf(m_store, e) : QString();
+    QString above;
+    if (e.Kind == kindAgent && e.GetSavePath().size() > 1)
+        above = QFileInfo(e.GetSavePath().chopped(1)).path();
     e.Delete(true);
-    if (!agentFile.isEmpty())
+    if (!agentFile.isEmpty()) {
+        RemoveFile(agentFile);
+        if (!above.isEmpty())
+            RemoveDirIfEmpty(above);
         m_store.openAgents().removeIf([&](const QString& f) { return agentName(f) == agentName(agentFile); });
+    }
     return true;
+}
+
+bool TreeCommands::removeFavoriteAgent(TElement& agent)
+{
+    if (!m_prompt.yesNo(tr("Cet agent va être effacé pour Glanix,\ret les URLs invisibles d'Internet Explorer\r"
+                           "vont être supprimés (les images et les raccourcis à l'intérieur d'autres raccourcis)."
+                           "\rPar contre, Glanix enlèvera seulement les informations le concernant\r"
+                           "des raccourcis visibles dans IE, sans les effacer.\rÊtes-vous sûr ?"),
+                        UserPrompt::No))
+        return false;
+    agent.LoadChildren(1000);
+    // Deepest first: a page deleted takes what it holds, a shortcut reset keeps its file.
+    std::function<void(TreeNode*)> clean = [&](TreeNode* node) {
+        for (int i = node->childCount() - 1; i >= 0; --i) {
+            TElement* child = node->child(i)->element();
+            if (!child) {
+                node->child(i)->deleteNode();
+            } else if (isFavorite(*child)) {
+                if (child->Node())
+                    clean(child->Node());
+                child->Reinit();
+            } else if (child->Kind != kindImageGroup) {
+                child->Delete(true);
+            }
+        }
+    };
+    clean(agent.Node());
+    const QString agentFile = agentFileOf(m_store, agent);
+    const QString save = agent.GetSavePath();
+    RemoveFile(agent.GetChildsPath() + QStringLiteral("GlanixDefault.ini"));
+    if (!save.isEmpty()) {
+        RemoveFile(save + QStringLiteral("GlanixDefault.ini"));
+        RemoveDirIfEmpty(save);
+        if (save.size() > 1)
+            RemoveDirIfEmpty(QFileInfo(save.chopped(1)).path());
+    }
+    RemoveFile(agentFile);
+    if (m_closeAgent)
+        m_closeAgent(&agent);
+    m_store.openAgents().removeIf([&](const QString& f) { return agentName(f) == agentName(agentFile); });
+    return true;
+}
+
+int TreeCommands::removeSeveral(const QList<TElement*>& elements)
+{
+    if (elements.isEmpty())
+        return 0;
+    if (!m_prompt.yesNo(tr("Vous allez effacer les éléments sélectionnés\rainsi que tout leur contenu.\r"
+                           "Êtes-vous sûr ?"),
+                        UserPrompt::No))
+        return -1;
+    // A row inside another selected row goes with it: it must not be reached once freed, so
+    // everything is worked out before the first deletion.
+    QList<std::pair<TElement*, int>> roots; // with how many selected rows each takes along
+    for (TElement* e : elements) {
+        if (!e || !e->Node())
+            continue;
+        bool inside = false;
+        int below = 0;
+        for (TElement* other : elements) {
+            if (!other || other == e || !other->Node())
+                continue;
+            inside = inside || other->Node()->isAncestorOf(e->Node());
+            below += e->Node()->isAncestorOf(other->Node()) ? 1 : 0;
+        }
+        const bool twice = std::any_of(roots.begin(), roots.end(), [e](const auto& r) { return r.first == e; });
+        if (!inside && !twice && e->Kind != kindRoot && e->Kind != kindAgent)
+            roots.append({e, below});
+    }
+    int deleted = 0;
+    for (auto [e, below] : roots) {
+        e->LoadChildren(1000);
+        e->Delete(true);
+        deleted += 1 + below;
+    }
+    return deleted;
+}
+
+bool TreeCommands::canDrop(const QList<TElement*>& dragged, const TElement& target)
+{
+    if (dragged.isEmpty() || !target.Node() || target.Kind == kindRoot || target.isImageOrGroup())
+        return false;
+    if (target.Kind == kindAgent && target.GetName() == QLatin1String("Netscape"))
+        return false;
+    const bool container = target.Kind == kindAgent || target.Kind == kindFolder;
+    for (const TElement* e : dragged) {
+        if (!e || !e->Node() || e == &target || e->Node()->isAncestorOf(target.Node()))
+            return false;
+        if (e->Parent() == &target)
+            return false;
+        if (e->Kind == kindFolder ? !container : !e->isAddressOrPage())
+            return false;
+    }
+    return true;
+}
+
+QList<TElement*> TreeCommands::move(const QList<TElement*>& dragged, TElement& target)
+{
+    if (!canDrop(dragged, target))
+        return {};
+    const bool targetFavorite = isFavorite(target) && !target.isAddressOrPage();
+    bool favorite = false;
+    for (TElement* e : dragged)
+        favorite = favorite || isFavorite(*e);
+    if (favorite && !targetFavorite
+        && !m_prompt.yesNo(tr("L'élément que vous déplacez est un favori d'IE.\rLà où vous voulez l'avez lâché,\r"
+                              "il sera invisible d'IE.\rÊtes-vous certain de vouloir l'y déplacer ?"),
+                           UserPrompt::No))
+        return {};
+    QList<TElement*> moved;
+    for (TElement* e : dragged) {
+        if (e->MoveTo(target.Node()))
+            moved << e;
+    }
+    return moved;
 }
 
 } // namespace glanix

@@ -5,7 +5,10 @@
 #include "store/TElement.h"
 #include "ui/ElementIcons.h"
 
+#include "views/ListViewModel.h"
+
 #include <QFont>
+#include <QMimeData>
 
 namespace glanix {
 
@@ -117,7 +120,42 @@ Qt::ItemFlags ElementTreeModel::flags(const QModelIndex& index) const
         return Qt::NoItemFlags;
     const TElement* e = elementOf(index);
     const bool editable = m_renamer && e && TreeCommands::canRename(*e);
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | (editable ? Qt::ItemIsEditable : Qt::NoItemFlags);
+    const Qt::ItemFlags dnd = m_drop ? Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled : Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | dnd | (editable ? Qt::ItemIsEditable : Qt::NoItemFlags);
+}
+
+QStringList ElementTreeModel::mimeTypes() const
+{
+    return {QString::fromLatin1(ListViewModel::DragFormat)};
+}
+
+QMimeData* ElementTreeModel::mimeData(const QModelIndexList& indexes) const
+{
+    if (indexes.isEmpty())
+        return nullptr;
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(ListViewModel::DragFormat), "tree");
+    return data;
+}
+
+bool ElementTreeModel::canDropMimeData(const QMimeData* data, Qt::DropAction, int row, int,
+                                       const QModelIndex& parent) const
+{
+    // Onto a node only, never between two.
+    if (!m_drop || !data || row >= 0 || !parent.isValid())
+        return false;
+    const QByteArray source = data->data(QString::fromLatin1(ListViewModel::DragFormat));
+    return !source.isEmpty() && m_drop(source, nodeOf(parent), false);
+}
+
+bool ElementTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                                    const QModelIndex& parent)
+{
+    if (!canDropMimeData(data, action, row, column, parent))
+        return false;
+    m_drop(data->data(QString::fromLatin1(ListViewModel::DragFormat)), nodeOf(parent), true);
+    // The move is done: the view must not take any rows away itself.
+    return false;
 }
 
 bool ElementTreeModel::setData(const QModelIndex& index, const QVariant& value, int role)

@@ -38,6 +38,19 @@ public:
     // A node's text edited in place renames its element (agents, images and groups refuse).
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     void setRenamer(std::function<bool(TElement&, const QString&)> renamer) { m_renamer = std::move(renamer); }
+    // Drag and drop: the tree's selected node, or a list view's rows, onto a node. The
+    // handler works out what is dragged from the data's source and says whether it may land
+    // (`apply` false) or moves it (`apply` true).
+    using DropHandler = std::function<bool(const QByteArray& source, TreeNode* target, bool apply)>;
+    void setDropHandler(DropHandler handler) { m_drop = std::move(handler); }
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                         const QModelIndex& parent) const override;
+    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                      const QModelIndex& parent) override;
+    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction | Qt::CopyAction; }
+    Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
 
@@ -54,6 +67,7 @@ private:
     ElementStore& m_store;
     ElementIcons& m_icons;
     std::function<bool(TElement&, const QString&)> m_renamer;
+    DropHandler m_drop;
     // Depth of begin/end pairs under way, their signals included.
     int m_changing = 0;
 };

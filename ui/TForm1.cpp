@@ -116,6 +116,7 @@ TForm1::TForm1(MainServices services, QWidget* parent)
                        {EngineAction::EndButton, false},    {EngineAction::StopLaunching, false},
                        {EngineAction::InterruptAll, false}, {EngineAction::SeeImages, true}};
     connectActions();
+    connectTreeOperations();
     connectEngine();
 
     Env& env = m_controller->env();
@@ -349,13 +350,7 @@ void TForm1::connectActions()
         if (e && TreeCommands::canRename(*e) && !editingNode())
             m_tree->edit(m_tree->currentIndex());
     });
-    connect(a.supprimer, &QAction::triggered, this, [this, &c] {
-        TElement* e = c.currentElement();
-        if (!e || editingNode())
-            return;
-        if (TreeCommands(c.store(), c.prompt()).remove(*e))
-            updateCommands();
-    });
+    connect(a.supprimer, &QAction::triggered, this, &TForm1::deleteSelection);
     connect(a.activer, &QAction::triggered, this, [this, &c] {
         if (TElement* e = c.currentElement(); e && e->Kind != kindRoot) {
             TreeCommands(c.store(), c.prompt()).toggleActive(*e);
@@ -370,10 +365,7 @@ void TForm1::connectActions()
                                                                 {a.marquerNonLu, MainController::Mark::Unread},
                                                                 {a.rafraichir, MainController::Mark::Refresh}};
     for (auto [action, mark] : marks) {
-        connect(action, &QAction::triggered, this, [this, mark] {
-            if (m_controller->markCurrent(mark) > 0)
-                m_tree->viewport()->update();
-        });
+        connect(action, &QAction::triggered, this, [this, mark] { markSelection(mark); });
     }
     connect(a.sauverSous, &QAction::triggered, this, &TForm1::saveShownAs);
     const auto outside = [this](bool local) {
@@ -1268,12 +1260,20 @@ void TForm1::updateCommands()
     for (QAction* mark : {a.marquerLu, a.marquerNonLu, a.rafraichir})
         mark->setEnabled(e && e->Kind != kindRoot);
     a.nouvelleAdresse->setEnabled(e && e->HasExt() && e->Kind != kindRoot);
-    a.nouveauDossier->setEnabled(e != nullptr);
+    a.nouveauDossier->setEnabled(e && (e->Kind == kindAgent || e->Kind == kindFolder));
     a.renommer->setEnabled(e && TreeCommands::canRename(*e));
     a.supprimer->setEnabled(e != nullptr);
     a.activer->setEnabled(e != nullptr);
     a.activer->setText(e ? TreeCommands::activateCaption(*e) : tr("&Activer"));
     a.copierURL->setEnabled(e && !e->GetURL().isEmpty());
+    // Tree operations.
+    a.nouveauSite->setEnabled(a.nouvelleAdresse->isEnabled());
+    a.auDessus->setEnabled(hasAgents);
+    a.enDessous->setEnabled(hasAgents);
+    a.recupererImages->setEnabled(e && e->isAddressOrPage());
+    a.recupererLiens->setEnabled(e && e->isAddressOrPage());
+    if (m_reinit)
+        m_reinit->setEnabled(e && e->Kind != kindRoot);
     applyEngineActions();
 }
 

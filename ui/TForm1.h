@@ -2,6 +2,7 @@
 
 #include "agents/MainController.h"
 #include "agents/MainWindowPort.h"
+#include "agents/TreeCommands.h"
 #include "engine/EngineHost.h"
 #include "ui/MainActions.h"
 #include "ui/MainToolBars.h"
@@ -151,6 +152,29 @@ private:
     // PopupMenuArreterPopup: the end button's menu follows the buttons and the connection.
     void connectionMenuAboutToShow();
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // --- Tree operations (TForm1Tree.cpp) ---
+    void connectTreeOperations();
+    TreeCommands treeCommands();
+    // The list view the tree's commands act on: the active view, while the tree has not the
+    // focus.
+    class TFormVueListe* activeListView() const;
+    QList<TElement*> selectedListRows() const;
+    // What a drag from `source` ("tree" or "list") carries, and its drop on `target`.
+    QList<TElement*> draggedElements(const QByteArray& source) const;
+    bool dropOnTree(const QByteArray& source, TreeNode* target, bool apply);
+    void deleteSelection();
+    void markSelection(MainController::Mark mark);
+    void moveUpDown(bool down);
+    void fetchFromPage(bool images);
+    void treeDoubleClicked(const QModelIndex& index);
+    void reinitCurrent();
+    // "Récupérer ce lien": the link last hovered, under the element of the document view.
+    void fetchHoveredLink();
+    void popupDocumentMenu(TElement* viewElement, const QPoint& globalPos) override;
+    QAction* m_reinit = nullptr;
+    QMenu* m_documentMenu = nullptr;
+    // ---
 
     // Commands.
     void newAgent();

@@ -38,6 +38,8 @@ public:
     virtual const ElementIcons* elementIcons() const { return nullptr; }
     // The tree's pop-up menu (on the current element) at a point of the screen.
     virtual void popupTreeMenu(const QPoint& /*globalPos*/) { }
+    // The document view's pop-up ("Récupérer ce lien" on the link last hovered).
+    virtual void popupDocumentMenu(TElement* /*viewElement*/, const QPoint& /*globalPos*/) { }
 };
 
 class TFormExt : public QWidget, public ViewWindow {

@@ -112,7 +112,9 @@ TFormVueURL::TFormVueURL(ViewWindows& list, ViewHost& host, QWidget* parent)
     installViewFiles(controller().env());
     m_web->setObjectName(QStringLiteral("HtmlViewer"));
     m_web->setPage(m_page);
-    m_web->setContextMenuPolicy(Qt::NoContextMenu);
+    m_web->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_web, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { this->host().popupDocumentMenu(Element, m_web->mapToGlobal(at)); });
 
     auto* bar = new QToolBar(this);
     bar->setIconSize(QSize(20, 20));

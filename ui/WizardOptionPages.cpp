@@ -78,6 +78,11 @@ bool WizardDepthPage::downLoadImages() const
     return m_images->isChecked();
 }
 
+void WizardDepthPage::setDownLoadImages(bool on)
+{
+    m_images->setChecked(on);
+}
+
 bool WizardDepthPage::sameServer() const
 {
     return m_sameServer->isChecked();

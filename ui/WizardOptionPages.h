@@ -38,6 +38,7 @@ public:
 
     int depth() const;
     bool downLoadImages() const;
+    void setDownLoadImages(bool on);
     // The server part of the new address with "Sur le même serveur", else empty.
     QString linksStart(const QString& address) const;
 

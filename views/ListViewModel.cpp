@@ -6,6 +6,7 @@
 #include "store/TElement.h"
 
 #include <QCoreApplication>
+#include <QMimeData>
 #include <QSet>
 #include <algorithm>
 #include <cmath>
@@ -510,6 +511,20 @@ Qt::ItemFlags ListViewModel::flags(const QModelIndex& index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
+}
+
+QStringList ListViewModel::mimeTypes() const
+{
+    return {QString::fromLatin1(DragFormat)};
+}
+
+QMimeData* ListViewModel::mimeData(const QModelIndexList& indexes) const
+{
+    if (indexes.isEmpty())
+        return nullptr;
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(DragFormat), "list");
+    return data;
 }
 
 } // namespace glanix

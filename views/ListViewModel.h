@@ -29,6 +29,9 @@ public:
     // A search list has a tenth column after these.
     enum { Occurrences = ColumnCount };
     enum Role { ElementRole = Qt::UserRole + 1, ImageIndexRole, StateMarkRole };
+    // Rows dragged out of a list or nodes out of the tree; the data names the source
+    // ("list" or "tree"), whose selection is what is dragged.
+    static constexpr const char* DragFormat = "application/x-glanix-elements";
 
     struct Row {
         TElement* element = nullptr;
@@ -111,6 +114,9 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
 
 signals:
     // The listed element's node went away: nothing is listed any more.

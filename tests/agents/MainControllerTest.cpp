@@ -1,5 +1,6 @@
 #include "agents/ElementStatus.h"
 #include "agents/MainController.h"
+#include "agents/TreeCommands.h"
 
 #include "agents/MainWindowPort.h"
 #include "config/IniFile.h"
@@ -10,6 +11,7 @@
 #include "tests/support/ScriptedPrompt.h"
 #include "tests/support/TempHome.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -394,4 +396,125 @@ TEST_F(MainControllerTest, APermanentRedirectionIsAppliedWhenSelected)
     c->selected(dico);
     EXPECT_EQ(dico->StatusNumber, 200);
     EXPECT_EQ(prompt.texts().size(), asked);
+}
+
+TEST_F(MainControllerTest, DragAndDropRefusesWhatCannotLandAndMovesFilesWithTheElement)
+{
+    AgentBuilder::sample(home.path(), "Veille");
+    AgentBuilder(home.path(), "Archives").folder("Boite");
+    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\nAgent2=Archives\n");
+    run();
+    TElement* presse = c->findByTreePath("Veille\\Presse");
+    TElement* regions = c->findByTreePath("Veille\\Presse\\Régions");
+    TElement* journal = c->findByTreePath("Veille\\Presse\\Le Journal");
+    TElement* outils = c->findByTreePath("Veille\\Outils");
+    TElement* dico = c->findByTreePath("Veille\\Outils\\Dictionnaire");
+    TElement* boite = c->findByTreePath("Archives\\Boite");
+    ASSERT_TRUE(presse && regions && journal && outils && dico && boite);
+    TreeCommands commands(c->store(), c->prompt());
+
+    EXPECT_FALSE(TreeCommands::canDrop({outils}, *journal)); // a folder onto an address
+    EXPECT_FALSE(TreeCommands::canDrop({journal}, *presse)); // onto its own parent
+    EXPECT_FALSE(TreeCommands::canDrop({presse}, *regions)); // into itself
+    EXPECT_FALSE(TreeCommands::canDrop({journal}, *journal));
+    EXPECT_FALSE(TreeCommands::canDrop({presse->GetAgent()}, *boite)); // an agent stays where it is
+    journal->LoadChildren(2);
+    c->setSeeImages(true);
+    ASSERT_TRUE(journal->imageGroupNode());
+    EXPECT_FALSE(TreeCommands::canDrop({dico}, *journal->imageGroupNode()->element()));
+    EXPECT_TRUE(commands.move({outils}, *journal).isEmpty());
+
+    // An address onto another address becomes its linked page; its files follow.
+    const QString oldSave = journal->GetSavePath();
+    ASSERT_TRUE(QFileInfo::exists(oldSave));
+    EXPECT_EQ(commands.move({journal}, *dico), QList<TElement*> {journal});
+    EXPECT_EQ(journal->Parent(), dico);
+    EXPECT_EQ(journal->Kind, kindPage);
+    EXPECT_FALSE(QFileInfo::exists(oldSave));
+    EXPECT_TRUE(QFileInfo::exists(journal->GetSavePath()));
+    EXPECT_EQ(c->findByTreePath("Veille\\Outils\\Dictionnaire\\Le Journal\\Suite")->Parent(), journal);
+
+    // A browser favourite leaving the favourites asks first; No leaves it where it was.
+    c->store().setFavoritesFolder(home.file("Veille/Favs"));
+    prompt.setNextAnswer(UserPrompt::No);
+    EXPECT_TRUE(commands.move({outils}, *boite).isEmpty());
+    EXPECT_EQ(prompt.texts().last(), "L'élément que vous déplacez est un favori d'IE.\rLà où vous voulez "
+                                     "l'avez lâché,\ril sera invisible d'IE.\rÊtes-vous certain de vouloir "
+                                     "l'y déplacer ?");
+    EXPECT_EQ(outils->Parent(), presse->GetAgent());
+    prompt.setNextAnswer(UserPrompt::Yes);
+    EXPECT_EQ(commands.move({outils}, *boite).size(), 1);
+    EXPECT_EQ(c->findByTreePath("Archives\\Boite\\Outils"), outils);
+    // Within the favourites nothing is asked.
+    const qsizetype asked = prompt.texts().size();
+    EXPECT_EQ(commands.move({regions}, *presse->GetAgent()).size(), 1);
+    EXPECT_EQ(prompt.texts().size(), asked);
+}
+
+TEST_F(MainControllerTest, SeveralRowsAreDeletedOnceEvenWhenOneHoldsAnother)
+{
+    AgentBuilder::sample(home.path(), "Veille");
+    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n");
+    run();
+    TElement* presse = c->findByTreePath("Veille\\Presse");
+    TElement* journal = c->findByTreePath("Veille\\Presse\\Le Journal");
+    TElement* dico = c->findByTreePath("Veille\\Outils\\Dictionnaire");
+    const QString journalFile = journal->GetSavePath();
+    const QString dicoIni = dico->GetIniFileName();
+    TreeCommands commands(c->store(), c->prompt());
+
+    prompt.setNextAnswer(UserPrompt::No);
+    EXPECT_EQ(commands.removeSeveral({journal, dico}), -1);
+    EXPECT_EQ(prompt.texts().last(),
+              "Vous allez effacer les éléments sélectionnés\rainsi que tout leur contenu.\rÊtes-vous sûr ?");
+    EXPECT_TRUE(QFileInfo::exists(journalFile));
+
+    // The journal goes with its folder: it is not reached again once freed.
+    prompt.setNextAnswer(UserPrompt::Yes);
+    EXPECT_EQ(commands.removeSeveral({journal, presse, dico}), 3);
+    EXPECT_EQ(c->findByTreePath("Veille\\Presse"), nullptr);
+    EXPECT_EQ(c->findByTreePath("Veille\\Outils\\Dictionnaire"), nullptr);
+    EXPECT_FALSE(QFileInfo::exists(journalFile));
+    EXPECT_FALSE(QFileInfo::exists(dicoIni));
+}
+
+TEST_F(MainControllerTest, AnAgentSharedWithTheFavouritesLeavesTheBrowsersShortcuts)
+{
+    AgentBuilder b = AgentBuilder::sample(home.path(), "Veille");
+    AgentBuilder archives(home.path(), "Archives");
+    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\nAgent2=Archives\n");
+    run();
+    TreeCommands commands(c->store(), c->prompt());
+    commands.setAgentCloser([this](TElement* e) { c->agents().close(e); });
+
+    // An agent of its own goes with its agent file.
+    prompt.setNextAnswer(UserPrompt::Yes);
+    EXPECT_TRUE(commands.remove(*c->findByTreePath("Archives")));
+    EXPECT_FALSE(QFileInfo::exists(archives.agentFile()));
+    EXPECT_EQ(c->store().openAgents(), QStringList {b.agentFile()});
+
+    c->store().setFavoritesFolder(b.favs());
+    TElement* agent = c->findByTreePath("Veille");
+    TElement* journal = c->findByTreePath("Veille\\Presse\\Le Journal");
+    TElement* suite = c->findByTreePath("Veille\\Presse\\Le Journal\\Suite");
+    const QString journalIni = journal->GetIniFileName();
+    const QString journalFile = journal->GetSavePath();
+    const QString suiteIni = suite->GetIniFileName();
+
+    prompt.setNextAnswer(UserPrompt::No);
+    EXPECT_FALSE(commands.remove(*agent));
+    EXPECT_TRUE(prompt.texts().last().startsWith("Cet agent va être effacé pour Glanix,\ret les URLs invisibles"));
+    EXPECT_TRUE(QFileInfo::exists(b.agentFile()));
+
+    prompt.setNextAnswer(UserPrompt::Yes);
+    EXPECT_TRUE(commands.remove(*agent));
+    EXPECT_TRUE(agents().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(b.agentFile()));
+    // The shortcut stays, without what the program kept in it; a linked page goes.
+    ASSERT_TRUE(QFileInfo::exists(journalIni));
+    EXPECT_TRUE(IniFile(journalIni).readString(u"Glanix", u"SaveFileName").isEmpty());
+    EXPECT_EQ(IniFile(journalIni).readString(u"InternetShortcut", u"URL"), "http://journal.example/index.htm");
+    EXPECT_FALSE(QFileInfo::exists(journalFile));
+    EXPECT_FALSE(QFileInfo::exists(suiteIni));
+    EXPECT_TRUE(QFileInfo::exists(b.favs() + "Café du coin.url"));
 }

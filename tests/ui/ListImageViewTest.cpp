@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMimeData>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -309,3 +310,69 @@ TEST_F(ListImageViewTest, AnImageIsShownZoomedFittedAndInItsOldVersions)
 }
 
 } // namespace
+
+TEST_F(ListImageViewTest, TheSelectedRowsAreMarkedMovedAndDeletedFromTheKeyboard)
+{
+    start();
+    TElement* docs = element("Galerie\\Docs");
+    TElement* sub = element("Galerie\\Docs\\Sub");
+    TElement* ancien = element("Galerie\\Docs\\Ancien");
+    TElement* recent = element("Galerie\\Docs\\Récent");
+    TElement* jamais = element("Galerie\\Docs\\Jamais");
+    select(docs);
+    auto* view = first<TFormVueListe>(wtList);
+    ASSERT_TRUE(view);
+    ASSERT_EQ(names(view), QStringList({"Autre", "Sub", "Récent", "Ancien", "Jamais"}));
+    const auto selectRows = [&](std::initializer_list<int> rows) {
+        view->table()->setFocus();
+        view->table()->clearSelection();
+        for (int r : rows)
+            view->table()->selectionModel()->select(view->model().index(r, 0),
+                                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        view->table()->selectionModel()->setCurrentIndex(view->model().index(*rows.begin(), 0),
+                                                         QItemSelectionModel::NoUpdate);
+    };
+
+    // Refresh on two rows asks the list's question and marks both, not the folder.
+    for (TElement* e : {ancien, recent, jamais, docs})
+        e->LastVerified = 45000;
+    selectRows({3, 4});
+    prompt.setNextAnswer(UserPrompt::No);
+    type(Qt::Key_F5, Qt::ShiftModifier);
+    EXPECT_EQ(prompt.texts().last(), "Vous allez marquer les éléments sélectionnés\rpour vérification lors de la "
+                                     "prochaine connexion.\rVoulez-vous aussi rafraîchir les pages contenues ?");
+    EXPECT_EQ(ancien->LastVerified, 0);
+    EXPECT_EQ(jamais->LastVerified, 0);
+    EXPECT_EQ(recent->LastVerified, 45000);
+    EXPECT_EQ(docs->LastVerified, 45000);
+
+    // Ctrl+Down moves the list's selection, not the tree's.
+    selectRows({2});
+    type(Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(view->selectedElement(), ancien);
+    EXPECT_EQ(window->controller().currentElement(), docs);
+
+    // Rows dropped on a folder of the tree move there with their files and leave the list.
+    selectRows({3});
+    auto* data = new QMimeData;
+    data->setData(ListViewModel::DragFormat, "list");
+    const QModelIndex subIndex = window->treeModel().indexOf(sub->Node());
+    EXPECT_FALSE(window->treeModel().canDropMimeData(data, Qt::MoveAction, -1, -1, window->treeModel().indexOf(docs->Node())));
+    window->treeModel().dropMimeData(data, Qt::MoveAction, -1, -1, subIndex);
+    delete data;
+    EXPECT_EQ(ancien->Parent(), sub);
+    EXPECT_TRUE(QFileInfo::exists(ancien->GetIniFileName()));
+    EXPECT_EQ(names(view), QStringList({"Autre", "Sub", "Récent", "Jamais"}));
+
+    // Del on two rows: one question, both gone, counted in the status bar.
+    const QString recentFile = recent->GetSavePath();
+    selectRows({2, 3});
+    prompt.setNextAnswer(UserPrompt::Yes);
+    type(Qt::Key_Delete);
+    EXPECT_EQ(prompt.texts().last(),
+              "Vous allez effacer les éléments sélectionnés\rainsi que tout leur contenu.\rÊtes-vous sûr ?");
+    EXPECT_EQ(names(view), QStringList({"Autre", "Sub"}));
+    EXPECT_EQ(element("Galerie\\Docs\\Récent"), nullptr);
+    EXPECT_FALSE(QFileInfo::exists(recentFile));
+    EXPECT_EQ(window->statusBarGlobal()->panelText(0), "2 URLs effacés");
+}

@@ -3,7 +3,9 @@
 #include "tests/support/AgentBuilder.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/AddressBox.h"
+#include "ui/NewAddressWizard.h"
 #include "ui/StatusBars.h"
+#include "views/ListViewModel.h"
 
 #include <QDialog>
 #include <QDockWidget>
@@ -11,6 +13,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
+#include <QPainter>
+#include <QDropEvent>
+#include <QCompleter>
+#include <QAbstractItemView>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSplitter>
@@ -412,4 +419,197 @@ TEST_F(MainWindowTest, TheTreeIsEditedFromTheKeyboard)
     ASSERT_TRUE(kept);
     EXPECT_TRUE(QFileInfo::exists(kept->GetSavePath()));
     EXPECT_EQ(prompt.texts().last(), "Vous allez effacer Jour naux\rVoulez-vous aussi effacer son contenu ?");
+}
+
+TEST_F(MainWindowTest, TheTreeIsWalkedDraggedAndFetchedInto)
+{
+    AgentBuilder b = AgentBuilder::sample(home.path(), "Veille");
+    StoredDoc galerie;
+    galerie.name = "Galerie";
+    galerie.url = "http://galerie.example/";
+    galerie.content = "<html><body><img src=\"photo.png\"></body></html>";
+    b.address("Outils", galerie);
+    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n");
+    start();
+    MainController& c = window->controller();
+    TElement* presse = c.findByTreePath("Veille\\Presse");
+    TElement* journal = c.findByTreePath("Veille\\Presse\\Le Journal");
+    TElement* suite = c.findByTreePath("Veille\\Presse\\Le Journal\\Suite");
+    TElement* page = c.findByTreePath("Veille\\Outils\\Galerie");
+    ElementTreeModel& model = window->treeModel();
+    const auto select = [&](TElement* e) {
+        window->treeView()->setCurrentIndex(model.indexOf(e->Node()));
+        window->treeView()->setFocus();
+    };
+
+    // Ctrl+L: the page's images become its children. A folder goes under a folder or an agent only.
+    select(page);
+    EXPECT_FALSE(action("MenuNouveauDossier")->isEnabled());
+    type(Qt::Key_L, Qt::ControlModifier);
+    ASSERT_TRUE(page->imageGroupNode());
+    EXPECT_EQ(page->imageGroupNode()->childCount(), 1);
+
+    // Ctrl+Down goes over the image group to the next page.
+    journal->LoadChildren(2);
+    window->treeView()->expand(model.indexOf(journal->Node()));
+    ASSERT_TRUE(journal->imageGroupNode());
+    window->treeView()->expand(model.indexOf(journal->imageGroupNode()));
+    select(journal);
+    type(Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(c.currentElement(), suite);
+    type(Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(c.currentElement(), journal);
+
+    // A node dragged onto its own parent is refused; onto a folder it moves there.
+    select(page);
+    QMimeData data;
+    data.setData(ListViewModel::DragFormat, "tree");
+    EXPECT_FALSE(model.canDropMimeData(&data, Qt::MoveAction, -1, -1, model.indexOf(page->Parent()->Node())));
+    EXPECT_FALSE(model.canDropMimeData(&data, Qt::MoveAction, 0, 0, model.indexOf(presse->Node()))); // between
+    // Dropped on the node's row, as the mouse lets go there.
+    QWidget* viewport = window->treeView()->viewport();
+    const QPoint at = window->treeView()->visualRect(model.indexOf(presse->Node())).center();
+    QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &enter);
+    QDragMoveEvent over(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &over);
+    EXPECT_TRUE(over.isAccepted());
+    QDropEvent drop(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &drop);
+    EXPECT_EQ(c.findByTreePath("Veille\\Presse\\Galerie"), page);
+
+    // "Nouveau site": the address gets its scheme, the name its trim; with depth 0 the wizard
+    // ends on its third page.
+    TElement* outils = c.findByTreePath("Veille\\Outils");
+    select(outils);
+    bool endedOnThird = false;
+    whenModal([&](QWidget* w) {
+        auto* wizard = qobject_cast<NewAddressWizard*>(w);
+        ASSERT_TRUE(wizard);
+        EXPECT_EQ(wizard->windowTitle(), "Nouvelle adresse");
+        wizard->addressField()->setText("site.example/");
+        wizard->nameField()->setText("  Mon site ");
+        wizard->nextButton()->click();
+        EXPECT_EQ(wizard->addressField()->text(), "http://site.example/");
+        wizard->nextButton()->click();
+        endedOnThird = wizard->currentPage() == 2 && wizard->finishButton()->isVisible()
+            && !wizard->nextButton()->isVisible();
+        wizard->finishButton()->click();
+    });
+    action("MenuNouveauSite")->trigger();
+    EXPECT_TRUE(endedOnThird);
+    TElement* site = c.findByTreePath("Veille\\Outils\\Mon site");
+    ASSERT_TRUE(site);
+    EXPECT_EQ(site->GetURL(), "http://site.example/");
+    EXPECT_EQ(c.currentElement(), site);
+
+    // "Récupérer ce lien": the link the status bar shows, cut before its anchor, as a
+    // provisional linked page of the element shown.
+    select(journal);
+    window->statusBarGlobal()->setPanelText(1, " http://journal.example/archives.htm#haut ");
+    window->findChild<QAction*>("PopupRecupererCeLien")->trigger();
+    TElement* fetched = c.findByTreePath("Veille\\Presse\\Le Journal\\archives ");
+    ASSERT_TRUE(fetched);
+    EXPECT_EQ(fetched->GetURL(), "http://journal.example/archives.htm");
+    EXPECT_EQ(fetched->Kind, kindPage);
+}
+
+TEST_F(MainWindowTest, ReinitialiserIsADebugEntry)
+{
+    AgentBuilder::sample(home.path(), "Veille");
+    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n[Debug]\nDebug=7351\n");
+    start();
+    MainController& c = window->controller();
+    TElement* journal = c.findByTreePath("Veille\\Presse\\Le Journal");
+    TElement* suite = c.findByTreePath("Veille\\Presse\\Le Journal\\Suite");
+    const auto select = [&](TElement* e) {
+        window->treeView()->setCurrentIndex(window->treeModel().indexOf(e->Node()));
+        window->treeView()->setFocus();
+    };
+    // Offered in debug mode, it forgets what was fetched below the element.
+    QAction* reinit = action("PopupReinitialiser");
+    ASSERT_TRUE(reinit);
+    EXPECT_TRUE(reinit->isVisible());
+    const QString suiteFile = suite->GetSavePath();
+    ASSERT_TRUE(QFileInfo::exists(suiteFile));
+    select(journal);
+    prompt.setNextAnswer(UserPrompt::Yes);
+    reinit->trigger();
+    EXPECT_FALSE(QFileInfo::exists(suiteFile));
+    EXPECT_EQ(suite->LastModified, 0);
+}
+
+// Pictures to look at, not checks: run with --gtest_also_run_disabled_tests; they go to /tmp.
+TEST_F(MainWindowTest, DISABLED_PicturesOfThePopupsAndNavigation)
+{
+    AgentBuilder::sample(home.path(), "Veille");
+    home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Veille\n[General]\nSeeImages=1\n");
+    start();
+    window->resize(900, 600);
+    MainController& c = window->controller();
+    QTreeView* tree = window->treeView();
+    const auto select = [&](const char* path) {
+        TElement* e = c.findByTreePath(QString::fromUtf8(path));
+        EXPECT_TRUE(e) << path;
+        tree->setCurrentIndex(window->treeModel().indexOf(e->Node()));
+        tree->setFocus();
+        return e;
+    };
+    // The window with whatever pops up over it.
+    const auto shot = [&](QWidget* popup, const char* name) {
+        QTest::qWait(150);
+        QPixmap picture = window->grab();
+        if (popup && popup->isVisible()) {
+            QPainter painter(&picture);
+            painter.drawPixmap(popup->mapToGlobal(QPoint()) - window->mapToGlobal(QPoint()), popup->grab());
+        }
+        picture.save(QStringLiteral("/tmp/glanix-%1.png").arg(QLatin1String(name)));
+    };
+    const auto treeMenu = [&](const char* path, const char* name) {
+        select(path);
+        type(Qt::Key_Return, Qt::ShiftModifier);
+        auto* menu = window->findChild<QMenu*>("PopupMenuArbre");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000));
+        shot(menu, name);
+        menu->close();
+    };
+    TElement* journal = select("Veille\\Presse\\Le Journal");
+    journal->LoadChildren(2);
+    tree->expandAll();
+    treeMenu("Veille\\Presse", "popup-folder");
+    treeMenu("Veille\\Presse\\Le Journal", "popup-address");
+    ASSERT_TRUE(journal->imageGroupNode() && journal->imageGroupNode()->childCount() > 0);
+    tree->setCurrentIndex(window->treeModel().indexOf(journal->imageGroupNode()->child(0)));
+    type(Qt::Key_Return, Qt::ShiftModifier);
+    auto* menu = window->findChild<QMenu*>("PopupMenuArbre");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000));
+    shot(menu, "popup-image");
+    menu->close();
+
+    select("Veille\\Presse\\Le Journal");
+    whenModal([&](QWidget* dialog) {
+        QTest::qWait(100);
+        dialog->grab().save("/tmp/glanix-notes.png");
+        dialog->close();
+    });
+    action("MenuEditerNotes")->trigger();
+
+    for (const char* path : {"Veille\\Outils", "Veille\\Outils\\Dictionnaire", "Veille\\Presse\\Régions",
+                             "Veille\\Presse\\Le Journal\\Suite"})
+        select(path);
+    QMenu* back = window->actions().previousList;
+    back->popup(window->mapToGlobal(QPoint(60, 60)));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return back->isVisible(); }, 2000));
+    shot(back, "back-list");
+    back->close();
+
+    AddressBox* box = window->toolBars().addressBox;
+    box->setEntries({"http://journal.example/index.htm", "http://journal.example/suite.htm", "Presse",
+                     "http://dico.example/", "journal du soir"});
+    box->setFocus();
+    box->lineEdit()->clear();
+    QTest::keyClicks(box->lineEdit(), "j");
+    QWidget* popup = box->completer()->popup();
+    QTest::qWaitFor([&] { return popup->isVisible(); }, 2000);
+    shot(popup, "address-completion");
 }
