@@ -79,6 +79,8 @@ TFormVueInfos::TFormVueInfos(ViewWindows& list, ViewHost& host, QWidget* parent)
 
 TFormVueInfos::~TFormVueInfos()
 {
+    // Nothing may reach this view once it is going, and the page goes before its profile.
+    m_profile->detach();
     m_web->setPage(nullptr);
     delete m_page;
     m_page = nullptr;

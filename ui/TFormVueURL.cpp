@@ -193,7 +193,8 @@ TFormVueURL::TFormVueURL(ViewWindows& list, ViewHost& host, QWidget* parent)
 
 TFormVueURL::~TFormVueURL()
 {
-    // The page goes before its profile.
+    // Nothing may reach this view once it is going, and the page goes before its profile.
+    m_profile->detach();
     m_web->setPage(nullptr);
     delete m_page;
     m_page = nullptr;

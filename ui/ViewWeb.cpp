@@ -89,7 +89,7 @@ class SealedProfile::Handler final : public QWebEngineUrlSchemeHandler {
 public:
     Handler(ViewRequests& requests, Interceptor& interceptor, QObject* parent)
         : QWebEngineUrlSchemeHandler(parent)
-        , m_requests(requests)
+        , m_requests(&requests)
         , m_interceptor(interceptor)
     {
     }
@@ -97,11 +97,16 @@ public:
     void requestStarted(QWebEngineUrlRequestJob* job) override
     {
         const bool document = m_interceptor.documents.remove(job->requestUrl().toString());
-        m_requests.answer(job, document);
+        if (!m_requests) {
+            job->fail(QWebEngineUrlRequestJob::RequestAborted);
+            return;
+        }
+        m_requests->answer(job, document);
     }
 
+    ViewRequests* m_requests;
+
 private:
-    ViewRequests& m_requests;
     Interceptor& m_interceptor;
 };
 
@@ -135,6 +140,11 @@ SealedProfile::SealedProfile(ViewRequests& requests, QObject* parent)
 }
 
 SealedProfile::~SealedProfile() = default;
+
+void SealedProfile::detach()
+{
+    m_handler->m_requests = nullptr;
+}
 
 const QStringList& SealedProfile::refused() const
 {

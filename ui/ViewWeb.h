@@ -41,6 +41,9 @@ public:
     SealedProfile(ViewRequests& requests, QObject* parent = nullptr);
     ~SealedProfile() override;
 
+    // The view is going: requests still under way are refused instead of reaching it.
+    void detach();
+
     // Requests refused so far (tests and the debug log read them).
     const QStringList& refused() const;
 
