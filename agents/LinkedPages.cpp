@@ -60,11 +60,13 @@ TElement* addFormPage(TElement& element, const QString& address)
     return addPage(element, address, QStringLiteral("Formulaire ") + element.GetName() + u' ', -3);
 }
 
-QString linkToFetch(const QString& shown, const QString& lastClicked, const std::function<void(const QString&)>& report)
+QString linkToFetch(const QString& shown, const QString& lastClicked,
+                    const std::function<void(const QString&)>& report)
 {
     const QString hovered = shown.trimmed();
     if (hovered != lastClicked && report)
-        report(QStringLiteral("Opt.URLClicked (") + lastClicked + QStringLiteral(") aurait dû devenir ") + hovered);
+        report(QStringLiteral("Opt.URLClicked (") + lastClicked + QStringLiteral(") aurait dû devenir ")
+               + hovered);
     // The link the pop-up was opened on is the one the user means, not an older click.
     return hovered.isEmpty() ? lastClicked.trimmed() : hovered;
 }

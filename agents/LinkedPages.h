@@ -21,6 +21,7 @@ TElement* addFormPage(TElement& element, const QString& address);
 // "Récupérer ce lien": the address to fetch from the one the status bar shows (the link last
 // hovered) and the one last clicked. A mismatch is reported through `report`; empty when
 // there is neither.
-QString linkToFetch(const QString& shown, const QString& lastClicked, const std::function<void(const QString&)>& report);
+QString linkToFetch(const QString& shown, const QString& lastClicked,
+                    const std::function<void(const QString&)>& report);
 
 } // namespace glanix

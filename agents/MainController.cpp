@@ -32,7 +32,9 @@ QString tr(const char* text)
 class NoLauncher final : public Launcher {
 public:
     bool openUrl(const QUrl&) override { return false; }
+
     bool startProgram(const QString&, const QStringList&) override { return false; }
+
     bool openInTextEditor(const QString&) override { return false; }
 };
 
@@ -462,8 +464,8 @@ void MainController::selected(TElement* e)
     if (m_port)
         m_port->refreshNode(e->Node());
     if (moved != old + u'/')
-        m_prompt->inform(tr("L'URL ") + old + u'\r' + tr("a définitivement changé, d'après son serveur") + u'\r'
-                         + tr("et devient ") + moved);
+        m_prompt->inform(tr("L'URL ") + old + u'\r' + tr("a définitivement changé, d'après son serveur")
+                         + u'\r' + tr("et devient ") + moved);
 }
 
 int MainController::markCurrent(Mark mark)
@@ -492,14 +494,16 @@ int MainController::markRows(Mark mark, const QList<TElement*>& rows)
                                "prochaine connexion.\rVoulez-vous aussi rafraîchir les pages contenues ?");
     } else {
         const QString w = mark == Mark::Unread ? QStringLiteral("non ") : QString();
-        question = single ? tr("Voulez-vous marquer les éléments sélectionnés\rcomme %1lus ?").arg(w)
-                          : tr("Vous allez marquer les éléments sélectionnés comme %1lus.\r\rVoulez-vous aussi "
-                               "marquer comme %1lues les pages contenues ?")
-                                .arg(w);
+        question = single
+            ? tr("Voulez-vous marquer les éléments sélectionnés\rcomme %1lus ?").arg(w)
+            : tr("Vous allez marquer les éléments sélectionnés comme %1lus.\r\rVoulez-vous aussi "
+                 "marquer comme %1lues les pages contenues ?")
+                  .arg(w);
     }
     const unsigned buttons = single ? UserPrompt::Yes | UserPrompt::Cancel
                                     : UserPrompt::Yes | UserPrompt::No | UserPrompt::Cancel;
-    const UserPrompt::Button answer = m_prompt->ask(UserPrompt::Icon::Question, question, buttons, UserPrompt::Yes);
+    const UserPrompt::Button answer
+        = m_prompt->ask(UserPrompt::Icon::Question, question, buttons, UserPrompt::Yes);
     if (answer == UserPrompt::Cancel)
         return -1;
     const bool deep = !single && answer == UserPrompt::Yes;

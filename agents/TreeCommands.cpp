@@ -129,21 +129,23 @@ bool TreeCommands::remove(TElement& e)
         return removeFavoriteAgent(e);
     const QString name = e.GetName();
     if (isFavorite(e)) {
-        const QString text = tr("Attention\r") + name + u'\r' + tr("fait partie des favoris d'Internet Explorer.")
-            + u'\r' + tr("Si vous l'effacez ici, il sera effacé aussi dans IE.") + u'\r' + tr("Êtes-vous sûr ?");
+        const QString text = tr("Attention\r") + name + u'\r'
+            + tr("fait partie des favoris d'Internet Explorer.") + u'\r'
+            + tr("Si vous l'effacez ici, il sera effacé aussi dans IE.") + u'\r' + tr("Êtes-vous sûr ?");
         if (!askConfirmation(m_store.env(), m_prompt, text, QStringLiteral("OnIEDelete")))
             return false;
     }
     bool keepContent = false;
     if (e.Kind != kindImageGroup && e.Node()->hasChildren()) {
-        const UserPrompt::Button answer
-            = m_prompt.ask(UserPrompt::Icon::Question,
-                           tr("Vous allez effacer ") + name + u'\r' + tr("Voulez-vous aussi effacer son contenu ?"),
-                           UserPrompt::Yes | UserPrompt::No | UserPrompt::Cancel, UserPrompt::Cancel);
+        const UserPrompt::Button answer = m_prompt.ask(
+            UserPrompt::Icon::Question,
+            tr("Vous allez effacer ") + name + u'\r' + tr("Voulez-vous aussi effacer son contenu ?"),
+            UserPrompt::Yes | UserPrompt::No | UserPrompt::Cancel, UserPrompt::Cancel);
         if (answer == UserPrompt::Cancel)
             return false;
         keepContent = answer == UserPrompt::No;
-    } else if (!m_prompt.yesNo(tr("Vous allez effacer ") + name + u'\r' + tr("Etes-vous sûr ?"), UserPrompt::No)) {
+    } else if (!m_prompt.yesNo(tr("Vous allez effacer ") + name + u'\r' + tr("Etes-vous sûr ?"),
+                               UserPrompt::No)) {
         return false;
     }
     if (e.Kind == kindImageGroup) {
@@ -180,11 +182,12 @@ bool TreeCommands::remove(TElement& e)
 
 bool TreeCommands::removeFavoriteAgent(TElement& agent)
 {
-    if (!m_prompt.yesNo(tr("Cet agent va être effacé pour Glanix,\ret les URLs invisibles d'Internet Explorer\r"
-                           "vont être supprimés (les images et les raccourcis à l'intérieur d'autres raccourcis)."
-                           "\rPar contre, Glanix enlèvera seulement les informations le concernant\r"
-                           "des raccourcis visibles dans IE, sans les effacer.\rÊtes-vous sûr ?"),
-                        UserPrompt::No))
+    if (!m_prompt.yesNo(
+            tr("Cet agent va être effacé pour Glanix,\ret les URLs invisibles d'Internet Explorer\r"
+               "vont être supprimés (les images et les raccourcis à l'intérieur d'autres raccourcis)."
+               "\rPar contre, Glanix enlèvera seulement les informations le concernant\r"
+               "des raccourcis visibles dans IE, sans les effacer.\rÊtes-vous sûr ?"),
+            UserPrompt::No))
         return false;
     agent.LoadChildren(1000);
     // Deepest first: a page deleted takes what it holds, a shortcut reset keeps its file.
@@ -241,7 +244,8 @@ int TreeCommands::removeSeveral(const QList<TElement*>& elements)
             inside = inside || other->Node()->isAncestorOf(e->Node());
             below += e->Node()->isAncestorOf(other->Node()) ? 1 : 0;
         }
-        const bool twice = std::any_of(roots.begin(), roots.end(), [e](const auto& r) { return r.first == e; });
+        const bool twice
+            = std::any_of(roots.begin(), roots.end(), [e](const auto& r) { return r.first == e; });
         if (!inside && !twice && e->Kind != kindRoot && e->Kind != kindAgent)
             roots.append({e, below});
     }
@@ -281,9 +285,10 @@ QList<TElement*> TreeCommands::move(const QList<TElement*>& dragged, TElement& t
     for (TElement* e : dragged)
         favorite = favorite || isFavorite(*e);
     if (favorite && !targetFavorite
-        && !m_prompt.yesNo(tr("L'élément que vous déplacez est un favori d'IE.\rLà où vous voulez l'avez lâché,\r"
-                              "il sera invisible d'IE.\rÊtes-vous certain de vouloir l'y déplacer ?"),
-                           UserPrompt::No))
+        && !m_prompt.yesNo(
+            tr("L'élément que vous déplacez est un favori d'IE.\rLà où vous voulez l'avez lâché,\r"
+               "il sera invisible d'IE.\rÊtes-vous certain de vouloir l'y déplacer ?"),
+            UserPrompt::No))
         return {};
     QList<TElement*> moved;
     for (TElement* e : dragged) {

@@ -41,6 +41,7 @@ public:
     // Several rows of a list view, after one question; each goes with its content. Returns
     // how many were deleted, -1 when the user said No.
     int removeSeveral(const QList<TElement*>& elements);
+
     // What closes an agent once its own files are gone (the window's agent commands).
     void setAgentCloser(std::function<void(TElement*)> closer) { m_closeAgent = std::move(closer); }
 

@@ -28,20 +28,28 @@ public:
     // Asks the window to close; it leaves the list when it is gone (at once or later).
     virtual void closeWindow() = 0;
     virtual void bringToFront() = 0;
+
     // Loading or laying out: keys are not dispatched and clicks wait.
     virtual bool busy() const { return false; }
+
     // A list view in search mode shows results, not the selection.
     virtual bool followsSelection() const { return true; }
 
     virtual bool isMaximized() const { return false; }
+
     virtual void showMaximized(bool /*maximized*/) { }
+
     // Writes its placement and settings; called at shutdown, last window first.
     virtual void savePlacement() { }
+
     // A list view loses the element's row, or the rows of every element of an agent.
     virtual void removeRowOf(TElement* /*element*/) { }
+
     virtual void removeRowsOfAgent(TElement* /*agent*/) { }
+
     // The user marked the element unread: an open view must not mark it read again.
     virtual void postponeRead(TElement* /*element*/) { }
+
     // The element's notes changed: a notes button shows them.
     virtual void notesChanged(TElement* /*element*/) { }
 };
@@ -85,6 +93,7 @@ public:
 
     // A new window of the kind showing the element, at the front; null when none can be made.
     ViewWindow* open(int kind, TElement* element);
+
     void close(int index) { at(index)->closeWindow(); }
 
     // After reopening: the first window maximized or in the normal state.

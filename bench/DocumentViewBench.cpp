@@ -8,11 +8,11 @@
 //   glanix-document-bench [--runs N]
 #include "agents/MainController.h"
 #include "store/TElement.h"
-#include "ui/ElementTreeModel.h"
-#include "ui/TFormVueURL.h"
-#include "ui/TForm1.h"
-#include "ui/ViewWeb.h"
 #include "tests/support/AgentBuilder.h"
+#include "ui/ElementTreeModel.h"
+#include "ui/TForm1.h"
+#include "ui/TFormVueURL.h"
+#include "ui/ViewWeb.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -59,7 +59,8 @@ QByteArray paragraphs(int bytes, int variant)
     for (int i = 0; html.size() < bytes; ++i) {
         html += "<h2>Section " + QByteArray::number(i) + "</h2><p>";
         for (int w = 0; w < 60; ++w)
-            html += (i % 17 == 0 && variant ? "changé " : "mot") + QByteArray::number((i * 61 + w) % 997) + ' ';
+            html += (i % 17 == 0 && variant ? "changé " : "mot") + QByteArray::number((i * 61 + w) % 997)
+                + ' ';
         html += "</p>\n";
     }
     return html + "</body></html>";
@@ -69,7 +70,8 @@ void makeAgent(const QString& home)
 {
     using glanix::test::StoredDoc;
     glanix::test::AgentBuilder agent(home, QStringLiteral("Bench"));
-    StoredDoc images {.name = QStringLiteral("Images"), .url = QStringLiteral("http://bench.test/images.htm")};
+    StoredDoc images {.name = QStringLiteral("Images"),
+                      .url = QStringLiteral("http://bench.test/images.htm")};
     images.content = "<html><head><title>Images</title></head><body>";
     for (int i = 0; i < 10; ++i) {
         const QString name = QStringLiteral("i%1.png").arg(i);
@@ -77,14 +79,19 @@ void makeAgent(const QString& home)
         images.images.push_back({name, "http://bench.test/" + name, QStringLiteral("image/png"), png(i + 3)});
     }
     while (images.content.size() < 20000)
-        images.content += "<p>Texte de remplissage pour une page d'une vingtaine de kilo-octets avec ses images.</p>\n";
+        images.content
+            += "<p>Texte de remplissage pour une page d'une vingtaine de kilo-octets avec ses images.</p>\n";
     images.content += "</body></html>";
     agent.address({}, images);
-    agent.address({}, {.name = QStringLiteral("Grande"), .url = QStringLiteral("http://bench.test/grande.htm"),
-                       .content = paragraphs(1 << 20, 1)});
+    agent.address({},
+                  {.name = QStringLiteral("Grande"),
+                   .url = QStringLiteral("http://bench.test/grande.htm"),
+                   .content = paragraphs(1 << 20, 1)});
     agent.write(QStringLiteral("DL/grande (2).htm"), paragraphs(1 << 20, 0));
-    agent.address({}, {.name = QStringLiteral("Autre"), .url = QStringLiteral("http://bench.test/autre.htm"),
-                       .content = "<html><body><p>Une autre page.</p></body></html>"});
+    agent.address({},
+                  {.name = QStringLiteral("Autre"),
+                   .url = QStringLiteral("http://bench.test/autre.htm"),
+                   .content = "<html><body><p>Une autre page.</p></body></html>"});
     writeFile(home + "Glanix.ini", "[OpenedAgents]\nAgent1=Bench\n");
 }
 
@@ -177,13 +184,15 @@ int main(int argc, char** argv)
         if (!loaded.wait(60000))
             std::fprintf(stderr, "%s jamais affichée\n", path);
         bool laidOut = false;
-        view->page()->runHelper(QStringLiteral("document.body.offsetHeight"), [&](const QVariant&) { laidOut = true; });
+        view->page()->runHelper(QStringLiteral("document.body.offsetHeight"),
+                                [&](const QVariant&) { laidOut = true; });
         QTest::qWaitFor([&] { return laidOut; }, 60000);
         return timer.nsecsElapsed() / 1e6;
     };
 
     select("Bench\\Grande"); // each timed selection then changes the page shown
-    QTest::qWaitFor([&] { return window.activeDocumentView() && !window.activeDocumentView()->busy(); }, 60000);
+    QTest::qWaitFor([&] { return window.activeDocumentView() && !window.activeDocumentView()->busy(); },
+                    60000);
     std::vector<double> small, large, compared;
     for (int r = 0; r < runs; ++r) {
         timed("Bench\\Autre");

@@ -35,7 +35,8 @@ TElement* addChild(ElementStore& store, TElement* parent, quint8 kind, const QSt
 void addresses(ElementStore& store, TElement* folder, int count, int seed)
 {
     for (int i = 0; i < count; ++i) {
-        TElement* a = addChild(store, folder, kindAddress, QStringLiteral("Page %1").arg((i * 7919 + seed) % 100003));
+        TElement* a
+            = addChild(store, folder, kindAddress, QStringLiteral("Page %1").arg((i * 7919 + seed) % 100003));
         a->SetURL(QStringLiteral("http://site%1.example/page%2.htm").arg(seed).arg(i));
         a->ContentType = QStringLiteral("text/html");
         a->LastModified = 45000 + (i * 37 % 1000) / 10.0;
@@ -69,13 +70,15 @@ void measure(ListViewModel& model, TElement* listed, ListViewModel::Filter filte
     model.fill(listed, filter);
     const double fillMs = t.nsecsElapsed() / 1e6;
     const size_t after = heapInUse();
-    std::printf("%s: %d rows filled and sorted in %.1f ms; events ran %d times, longest gap %.2f ms; %.0f bytes a row\n",
+    std::printf("%s: %d rows filled and sorted in %.1f ms; events ran %d times, longest gap %.2f ms; %.0f "
+                "bytes a row\n",
                 what, model.rowCount(), fillMs, pumps, longest / 1e6,
                 model.rowCount() ? double(after - before) / model.rowCount() : 0.0);
     for (int c = 0; c < ListViewModel::ColumnCount; ++c) {
         t.restart();
         model.sortRows(c, c % 2 == 0);
-        std::printf("  sort by %-12s %7.1f ms\n", qPrintable(ListViewModel::columnTitle(c)), t.nsecsElapsed() / 1e6);
+        std::printf("  sort by %-12s %7.1f ms\n", qPrintable(ListViewModel::columnTitle(c)),
+                    t.nsecsElapsed() / 1e6);
     }
     // What a view asks while scrolling: every cell of every row.
     t.restart();
@@ -84,7 +87,8 @@ void measure(ListViewModel& model, TElement* listed, ListViewModel::Filter filte
         for (int c = 0; c < ListViewModel::ColumnCount; ++c)
             chars += model.data(model.index(r, c)).toString().size();
     }
-    std::printf("  every cell read once: %.1f ms (%lld characters)\n", t.nsecsElapsed() / 1e6, static_cast<long long>(chars));
+    std::printf("  every cell read once: %.1f ms (%lld characters)\n", t.nsecsElapsed() / 1e6,
+                static_cast<long long>(chars));
 }
 
 } // namespace

@@ -51,6 +51,7 @@ public:
 
     // The address last clicked in a document view: it is fetched before the rest.
     virtual void setURLClicked(const QString& /*address*/) { }
+
     virtual QString urlClicked() const { return {}; }
 
     // The mouse went down on a tree node: the next walk may start there.

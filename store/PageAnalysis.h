@@ -25,8 +25,8 @@ inline constexpr int kMaxAddressesPerKind = 10000;
 inline constexpr int kMaxChildrenPerCall = 2000;
 
 struct PageFindings {
-    QString title;   // plain text, trimmed; empty when the head has no title
-    QString base;    // absolute; empty when none
+    QString title; // plain text, trimmed; empty when the head has no title
+    QString base; // absolute; empty when none
     QString refresh; // as the page wrote it
     QStringList FrameLinks, PageLinks, ImageLinks;
 };

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-
 #include <vector>
 
 // The single pass over a downloaded page's bytes that finds what it needs: its title, base
@@ -19,13 +18,13 @@ struct ScannedAddress {
     enum class Kind { Link, Image, Frame, Requisite };
     Kind kind;
     QByteArray value; // unquoted, cut at the first blank (a requisite's keeps inner blanks)
-    bool afterBase;   // the base address was known when it was found
+    bool afterBase; // the base address was known when it was found
 };
 
 struct PageScan {
-    QByteArray title;       // text of the head's title tags, in order
-    QByteArray base;        // the head's base address; empty when none
-    QByteArray refresh;     // address of the last meta refresh
+    QByteArray title; // text of the head's title tags, in order
+    QByteArray base; // the head's base address; empty when none
+    QByteArray refresh; // address of the last meta refresh
     QByteArray metaCharset; // the first meta tag naming a charset
     std::vector<ScannedAddress> addresses;
     qint64 bytesExamined = 0; // bytes looked at, all searches together

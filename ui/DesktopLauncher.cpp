@@ -21,15 +21,18 @@ bool DesktopLauncher::openInTextEditor(const QString& file)
 {
     // The application the desktop gives plain text to, started as its entry says.
     QProcess query;
-    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/plain")});
+    query.start(QStringLiteral("xdg-mime"),
+                {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/plain")});
     if (!query.waitForFinished(3000))
         return false;
     const QString id = QString::fromUtf8(query.readAllStandardOutput()).trimmed();
-    const QString entry = id.isEmpty() ? QString() : QStandardPaths::locate(QStandardPaths::ApplicationsLocation, id);
+    const QString entry
+        = id.isEmpty() ? QString() : QStandardPaths::locate(QStandardPaths::ApplicationsLocation, id);
     if (entry.isEmpty())
         return false;
     const QSettings desktop(entry, QSettings::IniFormat);
-    QStringList command = QProcess::splitCommand(desktop.value(QStringLiteral("Desktop Entry/Exec")).toString());
+    QStringList command
+        = QProcess::splitCommand(desktop.value(QStringLiteral("Desktop Entry/Exec")).toString());
     if (command.isEmpty())
         return false;
     bool placed = false;

@@ -4,7 +4,6 @@
 #include "store/ElementStore.h"
 #include "store/TElement.h"
 #include "ui/ElementIcons.h"
-
 #include "views/ListViewModel.h"
 
 #include <QFont>

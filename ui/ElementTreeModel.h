@@ -37,20 +37,30 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     // A node's text edited in place renames its element (agents, images and groups refuse).
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
-    void setRenamer(std::function<bool(TElement&, const QString&)> renamer) { m_renamer = std::move(renamer); }
+
+    void setRenamer(std::function<bool(TElement&, const QString&)> renamer)
+    {
+        m_renamer = std::move(renamer);
+    }
+
     // Drag and drop: the tree's selected node, or a list view's rows, onto a node. The
     // handler works out what is dragged from the data's source and says whether it may land
     // (`apply` false) or moves it (`apply` true).
     using DropHandler = std::function<bool(const QByteArray& source, TreeNode* target, bool apply)>;
+
     void setDropHandler(DropHandler handler) { m_drop = std::move(handler); }
+
     QStringList mimeTypes() const override;
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
     bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
                          const QModelIndex& parent) const override;
     bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
                       const QModelIndex& parent) override;
+
     Qt::DropActions supportedDropActions() const override { return Qt::MoveAction | Qt::CopyAction; }
+
     Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
+
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
 

@@ -2,7 +2,6 @@
 
 #include "agents/DialSession.h"
 #include "agents/ViewWindows.h"
-#include "ui/TFormVueURL.h"
 #include "store/TElement.h"
 #include "ui/ActivityAnimation.h"
 #include "ui/NormalCursor.h"
@@ -10,6 +9,7 @@
 #include "ui/TForm1.h"
 #include "ui/TFormChoixConn.h"
 #include "ui/TFormRas.h"
+#include "ui/TFormVueURL.h"
 
 #include <QAction>
 #include <QCursor>

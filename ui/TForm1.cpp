@@ -1,11 +1,12 @@
 #include "ui/TForm1.h"
 
 #include "agents/AgentFile.h"
-#include "agents/ElementStatus.h"
-#include "agents/TreeCommands.h"
 #include "agents/DownloadEngine.h"
+#include "agents/ElementStatus.h"
 #include "agents/PropertiesEditor.h"
+#include "agents/TreeCommands.h"
 #include "agents/UpdateNotice.h"
+#include "config/AtomicFile.h"
 #include "config/Env.h"
 #include "config/UserPrompt.h"
 #include "engine/DownloadControl.h"
@@ -34,13 +35,15 @@
 #include "ui/TFormVueListe.h"
 #include "ui/TFormVueURL.h"
 #include "views/OutsideOpening.h"
-#include "config/AtomicFile.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
 #include <QDockWidget>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
@@ -49,14 +52,11 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QFileInfo>
-#include <QDir>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QFileDialog>
-#include <QMessageBox>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSplitter>
@@ -304,19 +304,19 @@ void TForm1::connectActions()
         if (TFormVueURL* view = activeDocumentView())
             view->setCompareMode(on);
     });
-    const std::pair<QAction*, int> preferred[] = {
-        {a.vueDocument, wtDocument}, {a.vueListe, wtList}, {a.vueInformation, wtInfo}};
+    const std::pair<QAction*, int> preferred[]
+        = {{a.vueDocument, wtDocument}, {a.vueListe, wtList}, {a.vueInformation, wtInfo}};
     for (auto [action, kind] : preferred) {
         connect(action, &QAction::triggered, this, [this, kind] {
             m_controller->setPreferredView(kind);
             updateWindows();
         });
     }
-    const std::tuple<QAction*, int, bool> shows[] = {
-        {a.affichageHtml, wtDocument, false},   {a.affichageListe, wtList, false},
-        {a.affichageImage, wtImage, false},     {a.affichageInformations, wtInfo, false},
-        {a.nouvelleVueHtml, wtDocument, true},  {a.nouvelleVueListe, wtList, true},
-        {a.nouvelleVueImage, wtImage, true}};
+    const std::tuple<QAction*, int, bool> shows[]
+        = {{a.affichageHtml, wtDocument, false},  {a.affichageListe, wtList, false},
+           {a.affichageImage, wtImage, false},    {a.affichageInformations, wtInfo, false},
+           {a.nouvelleVueHtml, wtDocument, true}, {a.nouvelleVueListe, wtList, true},
+           {a.nouvelleVueImage, wtImage, true}};
     for (auto [action, kind, newWindow] : shows) {
         connect(action, &QAction::triggered, this,
                 [this, kind, newWindow] { m_controller->showInView(kind, newWindow); });
@@ -362,8 +362,8 @@ void TForm1::connectActions()
             QGuiApplication::clipboard()->setText(e->GetURL());
     });
     const std::pair<QAction*, MainController::Mark> marks[] = {{a.marquerLu, MainController::Mark::Read},
-                                                                {a.marquerNonLu, MainController::Mark::Unread},
-                                                                {a.rafraichir, MainController::Mark::Refresh}};
+                                                               {a.marquerNonLu, MainController::Mark::Unread},
+                                                               {a.rafraichir, MainController::Mark::Refresh}};
     for (auto [action, mark] : marks) {
         connect(action, &QAction::triggered, this, [this, mark] { markSelection(mark); });
     }
@@ -459,7 +459,6 @@ WalkControl TForm1::walkControl()
             .letEventsRun = [] { QCoreApplication::processEvents(); }};
 }
 
-
 bool TForm1::dispatchKey(QObject* watched, QKeyEvent* key, bool shortcutOverride)
 {
     const int k = key->key();
@@ -471,14 +470,16 @@ bool TForm1::dispatchKey(QObject* watched, QKeyEvent* key, bool shortcutOverride
     if (m_longOperation) {
         // Only Escape reaches a long operation; nothing else may start inside it.
         if (k == Qt::Key_Escape && !shortcutOverride && !m_stopRequested
-            && m_controller->prompt().yesNo(tr("Voulez-vous interrompre l'opération en cours ?"), UserPrompt::No))
+            && m_controller->prompt().yesNo(tr("Voulez-vous interrompre l'opération en cours ?"),
+                                            UserPrompt::No))
             m_stopRequested = true;
         key->accept();
         return true;
     }
     if (editingNode())
         return false;
-    if (TFormExt* view = activeView(); view && view->busy() && widget != m_tree && !m_tree->isAncestorOf(widget)) {
+    if (TFormExt* view = activeView();
+        view && view->busy() && widget != m_tree && !m_tree->isAncestorOf(widget)) {
         if (shortcutOverride)
             key->accept(); // the view keeps its keys while it loads
         return shortcutOverride;
@@ -500,7 +501,9 @@ bool TForm1::dispatchKey(QObject* watched, QKeyEvent* key, bool shortcutOverride
         return true;
     }
     if ((k == Qt::Key_F6 || k == Qt::Key_F7 || k == Qt::Key_F8) && mods == Qt::ShiftModifier) {
-        QAction* button = k == Qt::Key_F6 ? m_actions.vueDocument : k == Qt::Key_F7 ? m_actions.vueListe : m_actions.vueInformation;
+        QAction* button = k == Qt::Key_F6 ? m_actions.vueDocument
+            : k == Qt::Key_F7             ? m_actions.vueListe
+                                          : m_actions.vueInformation;
         button->trigger();
         return true;
     }
@@ -510,7 +513,8 @@ bool TForm1::dispatchKey(QObject* watched, QKeyEvent* key, bool shortcutOverride
         return true;
     }
     if ((k == Qt::Key_Return || k == Qt::Key_Enter) && mods == Qt::ShiftModifier && m_tree->hasFocus()) {
-        m_treeMenu->popup(m_tree->viewport()->mapToGlobal(m_tree->visualRect(m_tree->currentIndex()).center()));
+        m_treeMenu->popup(
+            m_tree->viewport()->mapToGlobal(m_tree->visualRect(m_tree->currentIndex()).center()));
         return true;
     }
     if (k == Qt::Key_Insert && mods == Qt::ControlModifier && m_tree->hasFocus()) {
@@ -519,6 +523,7 @@ bool TForm1::dispatchKey(QObject* watched, QKeyEvent* key, bool shortcutOverride
     }
     return false;
 }
+
 void TForm1::findFromAddressBox()
 {
     AddressBox* box = m_toolBars.addressBox;
@@ -637,7 +642,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseButtonRelease:
         // A long operation lets the window repaint, not act.
-        if (m_longOperation && qobject_cast<QWidget*>(watched) && static_cast<QWidget*>(watched)->window() == this)
+        if (m_longOperation && qobject_cast<QWidget*>(watched)
+            && static_cast<QWidget*>(watched)->window() == this)
             return true;
         break;
     default:
@@ -1243,10 +1249,10 @@ void TForm1::updateCommands()
     for (QAction* v : {a.vueDocument, a.vueListe, a.vueInformation})
         v->setEnabled(true);
     const bool starting = m_controller->Opt().Starting;
-    const std::pair<QAction*, int> shows[] = {
-        {a.affichageHtml, wtDocument}, {a.affichageListe, wtList},     {a.affichageImage, wtImage},
-        {a.affichageInformations, wtInfo}, {a.nouvelleVueHtml, wtDocument}, {a.nouvelleVueListe, wtList},
-        {a.nouvelleVueImage, wtImage}};
+    const std::pair<QAction*, int> shows[]
+        = {{a.affichageHtml, wtDocument},     {a.affichageListe, wtList},      {a.affichageImage, wtImage},
+           {a.affichageInformations, wtInfo}, {a.nouvelleVueHtml, wtDocument}, {a.nouvelleVueListe, wtList},
+           {a.nouvelleVueImage, wtImage}};
     for (auto [action, kind] : shows)
         action->setEnabled(canShowIn(kind, e, starting));
     a.editerNotes->setEnabled(e && !e->isImageOrGroup() && e->Kind != kindRoot);

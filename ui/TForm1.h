@@ -114,17 +114,22 @@ private:
     // How the tree's long walks let the window live meanwhile: it repaints, Escape may stop
     // the walk, and nothing else the user does starts inside it.
     WalkControl walkControl();
+
     // Runs a long operation with the stop flag cleared and the dispatcher guarding it.
     template<class F> auto longOperation(F&& operation)
     {
         m_stopRequested = false;
         m_longOperation = true;
+
         struct Done {
             bool& flag;
+
             ~Done() { flag = false; }
         } done {m_longOperation};
+
         return operation();
     }
+
     // The application-wide key handling (every child window's keys pass here first).
     bool dispatchKey(QObject* watched, QKeyEvent* key, bool shortcutOverride);
     void findFromAddressBox();

@@ -47,12 +47,14 @@ TFormExportHtml::TFormExportHtml(TElement& selected, Env& env, bool doNotCheckDi
     const ExportSettings s = loadExportSettings(env);
 
     m_options = new QWidget(this);
-    m_sameServer = box(m_options, "SameServer", tr("Uniquement les pages situées sur le même serveur"), s.SameServer);
+    m_sameServer
+        = box(m_options, "SameServer", tr("Uniquement les pages situées sur le même serveur"), s.SameServer);
     m_keepStruct = box(m_options, "KeepStruct", tr("Reproduire l'arborescence du serveur"), s.KeepStruct);
     m_dontChange = box(m_options, "DontChange", tr("Ne rien changer aux pages exportées"), s.DontChange);
     m_withImg = box(m_options, "WithImg", tr("Avec les images des pages"), s.WithImg);
     m_onlyHtml = box(m_options, "OnlyHtmlText", tr("Uniquement les documents html et texte"), s.OnlyHtmlText);
-    m_makeIndex = box(m_options, "MakeIndex", tr("Créer un fichier listant toutes les adresses exportées"), s.MakeIndex);
+    m_makeIndex = box(m_options, "MakeIndex", tr("Créer un fichier listant toutes les adresses exportées"),
+                      s.MakeIndex);
     m_depth = new QSpinBox(m_options);
     m_depth->setObjectName(QStringLiteral("Depth"));
     m_depth->setRange(0, 100);
@@ -143,7 +145,8 @@ void TFormExportHtml::updateEnabled()
 
 void TFormExportHtml::browse()
 {
-    const QString folder = m_folders.chooseFolder(tr("Indiquez le répertoire où exporter la sélection"), m_saveTo->text());
+    const QString folder
+        = m_folders.chooseFolder(tr("Indiquez le répertoire où exporter la sélection"), m_saveTo->text());
     if (!folder.isEmpty())
         m_saveTo->setText(folder);
 }
@@ -172,7 +175,8 @@ void TFormExportHtml::accept()
     m_options->setEnabled(true);
     m_buttons->setEnabled(true);
     updateEnabled();
-    if (m_result.outcome == ExportResult::Outcome::NoSpace || m_result.outcome == ExportResult::Outcome::NoFolder) {
+    if (m_result.outcome == ExportResult::Outcome::NoSpace
+        || m_result.outcome == ExportResult::Outcome::NoFolder) {
         // Another destination may do: the dialog stays.
         m_prompt.warn(m_result.message);
         return;

@@ -6,7 +6,6 @@
 #include <QPointer>
 #include <QWidget>
 
-
 // The base of every view window: an MDI child of the main window that carries its kind, the
 // element it shows and its busy state, and keeps its place in `ListWindows` (at the front
 // when it comes up or is activated, out of it when it closes). What a view needs of the main
@@ -34,10 +33,13 @@ public:
     virtual void editNotes(TElement* element) = 0;
     // An old version of the element in a document view.
     virtual void showVersion(TElement* element, int version) = 0;
+
     // The tree's icons, shared by the lists; null when there are none.
     virtual const ElementIcons* elementIcons() const { return nullptr; }
+
     // The tree's pop-up menu (on the current element) at a point of the screen.
     virtual void popupTreeMenu(const QPoint& /*globalPos*/) { }
+
     // The document view's pop-up ("Récupérer ce lien" on the link last hovered).
     virtual void popupDocumentMenu(TElement* /*viewElement*/, const QPoint& /*globalPos*/) { }
 };
@@ -51,6 +53,7 @@ public:
 
     // Puts the view in its own child window of the area and shows it.
     QMdiSubWindow* dock(QMdiArea* area);
+
     QMdiSubWindow* subWindow() const { return m_sub; }
 
     int kind() const override { return m_kind; }
@@ -71,6 +74,7 @@ public:
 protected:
     // Closing: what the view must save before it goes (read state, positions, settings).
     virtual void aboutToClose() { }
+
     void closeEvent(QCloseEvent* event) override;
 
     ViewHost& host() { return m_host; }

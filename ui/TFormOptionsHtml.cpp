@@ -41,7 +41,8 @@ TFormOptionsHtml::TFormOptionsHtml(TOptGene& opt, QWidget* parent)
     m_links->setColor(opt.DefHotSpotColor);
     m_runScripts->setObjectName(QStringLiteral("runScripts"));
     m_runScripts->setChecked(opt.RunScripts);
-    m_runScripts->setToolTip(tr("Les pages restent hors ligne : leurs scripts n'atteignent jamais le réseau"));
+    m_runScripts->setToolTip(
+        tr("Les pages restent hors ligne : leurs scripts n'atteignent jamais le réseau"));
 
     auto* font = new QPushButton(tr("Police"), this);
     font->setObjectName(QStringLiteral("font"));

@@ -12,8 +12,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QToolBar>
@@ -81,7 +81,8 @@ TFormVueImage::TFormVueImage(ViewWindows& list, ViewHost& host, QWidget* parent)
         return a;
     };
     connect(button("BtnRealSize", tr("Taille réelle")), &QAction::triggered, this, &TFormVueImage::realSize);
-    connect(button("BtnFullWidth", tr("Pleine largeur")), &QAction::triggered, this, &TFormVueImage::fullWidth);
+    connect(button("BtnFullWidth", tr("Pleine largeur")), &QAction::triggered, this,
+            &TFormVueImage::fullWidth);
     connect(button("BtnZoomIn", tr("Agrandissement")), &QAction::triggered, this, [this] { zoom(true); });
     connect(button("BtnZoomOut", tr("Réduction")), &QAction::triggered, this, [this] { zoom(false); });
     m_versionsButton = new QToolButton(bar);
@@ -169,7 +170,8 @@ QSize TFormVueImage::clientSize() const
 QRect TFormVueImage::pictureRect() const
 {
     return QRect(m_picture->x() - m_scroll->horizontalScrollBar()->value(),
-                 m_picture->y() - m_scroll->verticalScrollBar()->value(), m_picture->width(), m_picture->height());
+                 m_picture->y() - m_scroll->verticalScrollBar()->value(), m_picture->width(),
+                 m_picture->height());
 }
 
 void TFormVueImage::place(const QRect& r)
@@ -200,7 +202,8 @@ void TFormVueImage::fullWidth()
     if (m_image.isNull())
         return;
     const QSize client = clientSize();
-    const double scale = std::min(double(client.height()) / m_image.height(), double(client.width()) / m_image.width());
+    const double scale
+        = std::min(double(client.height()) / m_image.height(), double(client.width()) / m_image.width());
     const int w = static_cast<int>(std::lround(m_image.width() * scale));
     const int h = static_cast<int>(std::lround(m_image.height() * scale));
     place(QRect((client.width() - w) / 2, (client.height() - h) / 2, w, h));
@@ -240,8 +243,9 @@ QStringList TFormVueImage::versionCaptions() const
             break;
         const QFileInfo info(file);
         const QDateTime when = info.lastModified();
-        captions << frenchDate(when, QStringLiteral("dd/MM/yyyy")) + u' ' + frenchDate(when, QStringLiteral("hh:mm"))
-                + QStringLiteral("   ") + frenchNumber(info.size() / 1024.0, 2) + tr(" Ko");
+        captions << frenchDate(when, QStringLiteral("dd/MM/yyyy")) + u' '
+                + frenchDate(when, QStringLiteral("hh:mm")) + QStringLiteral("   ")
+                + frenchNumber(info.size() / 1024.0, 2) + tr(" Ko");
     }
     return captions;
 }

@@ -26,7 +26,9 @@ public:
     int sections() const;
 
     QWebEngineView* webView() const { return m_web; }
+
     ViewPage* page() const { return m_page; }
+
     QCheckBox* box(int section) const;
 
 signals:

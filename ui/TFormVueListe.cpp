@@ -226,8 +226,8 @@ void TFormVueListe::aboutToClose()
 
 void TFormVueListe::updateSortIndicator()
 {
-    m_table->horizontalHeader()->setSortIndicator(m_model->sortColumn(),
-                                                   m_model->ascending() ? Qt::AscendingOrder : Qt::DescendingOrder);
+    m_table->horizontalHeader()->setSortIndicator(
+        m_model->sortColumn(), m_model->ascending() ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 void TFormVueListe::showElement(TElement* element)
@@ -368,7 +368,8 @@ bool TFormVueListe::eventFilter(QObject* watched, QEvent* event)
         }
     } else if (watched == m_table->viewport()) {
         if (event->type() == QEvent::MouseMove) {
-            const QModelIndex index = m_table->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+            const QModelIndex index
+                = m_table->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
             TElement* e = index.isValid() ? m_model->elementAt(index.row()) : Element;
             if (e)
                 host().showElementStatus(e, false);

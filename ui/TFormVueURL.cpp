@@ -31,8 +31,8 @@
 #include <QPainter>
 #include <QPdfDocument>
 #include <QPrinter>
-#include <QTimer>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -143,7 +143,8 @@ TFormVueURL::TFormVueURL(ViewWindows& list, ViewHost& host, QWidget* parent)
                                     st->standardIcon(QStyle::SP_BrowserReload));
     connect(reloadButton, &QToolButton::clicked, this, &TFormVueURL::reload);
     m_notesButton = toolButton(bar, QStringLiteral("ButtonNotes"), tr("Notes"),
-                               QIcon::fromTheme(QStringLiteral("document-edit"), st->standardIcon(QStyle::SP_FileDialogContentsView)));
+                               QIcon::fromTheme(QStringLiteral("document-edit"),
+                                                st->standardIcon(QStyle::SP_FileDialogContentsView)));
     connect(m_notesButton, &QToolButton::clicked, this, [this] {
         if (Element)
             this->host().editNotes(Element);
@@ -249,7 +250,8 @@ void TFormVueURL::Load(TElement* element)
     if (const QUrl folder = viewUrlAsFolder(url); folder.isValid())
         url = folder;
     // An element without a web address is still shown; its links lead nowhere stored.
-    m_mainUrl = url.isValid() ? url.adjusted(QUrl::RemoveFragment) : QUrl(QStringLiteral("glanix-http://stored.invalid/"));
+    m_mainUrl = url.isValid() ? url.adjusted(QUrl::RemoveFragment)
+                              : QUrl(QStringLiteral("glanix-http://stored.invalid/"));
     Busy = true;
     m_page->load(m_mainUrl);
     m_shownSince = controller().env().now();
@@ -417,11 +419,12 @@ void TFormVueURL::restorePositions()
     }
     if (positions.isEmpty())
         return;
-    const QString script = QStringLiteral(
-        "(function (pos) { function walk(w) { try { var y = pos[w.location.href.split('#')[0]];"
-        " if (y) w.scrollTo(0, y); for (var i = 0; i < w.frames.length; ++i) walk(w.frames[i]); }"
-        " catch (e) {} } walk(window); })(%1);")
-                               .arg(QString::fromUtf8(QJsonDocument(positions).toJson(QJsonDocument::Compact)));
+    const QString script
+        = QStringLiteral(
+              "(function (pos) { function walk(w) { try { var y = pos[w.location.href.split('#')[0]];"
+              " if (y) w.scrollTo(0, y); for (var i = 0; i < w.frames.length; ++i) walk(w.frames[i]); }"
+              " catch (e) {} } walk(window); })(%1);")
+              .arg(QString::fromUtf8(QJsonDocument(positions).toJson(QJsonDocument::Compact)));
     m_page->runHelper(script);
 }
 
@@ -430,17 +433,20 @@ void TFormVueURL::fillForms()
     const TOptGene& o = controller().Opt();
     if (o.UserName.isEmpty() && o.UserMail.isEmpty())
         return;
-    const QString script = QStringLiteral(
-        "(function (name, mail) { function fill(w) { try {"
-        " var forms = w.document.forms;"
-        " for (var f = 0; f < forms.length; ++f) for (var i = 0; i < forms[f].elements.length; ++i) {"
-        "  var c = forms[f].elements[i], t = (c.type || '').toLowerCase(), n = (c.name || '').toLowerCase();"
-        "  if (c.tagName !== 'INPUT' || (t !== 'text' && t !== 'email' && t !== '')) continue;"
-        "  var v = n.indexOf('mail') >= 0 ? mail : (n.indexOf('nom') >= 0 || n.indexOf('name') >= 0"
-        "   || n.indexOf('nombre') >= 0) ? name : '';"
-        "  if (v) c.value = v; }"
-        " for (var k = 0; k < w.frames.length; ++k) fill(w.frames[k]); } catch (e) {} } fill(window); })(%1, %2);")
-                               .arg(jsString(o.UserName), jsString(o.UserMail));
+    const QString script
+        = QStringLiteral(
+              "(function (name, mail) { function fill(w) { try {"
+              " var forms = w.document.forms;"
+              " for (var f = 0; f < forms.length; ++f) for (var i = 0; i < forms[f].elements.length; ++i) {"
+              "  var c = forms[f].elements[i], t = (c.type || '').toLowerCase(), n = (c.name || "
+              "'').toLowerCase();"
+              "  if (c.tagName !== 'INPUT' || (t !== 'text' && t !== 'email' && t !== '')) continue;"
+              "  var v = n.indexOf('mail') >= 0 ? mail : (n.indexOf('nom') >= 0 || n.indexOf('name') >= 0"
+              "   || n.indexOf('nombre') >= 0) ? name : '';"
+              "  if (v) c.value = v; }"
+              " for (var k = 0; k < w.frames.length; ++k) fill(w.frames[k]); } catch (e) {} } fill(window); "
+              "})(%1, %2);")
+              .arg(jsString(o.UserName), jsString(o.UserMail));
     m_page->runHelper(script);
 }
 
@@ -651,7 +657,8 @@ void TFormVueURL::updateCompareButton()
 {
     m_compareButton->setIcon(m_compareIcons[static_cast<int>(m_compareState)]);
     if (m_compareButton->toolTip().isEmpty() || m_compareState == CompareState::Inactive)
-        m_compareButton->setToolTip(m_compare ? tr("Mode comparaison") : tr("Comparer avec la version précédente"));
+        m_compareButton->setToolTip(m_compare ? tr("Mode comparaison")
+                                              : tr("Comparer avec la version précédente"));
 }
 
 void TFormVueURL::updateNotesButton()
@@ -693,8 +700,8 @@ QStringList TFormVueURL::versionCaptions()
             break;
         const QFileInfo info(file);
         const QDateTime when = info.lastModified();
-        QString caption = when.toString(QStringLiteral("dd/MM/yyyy")) + u' ' + when.toString(QStringLiteral("hh:mm"))
-            + QStringLiteral("   ") + SizeText(info.size());
+        QString caption = when.toString(QStringLiteral("dd/MM/yyyy")) + u' '
+            + when.toString(QStringLiteral("hh:mm")) + QStringLiteral("   ") + SizeText(info.size());
         if (m_compare && v == CompareVersion)
             caption.prepend(QStringLiteral("- "));
         captions << caption;
@@ -735,18 +742,20 @@ void TFormVueURL::refreshCheckTimer()
     if (Busy)
         return;
     // Typing in a form is never lost to a reload.
-    m_page->runHelper(QStringLiteral("(function () { var forms = document.forms;"
-                                     " for (var f = 0; f < forms.length; ++f) for (var i = 0; i < forms[f].elements.length; ++i) {"
-                                     "  var c = forms[f].elements[i], t = (c.type || '').toLowerCase();"
-                                     "  if (c.tagName === 'INPUT' && (t === 'text' || t === 'email' || t === 'search' || t === '')"
-                                     "      && c.value !== '') return true; } return false; })()"),
-                      [this](const QVariant& typing) {
-                          if (typing.toBool() || Busy)
-                              return;
-                          m_page->triggerAction(QWebEnginePage::ReloadAndBypassCache);
-                          m_shownSince = controller().env().now();
-                          m_checkRefresh->stop();
-                      });
+    m_page->runHelper(
+        QStringLiteral(
+            "(function () { var forms = document.forms;"
+            " for (var f = 0; f < forms.length; ++f) for (var i = 0; i < forms[f].elements.length; ++i) {"
+            "  var c = forms[f].elements[i], t = (c.type || '').toLowerCase();"
+            "  if (c.tagName === 'INPUT' && (t === 'text' || t === 'email' || t === 'search' || t === '')"
+            "      && c.value !== '') return true; } return false; })()"),
+        [this](const QVariant& typing) {
+            if (typing.toBool() || Busy)
+                return;
+            m_page->triggerAction(QWebEnginePage::ReloadAndBypassCache);
+            m_shownSince = controller().env().now();
+            m_checkRefresh->stop();
+        });
 }
 
 void TFormVueURL::findInPage(bool backward)
@@ -806,10 +815,11 @@ void TFormVueURL::applyViewerSettings()
     colours.setWorldId(QWebEngineScript::ApplicationWorld);
     colours.setInjectionPoint(QWebEngineScript::DocumentReady);
     colours.setRunsOnSubFrames(true);
-    colours.setSourceCode(QStringLiteral("(function () { var s = document.createElement('style');"
-                                         " s.textContent = %1; var h = document.head || document.documentElement;"
-                                         " if (h) h.insertBefore(s, h.firstChild); })();")
-                              .arg(jsString(css)));
+    colours.setSourceCode(
+        QStringLiteral("(function () { var s = document.createElement('style');"
+                       " s.textContent = %1; var h = document.head || document.documentElement;"
+                       " if (h) h.insertBefore(s, h.firstChild); })();")
+            .arg(jsString(css)));
     for (const QWebEngineScript& old : m_page->scripts().find(colours.name()))
         m_page->scripts().remove(old);
     m_page->scripts().insert(colours);
@@ -847,7 +857,8 @@ void TFormVueURL::print(QPrinter* printer, const std::function<void(bool)>& done
             buffer.open(QIODevice::ReadOnly);
             QPdfDocument document;
             document.load(&buffer);
-            if (pdf.isEmpty() || document.status() != QPdfDocument::Status::Ready || document.pageCount() == 0) {
+            if (pdf.isEmpty() || document.status() != QPdfDocument::Status::Ready
+                || document.pageCount() == 0) {
                 done(false);
                 return;
             }
@@ -862,7 +873,8 @@ void TFormVueURL::print(QPrinter* printer, const std::function<void(bool)>& done
             QFont font(QStringLiteral("Arial"));
             font.setPointSizeF(8);
             painter.setFont(font);
-            const QString printed = frenchDate(QDateTime::currentDateTime(), QStringLiteral("dd/MM/yyyy hh:mm"));
+            const QString printed
+                = frenchDate(QDateTime::currentDateTime(), QStringLiteral("dd/MM/yyyy hh:mm"));
             for (int i = 0; i < document.pageCount(); ++i) {
                 if (i > 0)
                     printer->newPage();
@@ -876,7 +888,8 @@ void TFormVueURL::print(QPrinter* printer, const std::function<void(bool)>& done
                 painter.drawText(header, Qt::AlignLeft | Qt::AlignVCenter, url);
                 painter.drawText(header, Qt::AlignRight | Qt::AlignVCenter, tr("Modifié le ") + modified);
                 painter.drawText(footer, Qt::AlignLeft | Qt::AlignVCenter, tr("Imprimé le ") + printed);
-                painter.drawText(footer, Qt::AlignRight | Qt::AlignVCenter, tr("Page ") + QString::number(i + 1));
+                painter.drawText(footer, Qt::AlignRight | Qt::AlignVCenter,
+                                 tr("Page ") + QString::number(i + 1));
             }
             painter.end();
             done(true);

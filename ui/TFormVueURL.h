@@ -50,8 +50,11 @@ public:
     // The reload button: a comparison is computed afresh.
     void reload();
     void setCompareMode(bool on);
+
     bool compareMode() const { return m_compare; }
+
     CompareState compareState() const { return m_compareState; }
+
     // Shows version `v` of the element of the active frame (1 the current file).
     void chooseVersion(int version);
     // The versions menu's captions, as it shows them.
@@ -60,7 +63,9 @@ public:
     void startRefreshCheck();
     void findInPage(bool backward = false);
     void zoom(int step);
+
     int fontSize() const { return m_fontSize; }
+
     void applyViewerSettings();
     // Prints with the header and footer; `done` gets false when nothing could be printed.
     void print(QPrinter* printer, const std::function<void(bool)>& done);
@@ -68,13 +73,21 @@ public:
     QString shownFile() const;
 
     QWebEngineView* webView() const { return m_web; }
+
     ViewPage* page() const { return m_page; }
+
     SealedProfile* profile() const { return m_profile; }
+
     QLineEdit* searchField() const { return m_search; }
+
     QToolButton* compareButton() const { return m_compareButton; }
+
     QToolButton* versionsButton() const { return m_versionsButton; }
+
     QToolButton* notesButton() const { return m_notesButton; }
+
     const ShownDocuments& shown() const { return m_shown; }
+
     TElement* frameElement() const { return m_frameElement; }
 
     int CurrentVersion = 1;

@@ -3,9 +3,9 @@
 #include <QSet>
 #include <QString>
 #include <QUrl>
-#include <functional>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <functional>
 
 class QWebEngineUrlRequestJob;
 

@@ -113,8 +113,8 @@ QByteArray buildExternalView(TElement& page, const QByteArray& content)
             const QByteArray value = tag.mid(v.start, v.length);
             auto known = replaced.find(value);
             if (known == replaced.end()) {
-                const QString address = ResolveURL(base.isEmpty() ? page.GetURL() : base,
-                                                   QString::fromUtf8(value).trimmed());
+                const QString address
+                    = ResolveURL(base.isEmpty() ? page.GetURL() : base, QString::fromUtf8(value).trimmed());
                 TElement* image = address.isEmpty() ? nullptr : storedImage(page, address);
                 const QString file = image ? image->GetSavePath() : QString();
                 const QByteArray target = !file.isEmpty() && QFileInfo(file).isFile()

@@ -162,7 +162,8 @@ HtmlExport::HtmlExport(TElement& selected, const ExportSettings& settings, Env& 
     const QString saved = selected.GetSavePath();
     m_baseFolder = saved.left(saved.lastIndexOf(u'/') + 1);
     m_server = ServerPart(selected.GetURL()).toLower();
-    m_indexName = SafeFileName(QStringLiteral("Index ") + selected.GetName().trimmed() + QStringLiteral(".html"));
+    m_indexName
+        = SafeFileName(QStringLiteral("Index ") + selected.GetName().trimmed() + QStringLiteral(".html"));
     m_files.insert(m_indexName.toLower());
     m_tree->addObserver(this);
 }
@@ -202,8 +203,7 @@ void HtmlExport::select()
         TElement* e = n->element();
         if (level > m_settings.Depth || !e || !e->isAddressOrPage())
             continue;
-        if (m_settings.SameServer && !m_server.isEmpty()
-            && ServerPart(e->GetURL()).toLower() != m_server)
+        if (m_settings.SameServer && !m_server.isEmpty() && ServerPart(e->GetURL()).toLower() != m_server)
             continue;
         if (m_settings.OnlyHtmlText && !e->IsHtml() && !e->IsText())
             continue;
@@ -338,7 +338,8 @@ ExportResult HtmlExport::run()
     CreeRepIfNotExists(m_destination, &m_env);
     if (!DirectoryExists(m_destination)) {
         result.outcome = ExportResult::Outcome::NoFolder;
-        result.message = tr("Le dossier %1 ne peut pas être créé.").arg(QDir::toNativeSeparators(m_destination));
+        result.message
+            = tr("Le dossier %1 ne peut pas être créé.").arg(QDir::toNativeSeparators(m_destination));
         return result;
     }
     if (m_settings.MakeIndex) {
@@ -390,8 +391,9 @@ ExportResult HtmlExport::run()
     } else {
         const auto it = m_selected ? m_byElement.constFind(m_selected) : m_byElement.cend();
         const bool selectedDone = it != m_byElement.cend() && m_items[*it].done;
-        result.openUrl = QUrl::fromLocalFile(selectedDone ? destinationFile(m_items[*it].path) : m_destination)
-                             .toString();
+        result.openUrl
+            = QUrl::fromLocalFile(selectedDone ? destinationFile(m_items[*it].path) : m_destination)
+                  .toString();
     }
     return result;
 }
@@ -451,8 +453,8 @@ bool HtmlExport::exportItem(int index, ExportResult& result)
         QString name = item.name.toHtmlEscaped();
         name.replace(u' ', QStringLiteral("&nbsp;"));
         const QString address = item.url.toHtmlEscaped();
-        m_index += QStringLiteral("\n<TR><TD WIDTH=7%>") + QString(item.level + 1, u'.') + QStringLiteral("<A HREF=\"")
-            + exportPathUrl(item.path) + QStringLiteral("\">") + name
+        m_index += QStringLiteral("\n<TR><TD WIDTH=7%>") + QString(item.level + 1, u'.')
+            + QStringLiteral("<A HREF=\"") + exportPathUrl(item.path) + QStringLiteral("\">") + name
             + QStringLiteral("</A></TD><TD>&nbsp;<A HREF=\"") + address + QStringLiteral("\">") + address
             + QStringLiteral("</A></TD></TR>");
     }
@@ -470,9 +472,9 @@ QByteArray HtmlExport::rewrite(int index, const QByteArray& content)
     options.progress = [this, index](int links) {
         if (!m_progress)
             return;
-        m_progress->caption(tr("Page ") + QString::number(index + 1) + tr(" sur ") + QString::number(m_items.size())
-                            + QStringLiteral(" - ") + QString::number(links) + tr(" liens - ")
-                            + m_items[index].name);
+        m_progress->caption(tr("Page ") + QString::number(index + 1) + tr(" sur ")
+                            + QString::number(m_items.size()) + QStringLiteral(" - ") + QString::number(links)
+                            + tr(" liens - ") + m_items[index].name);
         m_progress->processEvents();
     };
     return rewriteExportLinks(content, options, [this, index](ExportLinkKind kind, const QString& address) {
@@ -551,7 +553,9 @@ void HtmlExport::nodesAboutToBeRemoved(TreeNode* parent, int first, int last)
         }
     }
     for (Item& it : m_items) {
-        if (it.element && (gone.contains(it.element) || (it.element->isImage() && gone.contains(it.element->Parent())))) {
+        if (it.element
+            && (gone.contains(it.element)
+                || (it.element->isImage() && gone.contains(it.element->Parent())))) {
             m_byElement.remove(it.element);
             it.element = nullptr;
         }

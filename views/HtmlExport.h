@@ -57,8 +57,10 @@ public:
     virtual ~ExportProgress() = default;
     // "Page 3 sur 40 - Accueil".
     virtual void caption(const QString& text) = 0;
+
     // The size to export is known (the label under the options).
     virtual void sizeKnown(const QString& /*text*/) { }
+
     // Pending events may run: Escape may set the cancel flag meanwhile.
     virtual void processEvents() { }
 };

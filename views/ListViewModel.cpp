@@ -61,7 +61,7 @@ template<typename T> int order(T a, T b)
 // Everything below `top`, `top` included, depth first.
 template<typename Visit> void visitSubtree(TreeNode* top, Visit visit)
 {
-    std::vector<TreeNode*> stack{top};
+    std::vector<TreeNode*> stack {top};
     while (!stack.empty()) {
         TreeNode* n = stack.back();
         stack.pop_back();
@@ -456,8 +456,8 @@ int ListViewModel::rowOf(const TElement* element) const
 QString ListViewModel::countText() const
 {
     const int n = rowCount();
-    return QString::number(n) + (n == 1 ? tr(" élément listé (") : tr(" éléments listés (")) + SizeText(m_totalSize)
-        + u')';
+    return QString::number(n) + (n == 1 ? tr(" élément listé (") : tr(" éléments listés ("))
+        + SizeText(m_totalSize) + u')';
 }
 
 int ListViewModel::rowCount(const QModelIndex& parent) const

@@ -25,10 +25,14 @@ class ListViewModel final : public QAbstractTableModel, private TreeObserver {
 
 public:
     enum Mode { Normal = 0, Special = 1, Search = 2 };
+
     enum Column { Name, Type, Modified, Downloaded, Verified, Size, Url, Status, Location, ColumnCount };
+
     // A search list has a tenth column after these.
     enum { Occurrences = ColumnCount };
+
     enum Role { ElementRole = Qt::UserRole + 1, ImageIndexRole, StateMarkRole };
+
     // Rows dragged out of a list or nodes out of the tree; the data names the source
     // ("list" or "tree"), whose selection is what is dragged.
     static constexpr const char* DragFormat = "application/x-glanix-elements";
@@ -116,6 +120,7 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QStringList mimeTypes() const override;
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
+
     Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
 
 signals:
@@ -129,11 +134,17 @@ private:
     void removeWhere(const std::function<bool(const Row&)>& doomed);
 
     void nodesAboutToBeInserted(TreeNode*, int, int) override { }
+
     void nodesInserted(TreeNode*, int, int) override { }
+
     void nodesAboutToBeRemoved(TreeNode* parent, int first, int last) override;
+
     void nodesRemoved(TreeNode*, int, int) override { }
+
     void nodeAboutToBeMoved(TreeNode*, int, TreeNode*, int) override { }
+
     void nodeMoved(TreeNode*, int, TreeNode*, int) override { }
+
     void nodeChanged(TreeNode*) override { }
 
     ElementStore& m_store;

@@ -48,8 +48,9 @@ bool OutsideOpening::open(TElement& e, bool local)
         opened = openVersion(e, 1);
     } else {
         if (!e.Complete
-            && !prompt.yesNo(tr("L'élement que vous désirez ouvrir dans le programme associé\rest incomplet (icône "
-                                "plus clair).\rVoulez-vous tout de même le visualiser ?")))
+            && !prompt.yesNo(
+                tr("L'élement que vous désirez ouvrir dans le programme associé\rest incomplet (icône "
+                   "plus clair).\rVoulez-vous tout de même le visualiser ?")))
             return false;
         opened = openAddress(e.GetURL());
     }

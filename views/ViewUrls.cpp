@@ -95,7 +95,9 @@ RequestVerdict requestVerdict(const QUrl& url, bool document)
         return view.isValid() ? RequestVerdict {RequestVerdict::Redirect, view} : RequestVerdict {};
     }
     if (scheme == u"about")
-        return {url.path() == u"blank" || url.path() == u"srcdoc" ? RequestVerdict::Allow : RequestVerdict::Block, {}};
+        return {url.path() == u"blank" || url.path() == u"srcdoc" ? RequestVerdict::Allow
+                                                                  : RequestVerdict::Block,
+                {}};
     if (scheme == u"data" && !document)
         return {RequestVerdict::Allow, {}};
     return {};

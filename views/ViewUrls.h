@@ -41,8 +41,10 @@ QUrl viewUrlAsFolder(const QUrl& url);
 // let through, and everything else (file:, ftp:, ws:, data: documents, ...) is refused.
 struct RequestVerdict {
     enum Action { Allow, Redirect, Block } action = Block;
+
     QUrl redirect;
 };
+
 RequestVerdict requestVerdict(const QUrl& url, bool document);
 
 } // namespace glanix

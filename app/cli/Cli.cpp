@@ -51,7 +51,8 @@ const std::vector<CommandInfo>& commands()
         // Opening an agent may mend its file and its elements' files.
         {"tree", "tree AGENT        l'arborescence complète d'un agent (AGENT.gnx ou chemin)", treeCommand,
          true},
-        {"unread", "unread [AGENT ...]   les pages non lues (par défaut : les agents ouverts)", runUnread, true},
+        {"unread", "unread [AGENT ...]   les pages non lues (par défaut : les agents ouverts)", runUnread,
+         true},
         {"mark",
          "mark AGENT CHEMIN read|unread|refresh [--deep]   marque un élément comme lu, non lu ou à vérifier",
          runMark, true},

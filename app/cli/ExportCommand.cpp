@@ -23,7 +23,8 @@ int runExport(Context& ctx)
     if (to.isEmpty() && positional.size() == 3)
         to = positional.takeLast();
     bool depthOk = true;
-    const int depth = p.has(QStringLiteral("--depth")) ? p.value(QStringLiteral("--depth")).toInt(&depthOk) : 50;
+    const int depth
+        = p.has(QStringLiteral("--depth")) ? p.value(QStringLiteral("--depth")).toInt(&depthOk) : 50;
     QString error = p.error;
     if (error.isEmpty() && (!depthOk || depth < 0 || depth > 100))
         error = QStringLiteral("--depth attend un nombre de 0 à 100");
@@ -52,7 +53,8 @@ int runExport(Context& ctx)
     if (!e)
         return kExitUsage;
     HtmlExport exporter(*e, s, home.env());
-    exporter.setCheckDiskSpace(!IniFile(home.env().iniFileName()).readBool(u"General", u"DoNotCheckDiskSpace", false));
+    exporter.setCheckDiskSpace(
+        !IniFile(home.env().iniFileName()).readBool(u"General", u"DoNotCheckDiskSpace", false));
     const ExportResult r = exporter.run();
     if (r.outcome == ExportResult::Outcome::NoSpace || r.outcome == ExportResult::Outcome::NoFolder) {
         ctx.err << QString(r.message).replace(u'\r', u'\n') << '\n';
@@ -62,8 +64,8 @@ int runExport(Context& ctx)
         ctx.err << line << '\n';
     if (!r.message.isEmpty())
         ctx.err << QString(r.message).replace(u'\r', u'\n') << '\n';
-    ctx.out << r.exported << (r.exported > 1 ? " documents exportés (" : " document exporté (") << SizeText(r.bytes)
-            << ")\n";
+    ctx.out << r.exported << (r.exported > 1 ? " documents exportés (" : " document exporté (")
+            << SizeText(r.bytes) << ")\n";
     if (!r.indexPath.isEmpty())
         ctx.out << r.indexPath << '\n';
     return r.outcome == ExportResult::Outcome::Done && r.failures.isEmpty() ? kExitOk : kExitFailure;

@@ -1,8 +1,8 @@
-#include "agents/ElementStatus.h"
 #include "agents/MainController.h"
-#include "agents/TreeCommands.h"
 
+#include "agents/ElementStatus.h"
 #include "agents/MainWindowPort.h"
+#include "agents/TreeCommands.h"
 #include "config/IniFile.h"
 #include "store/TElement.h"
 #include "tests/support/AgentBuilder.h"
@@ -438,9 +438,10 @@ TEST_F(MainControllerTest, DragAndDropRefusesWhatCannotLandAndMovesFilesWithTheE
     c->store().setFavoritesFolder(home.file("Veille/Favs"));
     prompt.setNextAnswer(UserPrompt::No);
     EXPECT_TRUE(commands.move({outils}, *boite).isEmpty());
-    EXPECT_EQ(prompt.texts().last(), "L'élément que vous déplacez est un favori d'IE.\rLà où vous voulez "
-                                     "l'avez lâché,\ril sera invisible d'IE.\rÊtes-vous certain de vouloir "
-                                     "l'y déplacer ?");
+    EXPECT_EQ(prompt.texts().last(),
+              "L'élément que vous déplacez est un favori d'IE.\rLà où vous voulez "
+              "l'avez lâché,\ril sera invisible d'IE.\rÊtes-vous certain de vouloir "
+              "l'y déplacer ?");
     EXPECT_EQ(outils->Parent(), presse->GetAgent());
     prompt.setNextAnswer(UserPrompt::Yes);
     EXPECT_EQ(commands.move({outils}, *boite).size(), 1);
@@ -503,7 +504,8 @@ TEST_F(MainControllerTest, AnAgentSharedWithTheFavouritesLeavesTheBrowsersShortc
 
     prompt.setNextAnswer(UserPrompt::No);
     EXPECT_FALSE(commands.remove(*agent));
-    EXPECT_TRUE(prompt.texts().last().startsWith("Cet agent va être effacé pour Glanix,\ret les URLs invisibles"));
+    EXPECT_TRUE(
+        prompt.texts().last().startsWith("Cet agent va être effacé pour Glanix,\ret les URLs invisibles"));
     EXPECT_TRUE(QFileInfo::exists(b.agentFile()));
 
     prompt.setNextAnswer(UserPrompt::Yes);
@@ -513,7 +515,8 @@ TEST_F(MainControllerTest, AnAgentSharedWithTheFavouritesLeavesTheBrowsersShortc
     // The shortcut stays, without what the program kept in it; a linked page goes.
     ASSERT_TRUE(QFileInfo::exists(journalIni));
     EXPECT_TRUE(IniFile(journalIni).readString(u"Glanix", u"SaveFileName").isEmpty());
-    EXPECT_EQ(IniFile(journalIni).readString(u"InternetShortcut", u"URL"), "http://journal.example/index.htm");
+    EXPECT_EQ(IniFile(journalIni).readString(u"InternetShortcut", u"URL"),
+              "http://journal.example/index.htm");
     EXPECT_FALSE(QFileInfo::exists(journalFile));
     EXPECT_FALSE(QFileInfo::exists(suiteIni));
     EXPECT_TRUE(QFileInfo::exists(b.favs() + "Café du coin.url"));

@@ -22,7 +22,8 @@ using namespace glanix::test;
 
 namespace {
 
-const QByteArray kGif = QByteArray::fromBase64("R0lGODlhAQABAIAAAP///wAAACH5BAEAAAAALAAAAAABAAEAAAICRAEAOw==");
+const QByteArray kGif
+    = QByteArray::fromBase64("R0lGODlhAQABAIAAAP///wAAACH5BAEAAAAALAAAAAABAAEAAAICRAEAOw==");
 
 struct DocumentViewTest : MainWindowFixture {
     QString dl;
@@ -36,18 +37,20 @@ struct DocumentViewTest : MainWindowFixture {
         accueil.name = QStringLiteral("Accueil");
         accueil.url = QStringLiteral("http://site.test/index.html");
         accueil.state = 1;
-        accueil.content = "<html><head><title>Accueil du site</title></head><body>"
-                       "<p id=t>Bonjour le monde, voici les nouvelles du jour.</p><img id=logo src=\"logo.gif\">"
-                       "<a id=suite href=\"suite.html\">suite</a> <a id=absent href=\"absent.html#haut\">absent</a>"
-                       "<form action=\"cherche\" method=\"post\"><input name=\"q\" value=\"a b&amp;c\">"
-                       "<select name=\"s\" multiple><option selected value=\"1\">1<option selected value=\"2\">2"
-                       "</select><input type=submit id=go name=go value=\"OK\"></form></body></html>";
+        accueil.content
+            = "<html><head><title>Accueil du site</title></head><body>"
+              "<p id=t>Bonjour le monde, voici les nouvelles du jour.</p><img id=logo src=\"logo.gif\">"
+              "<a id=suite href=\"suite.html\">suite</a> <a id=absent href=\"absent.html#haut\">absent</a>"
+              "<form action=\"cherche\" method=\"post\"><input name=\"q\" value=\"a b&amp;c\">"
+              "<select name=\"s\" multiple><option selected value=\"1\">1<option selected value=\"2\">2"
+              "</select><input type=submit id=go name=go value=\"OK\"></form></body></html>";
         accueil.images.push_back({QStringLiteral("logo.gif"), QStringLiteral("http://site.test/logo.gif"),
-                               QStringLiteral("image/gif"), kGif});
+                                  QStringLiteral("image/gif"), kGif});
         const QString children = agent.address({}, accueil);
-        agent.page(children, {.name = QStringLiteral("Suite"),
-                              .url = QStringLiteral("http://site.test/suite.html"),
-                              .content = "<title>Suite</title><p>La suite</p>"});
+        agent.page(children,
+                   {.name = QStringLiteral("Suite"),
+                    .url = QStringLiteral("http://site.test/suite.html"),
+                    .content = "<title>Suite</title><p>La suite</p>"});
         // The version before: another first paragraph.
         agent.write(QStringLiteral("DL/") + SaveFileNameVersionPrec(QStringLiteral("accueil.htm"), 2),
                     "<html><head><title>Accueil du site</title></head><body>"
@@ -60,7 +63,8 @@ struct DocumentViewTest : MainWindowFixture {
                          "<frame name=\"main\" src=\"a.html\"></frameset></html>";
         const QString frameChildren = agent.address({}, frames);
         const auto page = [&](const char* name, const char* url, const QByteArray& body) {
-            agent.page(frameChildren, {.name = QLatin1String(name), .url = QLatin1String(url), .content = body});
+            agent.page(frameChildren,
+                       {.name = QLatin1String(name), .url = QLatin1String(url), .content = body});
         };
         page("Menu", "http://site.test/cadres/menu.html", "<a id=b href=\"b.html\" target=\"main\">b</a>");
         page("Page A", "http://site.test/cadres/a.html", "<p>page A</p>");
@@ -68,12 +72,17 @@ struct DocumentViewTest : MainWindowFixture {
         QByteArray longPage = "<html><body>";
         for (int i = 0; i < 400; ++i)
             longPage += "<p>Paragraphe " + QByteArray::number(i) + "</p>";
-        agent.address({}, {.name = QStringLiteral("Longue"), .url = QStringLiteral("http://site.test/longue.html"),
-                           .content = longPage + "</body></html>"});
+        agent.address({},
+                      {.name = QStringLiteral("Longue"),
+                       .url = QStringLiteral("http://site.test/longue.html"),
+                       .content = longPage + "</body></html>"});
         home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Lecture\n");
     }
 
-    TElement* element(const char* path) { return window->controller().findByTreePath(QString::fromUtf8(path)); }
+    TElement* element(const char* path)
+    {
+        return window->controller().findByTreePath(QString::fromUtf8(path));
+    }
 
     // Selects the element and waits for the document view to have shown it.
     TFormVueURL* show(TElement* e)
@@ -103,8 +112,7 @@ struct DocumentViewTest : MainWindowFixture {
         window->grab().save(dir + u'/' + QLatin1String(name) + QStringLiteral(".png"));
     }
 
-    template<class View>
-    static QVariant js(View* view, const QString& script)
+    template<class View> static QVariant js(View* view, const QString& script)
     {
         QVariant result;
         bool done = false;
@@ -128,7 +136,8 @@ TEST_F(DocumentViewTest, ShowsAStoredPageFollowsItsLinksAndAsksForMissingOnes)
     EXPECT_EQ(js(view, "document.getElementById('logo').naturalWidth").toInt(), 1); // served from the store
     EXPECT_TRUE(QTest::qWaitFor([&] { return view->windowTitle() == "Accueil du site"; }, 5000));
     // The status bar describes the element shown: its date and size.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window->statusBarGlobal()->panelText(1).contains("octets"); }, 3000))
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return window->statusBarGlobal()->panelText(1).contains("octets"); }, 3000))
         << window->statusBarGlobal()->panelText(1).toStdString();
     EXPECT_EQ(window->statusBarGlobal()->panelText(0), "http://site.test/index.html");
     shot("document-view");
@@ -151,7 +160,8 @@ TEST_F(DocumentViewTest, ShowsAStoredPageFollowsItsLinksAndAsksForMissingOnes)
     EXPECT_EQ(accueil->Node()->childCount(), before);
     prompt.setNextConfirm(true);
     js(view, "document.getElementById('absent').click(); true");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return currentText().startsWith("absent"); }, 10000)) << currentText().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return currentText().startsWith("absent"); }, 10000))
+        << currentText().toStdString();
     TElement* added = window->controller().currentElement();
     EXPECT_EQ(added->GetURL(), "http://site.test/absent.html");
     EXPECT_EQ(added->Kind, kindPage);
@@ -217,7 +227,8 @@ TEST_F(DocumentViewTest, FramesCompareModeFindAndPrinting)
     // A link with a target loads its page into that frame; the view keeps its element.
     js(view, "window.frames[0].document.getElementById('b').click(); true");
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return js(view, "window.frames[1].document.body.innerText").toString().contains("page B"); }, 10000));
+        [&] { return js(view, "window.frames[1].document.body.innerText").toString().contains("page B"); },
+        10000));
     EXPECT_EQ(view->element()->GetName(), "Cadres");
     EXPECT_EQ(view->frameElement()->GetName(), "Page B");
     shot("document-view-frames");
@@ -228,7 +239,8 @@ TEST_F(DocumentViewTest, FramesCompareModeFindAndPrinting)
     view->setCompareMode(true);
     ASSERT_TRUE(loaded.wait(20000));
     EXPECT_EQ(view->compareState(), TFormVueURL::CompareState::Shown);
-    EXPECT_TRUE(view->compareButton()->toolTip().contains("%")) << view->compareButton()->toolTip().toStdString();
+    EXPECT_TRUE(view->compareButton()->toolTip().contains("%"))
+        << view->compareButton()->toolTip().toStdString();
     // The marked copy is what the view shows, with the page's own images still served.
     EXPECT_TRUE(js(view, "document.documentElement.outerHTML").toString().contains("g_new.gif"));
     EXPECT_EQ(js(view, "document.getElementById('logo').naturalWidth").toInt(), 1);
@@ -279,13 +291,15 @@ TEST_F(DocumentViewTest, TheInformationViewShowsThePageAndOpensOldVersions)
     ASSERT_TRUE(QTest::qWaitFor([&] { return text().contains("http://site.test/index.html"); }, 10000));
     EXPECT_FALSE(text().contains("http://site.test/logo.gif"));
     info->box(infoLinks)->setChecked(true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return text().contains("http://site.test/logo.gif"); }, 10000)) << text().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return text().contains("http://site.test/logo.gif"); }, 10000))
+        << text().toStdString();
     shot("information-view");
 
     js(info, "document.querySelector('a[href=\"PrevVer2\"]').click(); true");
     TFormVueURL* document = window->activeDocumentView();
     ASSERT_TRUE(QTest::qWaitFor([&] { return document && document->CurrentVersion == 2; }, 10000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return js(document, "document.body.innerText").toString().contains("Bonsoir"); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return js(document, "document.body.innerText").toString().contains("Bonsoir"); }, 10000));
 }
 
 // Nothing a stored page asks for reaches the network or a file outside the store, scripts on.
@@ -301,20 +315,22 @@ TEST_F(DocumentViewTest, AStoredPageNeverReachesTheNetwork)
         }
     });
     const QByteArray at = "127.0.0.1:" + QByteArray::number(listener.serverPort());
-    const QByteArray page
-        = "<html><head><link rel=stylesheet href=\"http://" + at + "/s.css\"><link rel=prefetch href=\"http://" + at
-        + "/p\"><link rel=dns-prefetch href=\"//leak.example\"><script src=\"http://" + at + "/x.js\"></script>"
-        + "<meta http-equiv=refresh content=\"0; url=http://" + at + "/refresh\"></head><body>"
-        + "<img src=\"http://" + at + "/i.png\"><img src=\"file:///etc/passwd\">"
+    const QByteArray page = "<html><head><link rel=stylesheet href=\"http://" + at
+        + "/s.css\"><link rel=prefetch href=\"http://" + at
+        + "/p\"><link rel=dns-prefetch href=\"//leak.example\"><script src=\"http://" + at
+        + "/x.js\"></script>" + "<meta http-equiv=refresh content=\"0; url=http://" + at
+        + "/refresh\"></head><body>" + "<img src=\"http://" + at + "/i.png\"><img src=\"file:///etc/passwd\">"
         + "<iframe id=f src=\"file:///etc/passwd\"></iframe><iframe src=\"http://" + at + "/frame\"></iframe>"
         + "<iframe src=\"ftp://" + at + "/ftp\"></iframe><video poster=\"http://" + at + "/v.png\"></video>"
         + "<script>fetch('http://" + at + "/fetch').catch(function(){});"
         + "var x = new XMLHttpRequest(); x.open('GET', 'http://" + at + "/xhr'); x.send();"
-        + "try { new WebSocket('ws://" + at + "/ws'); } catch (e) {}"
-        + "navigator.sendBeacon('http://" + at + "/beacon', 'x');"
-        + "document.title = 'scripts ran';</script></body></html>";
+        + "try { new WebSocket('ws://" + at + "/ws'); } catch (e) {}" + "navigator.sendBeacon('http://" + at
+        + "/beacon', 'x');" + "document.title = 'scripts ran';</script></body></html>";
     AgentBuilder agent(home.path(), QStringLiteral("Lecture"));
-    agent.address({}, {.name = QStringLiteral("Piège"), .url = QStringLiteral("http://site.test/trap.html"), .content = page});
+    agent.address({},
+                  {.name = QStringLiteral("Piège"),
+                   .url = QStringLiteral("http://site.test/trap.html"),
+                   .content = page});
     home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Lecture\n[Html]\nRunScripts=1\n");
     start();
     TFormVueURL* view = show(element("Lecture\\Piège"));

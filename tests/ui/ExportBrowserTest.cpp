@@ -67,14 +67,16 @@ struct ExportBrowser : StoreFixture { };
 TEST_F(ExportBrowser, EveryImageOfAnExportedPageLoadsFromTheExportFolder)
 {
     TElement* site = add(agent, kindAddress, "Site", "http://site.example/index.htm", "text/html");
-    store_(site, "<html><body background=\"img/fond.png\"><img src=\"img/logo.png\">"
-                 "<a href=\"d/p.htm\">p</a></body></html>");
+    store_(site,
+           "<html><body background=\"img/fond.png\"><img src=\"img/logo.png\">"
+           "<a href=\"d/p.htm\">p</a></body></html>");
     store_(add(site, kindImage, "logo.png", "http://site.example/img/logo.png", "image/png"), png(Qt::red));
     store_(add(site, kindImage, "fond.png", "http://site.example/img/fond.png", "image/png"), png(Qt::blue));
     // The page shows its parent's logo (it holds no image of its own) and one of its own.
     TElement* page = add(site, kindPage, "Page d'été", "http://site.example/d/p.htm", "text/html");
-    store_(page, "<html><img src=\"../img/logo.png\"><img src='photo%20%231.png'>"
-                 "<img src=\"http://ailleurs.example/x.png\"></html>");
+    store_(page,
+           "<html><img src=\"../img/logo.png\"><img src='photo%20%231.png'>"
+           "<img src=\"http://ailleurs.example/x.png\"></html>");
     store_(add(page, kindImage, "photo #1.png", "http://site.example/d/photo%20%231.png", "image/png"),
            png(Qt::green));
 
@@ -94,8 +96,10 @@ TEST_F(ExportBrowser, EveryImageOfAnExportedPageLoadsFromTheExportFolder)
 
     ASSERT_TRUE(load(browser, QUrl(r.openUrl)));
     EXPECT_EQ(run(browser, "document.links.length").toInt(), 2 * 2); // two per exported page
-    EXPECT_TRUE(run(browser, "Array.from(document.links).filter(a => a.protocol == 'file:')"
-                             ".every(a => a.href.startsWith('" + QUrl::fromLocalFile(dest).toString(QUrl::FullyEncoded) + "'))")
+    EXPECT_TRUE(run(browser,
+                    "Array.from(document.links).filter(a => a.protocol == 'file:')"
+                    ".every(a => a.href.startsWith('"
+                        + QUrl::fromLocalFile(dest).toString(QUrl::FullyEncoded) + "'))")
                     .toBool());
 
     for (const QString& copy : {exporter.exportedPaths()[0], pageCopy}) {
@@ -111,7 +115,9 @@ TEST_F(ExportBrowser, EveryImageOfAnExportedPageLoadsFromTheExportFolder)
             EXPECT_EQ(list[1].toInt(), 4);
             EXPECT_EQ(list[2].toInt(), 0); // on the web, refused
         } else {
-            EXPECT_NE(run(browser, "getComputedStyle(document.body).backgroundImage").toString().indexOf("file://"), -1);
+            EXPECT_NE(
+                run(browser, "getComputedStyle(document.body).backgroundImage").toString().indexOf("file://"),
+                -1);
         }
         for (const QUrl& url : offline.requests) {
             if (url.scheme() == u"file")

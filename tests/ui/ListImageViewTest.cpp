@@ -14,8 +14,8 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMimeData>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
@@ -46,15 +46,18 @@ struct ListImageViewTest : MainWindowFixture {
     {
         realViews = true;
         AgentBuilder agent(home.path(), QStringLiteral("Galerie"));
-        agent.folder(QStringLiteral("Docs")).folder(QStringLiteral("Docs/Sub")).folder(QStringLiteral("Docs/Autre"));
-        const auto address = [&](const char* folder, const char* name, const QByteArray& content, double modified) {
-            StoredDoc d;
-            d.name = QString::fromUtf8(name);
-            d.url = QStringLiteral("http://site.test/") + d.name.toLower();
-            d.content = content;
-            d.lastModified = modified;
-            return agent.address(QLatin1String(folder), d);
-        };
+        agent.folder(QStringLiteral("Docs"))
+            .folder(QStringLiteral("Docs/Sub"))
+            .folder(QStringLiteral("Docs/Autre"));
+        const auto address
+            = [&](const char* folder, const char* name, const QByteArray& content, double modified) {
+                  StoredDoc d;
+                  d.name = QString::fromUtf8(name);
+                  d.url = QStringLiteral("http://site.test/") + d.name.toLower();
+                  d.content = content;
+                  d.lastModified = modified;
+                  return agent.address(QLatin1String(folder), d);
+              };
         address("Docs", "Ancien", "<p>a</p>", 45000.25);
         address("Docs", "Récent", "<p>bb</p>", 46000.5);
         address("Docs", "Jamais", {}, 0);
@@ -71,7 +74,10 @@ struct ListImageViewTest : MainWindowFixture {
         home.write("Glanix.ini", "[OpenedAgents]\nAgent1=Galerie\n");
     }
 
-    TElement* element(const char* path) { return window->controller().findByTreePath(QString::fromUtf8(path)); }
+    TElement* element(const char* path)
+    {
+        return window->controller().findByTreePath(QString::fromUtf8(path));
+    }
 
     void select(TElement* e) { window->treeView()->setCurrentIndex(window->treeModel().indexOf(e->Node())); }
 
@@ -174,21 +180,34 @@ TEST_F(ListImageViewTest, ListedFolderDeletedOrRowElementDeletedLeavesNoDangling
     // Hovering a row describes it in the status bar.
     const QRect row = view->table()->visualRect(view->model().index(2, 0));
     QTest::mouseMove(view->table()->viewport(), row.center());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window->statusBarGlobal()->panelText(0) == "http://site.test/récent"; }, 2000))
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return window->statusBarGlobal()->panelText(0) == "http://site.test/récent"; }, 2000))
         << window->statusBarGlobal()->panelText(0).toStdString();
 
     // A search list: its panel instead of the boxes, rows handed in, placed from the agent down.
     struct Host final : ViewHost {
         MainController& c;
-        explicit Host(MainController& controller) : c(controller) { }
+
+        explicit Host(MainController& controller)
+            : c(controller)
+        {
+        }
+
         MainController& controller() override { return c; }
+
         void selectElement(TElement*) override { }
+
         void showElementStatus(TElement*, bool) override { }
+
         void setStatusPanel(int, const QString&) override { }
+
         void refreshElement(TElement*, bool) override { }
+
         void editNotes(TElement*) override { }
+
         void showVersion(TElement*, int) override { }
     } host(window->controller());
+
     TFormVueListe search(window->controller().views(), host, ListViewModel::Search);
     search.show();
     EXPECT_FALSE(search.followsSelection());
@@ -261,7 +280,8 @@ TEST_F(ListImageViewTest, AnImageIsShownZoomedFittedAndInItsOldVersions)
     const QPoint clicked = r.topLeft() + QPoint(50, 25);
     QTest::mouseClick(view->picture(), Qt::LeftButton, {}, QPoint(50, 25));
     EXPECT_EQ(view->pictureRect().size(), QSize(400, 200));
-    EXPECT_EQ(view->pictureRect().topLeft() + QPoint(100, 50), QPoint(client.width() / 2, client.height() / 2));
+    EXPECT_EQ(view->pictureRect().topLeft() + QPoint(100, 50),
+              QPoint(client.width() / 2, client.height() / 2));
     Q_UNUSED(clicked);
     QTest::mouseClick(view->picture(), Qt::RightButton, {}, QPoint(100, 50));
     EXPECT_EQ(view->pictureRect().size(), QSize(200, 100));
@@ -278,7 +298,9 @@ TEST_F(ListImageViewTest, AnImageIsShownZoomedFittedAndInItsOldVersions)
     const QStringList captions = view->versionCaptions();
     ASSERT_EQ(captions.size(), 2);
     EXPECT_TRUE(captions[0].endsWith(" Ko")) << captions[0].toStdString();
-    EXPECT_TRUE(QRegularExpression("^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d   \\d+,\\d\\d Ko$").match(captions[1]).hasMatch())
+    EXPECT_TRUE(QRegularExpression("^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d   \\d+,\\d\\d Ko$")
+                    .match(captions[1])
+                    .hasMatch())
         << captions[1].toStdString();
     view->chooseVersion(2);
     EXPECT_EQ(view->sizeLabel()->text(), "50 x 40 points");
@@ -339,8 +361,9 @@ TEST_F(ListImageViewTest, TheSelectedRowsAreMarkedMovedAndDeletedFromTheKeyboard
     selectRows({3, 4});
     prompt.setNextAnswer(UserPrompt::No);
     type(Qt::Key_F5, Qt::ShiftModifier);
-    EXPECT_EQ(prompt.texts().last(), "Vous allez marquer les éléments sélectionnés\rpour vérification lors de la "
-                                     "prochaine connexion.\rVoulez-vous aussi rafraîchir les pages contenues ?");
+    EXPECT_EQ(prompt.texts().last(),
+              "Vous allez marquer les éléments sélectionnés\rpour vérification lors de la "
+              "prochaine connexion.\rVoulez-vous aussi rafraîchir les pages contenues ?");
     EXPECT_EQ(ancien->LastVerified, 0);
     EXPECT_EQ(jamais->LastVerified, 0);
     EXPECT_EQ(recent->LastVerified, 45000);
@@ -357,7 +380,8 @@ TEST_F(ListImageViewTest, TheSelectedRowsAreMarkedMovedAndDeletedFromTheKeyboard
     auto* data = new QMimeData;
     data->setData(ListViewModel::DragFormat, "list");
     const QModelIndex subIndex = window->treeModel().indexOf(sub->Node());
-    EXPECT_FALSE(window->treeModel().canDropMimeData(data, Qt::MoveAction, -1, -1, window->treeModel().indexOf(docs->Node())));
+    EXPECT_FALSE(window->treeModel().canDropMimeData(data, Qt::MoveAction, -1, -1,
+                                                     window->treeModel().indexOf(docs->Node())));
     window->treeModel().dropMimeData(data, Qt::MoveAction, -1, -1, subIndex);
     delete data;
     EXPECT_EQ(ancien->Parent(), sub);

@@ -7,18 +7,18 @@
 #include "ui/StatusBars.h"
 #include "views/ListViewModel.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QDialog>
 #include <QDockWidget>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
-#include <QDropEvent>
-#include <QCompleter>
-#include <QAbstractItemView>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QSplitter>
 #include <QToolBar>
@@ -465,7 +465,8 @@ TEST_F(MainWindowTest, TheTreeIsWalkedDraggedAndFetchedInto)
     QMimeData data;
     data.setData(ListViewModel::DragFormat, "tree");
     EXPECT_FALSE(model.canDropMimeData(&data, Qt::MoveAction, -1, -1, model.indexOf(page->Parent()->Node())));
-    EXPECT_FALSE(model.canDropMimeData(&data, Qt::MoveAction, 0, 0, model.indexOf(presse->Node()))); // between
+    EXPECT_FALSE(
+        model.canDropMimeData(&data, Qt::MoveAction, 0, 0, model.indexOf(presse->Node()))); // between
     // Dropped on the node's row, as the mouse lets go there.
     QWidget* viewport = window->treeView()->viewport();
     const QPoint at = window->treeView()->visualRect(model.indexOf(presse->Node())).center();

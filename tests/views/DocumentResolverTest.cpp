@@ -1,13 +1,13 @@
 #include "views/DocumentResolver.h"
-#include "views/ExternalView.h"
-#include "views/OutsideOpening.h"
+
 #include "agents/Launcher.h"
 #include "config/OptGene.h"
-#include "tests/support/ScriptedPrompt.h"
-
 #include "store/FileNames.h"
 #include "store/PageAnalysis.h"
 #include "tests/store/StoreFixture.h"
+#include "tests/support/ScriptedPrompt.h"
+#include "views/ExternalView.h"
+#include "views/OutsideOpening.h"
 #include "views/ViewUrls.h"
 
 #include <QDir>
@@ -266,9 +266,10 @@ TEST_F(Resolver, TheExternalViewTakesStoredImagesFromTheirFilesAndKeepsTheRest)
     const QString ownUrl = QUrl::fromLocalFile(own->GetSavePath()).toString(QUrl::FullyEncoded);
     const QString sharedUrl = QUrl::fromLocalFile(shared->GetSavePath()).toString(QUrl::FullyEncoded);
     const QString out = QString::fromUtf8(buildExternalView(*page, QByteArray(html, sizeof html - 1)));
-    EXPECT_EQ(out, "<html><head><title>t</title><BASE HREF=\"http://h/d/p.htm\"></head><BODY background=\"" + ownUrl
-                       + "\"><img alt='x' SRC=\"" + ownUrl + "\"><img src='" + sharedUrl
-                       + "' class=i><img src=missing.gif><p>a b &amp; <img src=\"" + ownUrl + "\"></body></html>");
+    EXPECT_EQ(out,
+              "<html><head><title>t</title><BASE HREF=\"http://h/d/p.htm\"></head><BODY background=\""
+                  + ownUrl + "\"><img alt='x' SRC=\"" + ownUrl + "\"><img src='" + sharedUrl
+                  + "' class=i><img src=missing.gif><p>a b &amp; <img src=\"" + ownUrl + "\"></body></html>");
 
     // A base of the page's own is kept and resolves the sources.
     const QByteArray based = "<head><base href=\"http://h/\"></head><img src=\"s.png\">";
@@ -322,7 +323,8 @@ TEST_F(Resolver, OpeningOutsideNeverRunsAStoredProgram)
     EXPECT_TRUE(outside.open(*page, false));
     EXPECT_EQ(launcher.started, QStringList {"/usr/bin/navigateur http://h/p.htm"});
 
-    TElement* program = stored(agent, kindAddress, "setup.exe", "http://h/setup.exe", "MZ", "application/octet-stream");
+    TElement* program
+        = stored(agent, kindAddress, "setup.exe", "http://h/setup.exe", "MZ", "application/octet-stream");
     launcher.opened.clear();
     launcher.started.clear();
     prompt.setNextAnswer(UserPrompt::Ok);

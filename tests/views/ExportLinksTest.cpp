@@ -13,19 +13,20 @@ struct Asked {
 };
 
 // Exported addresses and the path each one's copy has, seen from the page.
-QByteArray rewrite(const QByteArray& page, const QHash<QString, QString>& exported, std::vector<Asked>* asked = nullptr,
-                   bool change = true)
+QByteArray rewrite(const QByteArray& page, const QHash<QString, QString>& exported,
+                   std::vector<Asked>* asked = nullptr, bool change = true)
 {
     ExportLinkOptions o;
     o.pageUrl = QStringLiteral("http://s/d/page.htm");
     o.change = change;
-    return rewriteExportLinks(page, o, [&](ExportLinkKind kind, const QString& address) -> std::optional<QString> {
-        if (asked)
-            asked->push_back({kind, address});
-        if (kind == ExportLinkKind::Base)
-            return QStringLiteral("page.htm");
-        return exported.value(address, address);
-    });
+    return rewriteExportLinks(page, o,
+                              [&](ExportLinkKind kind, const QString& address) -> std::optional<QString> {
+                                  if (asked)
+                                      asked->push_back({kind, address});
+                                  if (kind == ExportLinkKind::Base)
+                                      return QStringLiteral("page.htm");
+                                  return exported.value(address, address);
+                              });
 }
 
 } // namespace
@@ -33,10 +34,8 @@ QByteArray rewrite(const QByteArray& page, const QHash<QString, QString>& export
 TEST(ExportLinks, RewritesOneAddressPerTagAndNothingElse)
 {
     const QHash<QString, QString> exported {
-        {"http://s/d/a.htm", "a.htm"},
-        {"http://s/img/logo.gif", "../img/logo.gif"},
-        {"http://s/d/f.htm", "f/f.htm"},
-        {"http://s/bg.jpg", "bg.jpg"},
+        {"http://s/d/a.htm", "a.htm"},         {"http://s/img/logo.gif", "../img/logo.gif"},
+        {"http://s/d/f.htm", "f/f.htm"},       {"http://s/bg.jpg", "bg.jpg"},
         {"http://s/d/img/p.htm", "img/p.htm"},
     };
     const QByteArray page
@@ -75,7 +74,8 @@ TEST(ExportLinks, ValuesWithQuotesBlanksAndAmpersandsKeepTheTagWhole)
     };
     // The new value of an unquoted attribute gets quotes when it needs them; a quote inside
     // the delimiters is written as an entity.
-    EXPECT_EQ(rewrite("<a href=\"it's.htm\">x</a>", exported), "<a href=\"it%27s%20%26%20co%20%231.htm\">x</a>");
+    EXPECT_EQ(rewrite("<a href=\"it's.htm\">x</a>", exported),
+              "<a href=\"it%27s%20%26%20co%20%231.htm\">x</a>");
     EXPECT_EQ(rewrite("<a href='x.htm' title='it&#39;s'>", {{"http://s/d/x.htm", "it's.htm"}}),
               "<a href='it&#39;s.htm' title='it&#39;s'>");
     EXPECT_EQ(rewrite("<a href=two%20words.htm>x</a>", exported), "<a href=\"two words.htm\">x</a>");
@@ -89,11 +89,13 @@ TEST(ExportLinks, ValuesWithQuotesBlanksAndAmpersandsKeepTheTagWhole)
 TEST(ExportLinks, TheBaseIsFollowedAndPointsAtTheCopyItself)
 {
     std::vector<Asked> asked;
-    const QByteArray out = rewrite(
-        "<head><base href=\"http://s/other/\"></head><a href=\"x.htm\"><base href=\"http://t/\"><a href=y.htm>", {},
-        &asked);
-    EXPECT_EQ(out, "<head><base href=\"page.htm\"></head><a href=\"http://s/other/x.htm\"><base href=\"http://t/\">"
-                   "<a href=http://s/other/y.htm>");
+    const QByteArray out = rewrite("<head><base href=\"http://s/other/\"></head><a href=\"x.htm\"><base "
+                                   "href=\"http://t/\"><a href=y.htm>",
+                                   {}, &asked);
+    EXPECT_EQ(
+        out,
+        "<head><base href=\"page.htm\"></head><a href=\"http://s/other/x.htm\"><base href=\"http://t/\">"
+        "<a href=http://s/other/y.htm>");
     EXPECT_EQ(asked[0].kind, ExportLinkKind::Base);
 }
 

@@ -1,4 +1,5 @@
 #include "views/FormSubmission.h"
+
 #include "views/ViewUrls.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,8 @@ TEST(FormSubmission, TheAddressCarriesTheFieldsAsTheEngineSendsThem)
 {
     // The specials, a blank, a non-ASCII letter and a character beyond Latin-1.
     EXPECT_EQ(encodeFormValue(QString::fromUtf8("a b/c.d,e&f+g?h<i>\"#%{}|\\^~[]`;:='()é€-_!*")),
-              "a+b%2Fc%2Ed%2Ce%26f%2Bg%3Fh%3Ci%3E%22%23%25%7B%7D%7C%5C%5E%7E%5B%5D%60%3B%3A%3D%27%28%29%E9%E2%82%AC-_!*");
+              "a+b%2Fc%2Ed%2Ce%26f%2Bg%3Fh%3Ci%3E%22%23%25%7B%7D%7C%5C%5E%7E%5B%5D%60%3B%3A%3D%27%28%29%E9%"
+              "E2%82%AC-_!*");
     EXPECT_EQ(encodeFormValue("ligne\r\nsuite"), "ligne%0D%0Asuite");
 
     EXPECT_EQ(formSubmissionAddress("http://h/cherche", "GET", {{"q", "un deux"}, {"n", "3"}}),

@@ -40,8 +40,8 @@ struct Export : StoreFixture {
     TElement* photo = nullptr;
     QString dest;
 
-    TElement* stored(TElement* parent, quint8 kind, const QString& name, const QString& url, const QByteArray& content,
-                     const QString& type = "text/html")
+    TElement* stored(TElement* parent, quint8 kind, const QString& name, const QString& url,
+                     const QByteArray& content, const QString& type = "text/html")
     {
         TElement* e = add(parent, kind, name, url, type);
         store_(e, content, 45000 + parent->GetName().size());
@@ -54,13 +54,17 @@ struct Export : StoreFixture {
         site = stored(agent, kindAddress, "Site", "http://s.example/index.htm",
                       "<html><body><img src=\"img/logo.gif\"><a href=\"p1.htm\">1</a>"
                       "<a href=\"http://other/x.htm\">o</a></body></html>");
-        logo = stored(site, kindImage, "logo.gif", "http://s.example/img/logo.gif", "GIF89a-logo", "image/gif");
+        logo = stored(site, kindImage, "logo.gif", "http://s.example/img/logo.gif", "GIF89a-logo",
+                      "image/gif");
         // P1 shows its parent's image: it holds no image element of its own.
         p1 = stored(site, kindPage, "P1", "http://s.example/p1.htm",
-                    "<html><img src=\"/img/logo.gif\"><a href=\"index.htm\">i</a><a href=\"sub/p2.htm\">2</a></html>");
+                    "<html><img src=\"/img/logo.gif\"><a href=\"index.htm\">i</a><a "
+                    "href=\"sub/p2.htm\">2</a></html>");
         p2 = stored(p1, kindPage, "P2", "http://s.example/sub/p2.htm",
-                    "<html><a href=\"../p1.htm#x\">1</a><img src='photo.jpg'><a href=\"http://t/z.htm\">z</a></html>");
-        photo = stored(p2, kindImage, "photo.jpg", "http://s.example/sub/photo.jpg", "JFIF-photo", "image/jpeg");
+                    "<html><a href=\"../p1.htm#x\">1</a><img src='photo.jpg'><a "
+                    "href=\"http://t/z.htm\">z</a></html>");
+        photo = stored(p2, kindImage, "photo.jpg", "http://s.example/sub/photo.jpg", "JFIF-photo",
+                       "image/jpeg");
         stored(site, kindPage, "Zdup", "http://S.EXAMPLE/P1.htm", "<html>same address</html>");
         stored(agent, kindAddress, "Ailleurs", "http://t/a.htm", "<html>t</html>");
         dest = home.file("Sortie");
@@ -73,8 +77,8 @@ struct Export : StoreFixture {
         return s;
     }
 
-    ExportResult run(TElement* e, const ExportSettings& s, QStringList* paths = nullptr, ExportProgress* progress = nullptr,
-                     std::function<qint64(const QString&)> probe = {})
+    ExportResult run(TElement* e, const ExportSettings& s, QStringList* paths = nullptr,
+                     ExportProgress* progress = nullptr, std::function<qint64(const QString&)> probe = {})
     {
         HtmlExport x(*e, s, home.env());
         x.setFreeSpaceProbe(probe ? std::move(probe) : [](const QString&) { return qint64(-1); });
@@ -164,8 +168,10 @@ TEST_F(Export, CopiesTheSelectionWithLinksBetweenTheCopies)
     const QByteArray index = home.read("Sortie/Index Site.html");
     EXPECT_EQ(r.indexPath, dest + "/Index Site.html");
     EXPECT_TRUE(index.contains("Généré par Glanix"));
-    EXPECT_TRUE(index.contains("<TR><TD WIDTH=7%>...<A HREF=\"" + p2Path.toUtf8()
-                               + "\">P2</A></TD><TD>&nbsp;<A HREF=\"http://s.example/sub/p2.htm\">http://s.example/sub/p2.htm</A></TD></TR>"))
+    EXPECT_TRUE(
+        index.contains("<TR><TD WIDTH=7%>...<A HREF=\"" + p2Path.toUtf8()
+                       + "\">P2</A></TD><TD>&nbsp;<A "
+                         "HREF=\"http://s.example/sub/p2.htm\">http://s.example/sub/p2.htm</A></TD></TR>"))
         << index.toStdString();
     EXPECT_TRUE(index.contains(">.<A HREF=\"" + sitePath.toUtf8() + "\">Site</A>"));
     EXPECT_FALSE(index.contains("logo"));
@@ -213,9 +219,12 @@ TEST_F(Export, SameServerWithKeepStructNamesCopiesAfterTheirAddresses)
     QStringList paths;
     run(site, s, &paths);
     EXPECT_EQ(paths, QStringList({"index.htm", "img/logo.gif", "p1.htm", "sub/p2.htm", "sub/photo.jpg"}));
-    EXPECT_EQ(copy("sub/p2.htm"),
-              "<html><a href=\"../p1.htm#x\">1</a><img src='photo.jpg'><a href=\"http://t/z.htm\">z</a></html>");
-    EXPECT_EQ(copy("p1.htm"), "<html><img src=\"img/logo.gif\"><a href=\"index.htm\">i</a><a href=\"sub/p2.htm\">2</a></html>");
+    EXPECT_EQ(
+        copy("sub/p2.htm"),
+        "<html><a href=\"../p1.htm#x\">1</a><img src='photo.jpg'><a href=\"http://t/z.htm\">z</a></html>");
+    EXPECT_EQ(
+        copy("p1.htm"),
+        "<html><img src=\"img/logo.gif\"><a href=\"index.htm\">i</a><a href=\"sub/p2.htm\">2</a></html>");
     EXPECT_FALSE(QFile::exists(dest + "/z.htm"));
     (void)elsewhere;
 
@@ -224,8 +233,9 @@ TEST_F(Export, SameServerWithKeepStructNamesCopiesAfterTheirAddresses)
     dest = home.file("Sortie2");
     s.SaveTo = dest;
     run(site, s, &paths);
-    EXPECT_EQ(home.read("Sortie2/p1.htm"),
-              "<html><img src=\"/img/logo.gif\"><a href=\"index.htm\">i</a><a href=\"sub/p2.htm\">2</a></html>");
+    EXPECT_EQ(
+        home.read("Sortie2/p1.htm"),
+        "<html><img src=\"/img/logo.gif\"><a href=\"index.htm\">i</a><a href=\"sub/p2.htm\">2</a></html>");
 }
 
 TEST_F(Export, NothingIsWrittenOutsideTheDestination)
@@ -280,7 +290,8 @@ TEST_F(Export, AnInterruptedOrFullExportLeavesWholeFilesAndSaysSo)
     ExportResult r = run(site, settings(), &paths, &cancel);
     EXPECT_EQ(r.outcome, ExportResult::Outcome::Cancelled);
     EXPECT_EQ(r.exported, 2);
-    EXPECT_TRUE(r.message.startsWith("Export interrompu : 2 documents exportés sur 5.")) << r.message.toStdString();
+    EXPECT_TRUE(r.message.startsWith("Export interrompu : 2 documents exportés sur 5."))
+        << r.message.toStdString();
     EXPECT_EQ(home.read("Sortie/Index Site.html").count("<TR>"), 1);
     EXPECT_EQ(temporaryFiles(), 0);
 

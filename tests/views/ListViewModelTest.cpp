@@ -53,15 +53,19 @@ TEST_F(ListModel, RowTextsComeFromTheElementAsTheColumnsSayWithoutReadingFiles)
             texts << model.index(r, c).data().toString();
         return texts;
     };
-    EXPECT_EQ(row(2), QStringList({"Nouvelles", "text/html", "*05/03/26 14:30", "05/03/26 14:30", "06/03/26 08:05",
-                                   "2048", "http://h.example/news.htm", "404 : Non trouvé", ""}));
+    EXPECT_EQ(row(2),
+              QStringList({"Nouvelles", "text/html", "*05/03/26 14:30", "05/03/26 14:30", "06/03/26 08:05",
+                           "2048", "http://h.example/news.htm", "404 : Non trouvé", ""}));
     // A modification before the download: a blank mark; no size below 1, no status for 0.
-    EXPECT_EQ(row(1), QStringList({"Brouillon", "", " 04/03/26 09:00", "05/03/26 09:00", "", "", "http://h.example/b.htm",
-                                   "", ""}));
+    EXPECT_EQ(row(1),
+              QStringList({"Brouillon", "", " 04/03/26 09:00", "05/03/26 09:00", "", "",
+                           "http://h.example/b.htm", "", ""}));
     EXPECT_EQ(row(0).mid(1, 8).join(""), "");
-    EXPECT_EQ(model.index(2, ListViewModel::Size).data(Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask,
+    EXPECT_EQ(model.index(2, ListViewModel::Size).data(Qt::TextAlignmentRole).toInt()
+                  & Qt::AlignHorizontal_Mask,
               Qt::AlignRight);
-    EXPECT_EQ(model.index(2, ListViewModel::Modified).data(Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask,
+    EXPECT_EQ(model.index(2, ListViewModel::Modified).data(Qt::TextAlignmentRole).toInt()
+                  & Qt::AlignHorizontal_Mask,
               Qt::AlignHCenter);
     EXPECT_EQ(model.countText(), "3 éléments listés (2,00 Ko)");
     model.removeRowOf(a);
@@ -73,14 +77,15 @@ TEST_F(ListModel, DatesReadAsTheFrenchDateFormatterWritesThem)
 {
     // Midnight, just before a minute, the minute's rounding carrying into the next day, a
     // year 2000 and a far one.
-    const TDateTime dates[] = {at(1, 0), at(9, 23, 59) + 59.6 / 86400, 45000.999999999, 36526.5, 73050.75,
-                               1.0 / 3, 44000.123456};
+    const TDateTime dates[]
+        = {at(1, 0), at(9, 23, 59) + 59.6 / 86400, 45000.999999999, 36526.5, 73050.75, 1.0 / 3, 44000.123456};
     for (const TDateTime d : dates) {
         TElement* e = add(agent, kindAddress, QStringLiteral("d%1").arg(d), "http://h.example/");
         e->DateDownloaded = d;
         ListViewModel one(store);
         one.addRow(e);
-        EXPECT_EQ(one.index(0, ListViewModel::Downloaded).data().toString(), frenchDate(d, "dd/MM/yy hh:mm")) << d;
+        EXPECT_EQ(one.index(0, ListViewModel::Downloaded).data().toString(), frenchDate(d, "dd/MM/yy hh:mm"))
+            << d;
     }
 }
 
@@ -144,7 +149,8 @@ TEST_F(ListModel, SortKeepsFoldersFirstAndReadsSizesAndDatesAsValues)
     EXPECT_EQ(model.sortColumn(), ListViewModel::Modified);
     EXPECT_FALSE(model.ascending());
     EXPECT_EQ(column(0).mid(2), QStringList({"a", "c", "b"}));
-    EXPECT_TRUE(QStringList({"zeta", "alpha"}) == column(0).mid(0, 2) || QStringList({"alpha", "zeta"}) == column(0).mid(0, 2));
+    EXPECT_TRUE(QStringList({"zeta", "alpha"}) == column(0).mid(0, 2)
+                || QStringList({"alpha", "zeta"}) == column(0).mid(0, 2));
 
     model.sortRows(ListViewModel::Name, false);
     EXPECT_EQ(column(0), QStringList({"zeta", "alpha", "c", "b", "a"}));
@@ -165,11 +171,14 @@ TEST_F(ListModel, RowsLeaveWithTheirNodesAndTheListedElementGoingEmptiesTheTable
     TElement* image = add(page, kindImage, "logo.gif", "http://h.example/logo.gif");
     page->BuildImageNodes();
     TElement* kept = add(docs, kindAddress, "Reste", "http://h.example/r.htm");
+
     // As the main window does: an element being deleted leaves the lists first.
     struct Withdraw : StoreHost {
         ListViewModel* list;
+
         void closeViewsOf(TElement* e) override { list->removeRowOf(e); }
     } host;
+
     host.list = &model;
     store.setHost(&host);
 
@@ -212,7 +221,8 @@ TEST_F(ListModel, FillLetsEventsRunEveryHundredRowsAndANewerFillWins)
     TElement* big = add(agent, kindFolder, "Gros");
     add(big, kindFolder, "Sous-dossier"); // skipped without "Dossiers": events run before any row
     for (int i = 0; i < 250; ++i)
-        add(big, kindAddress, QStringLiteral("a%1").arg(i, 3, 10, QChar(u'0')), QStringLiteral("http://h.example/%1").arg(i));
+        add(big, kindAddress, QStringLiteral("a%1").arg(i, 3, 10, QChar(u'0')),
+            QStringLiteral("http://h.example/%1").arg(i));
     add(agent, kindAddress, "Seul", "http://h.example/seul");
 
     QList<int> seen;
