@@ -66,18 +66,6 @@ private:
         }
     }
 
-    void nodesInserted(TreeNode*, int, int) override { }
-
-    void nodesAboutToBeInserted(TreeNode*, int, int) override { }
-
-    void nodesRemoved(TreeNode*, int, int) override { }
-
-    void nodeAboutToBeMoved(TreeNode*, int, TreeNode*, int) override { }
-
-    void nodeMoved(TreeNode*, int, TreeNode*, int) override { }
-
-    void nodeChanged(TreeNode*) override { }
-
     ElementTree& m_tree;
     TreeNode* m_start;
     TreeNode* m_at;

@@ -20,16 +20,26 @@ class TreeNode;
 class TreeObserver {
 public:
     virtual ~TreeObserver() = default;
+
     // Rows are positions among the children of `parent` (the tree's root for top-level nodes).
-    virtual void nodesAboutToBeInserted(TreeNode* parent, int first, int last) = 0;
-    virtual void nodesInserted(TreeNode* parent, int first, int last) = 0;
-    virtual void nodesAboutToBeRemoved(TreeNode* parent, int first, int last) = 0;
-    virtual void nodesRemoved(TreeNode* parent, int first, int last) = 0;
+    // An observer overrides what it follows; most follow only removals.
+    virtual void nodesAboutToBeInserted(TreeNode* /*parent*/, int /*first*/, int /*last*/) { }
+
+    virtual void nodesInserted(TreeNode* /*parent*/, int /*first*/, int /*last*/) { }
+
+    virtual void nodesAboutToBeRemoved(TreeNode* /*parent*/, int /*first*/, int /*last*/) { }
+
+    virtual void nodesRemoved(TreeNode* /*parent*/, int /*first*/, int /*last*/) { }
+
     // `destinationRow` counts as before the move, as QAbstractItemModel::beginMoveRows does.
-    virtual void nodeAboutToBeMoved(TreeNode* from, int row, TreeNode* to, int destinationRow) = 0;
-    virtual void nodeMoved(TreeNode* from, int row, TreeNode* to, int destinationRow) = 0;
+    virtual void nodeAboutToBeMoved(TreeNode* /*from*/, int /*row*/, TreeNode* /*to*/, int /*destinationRow*/)
+    {
+    }
+
+    virtual void nodeMoved(TreeNode* /*from*/, int /*row*/, TreeNode* /*to*/, int /*destinationRow*/) { }
+
     // Text, bold or state mark changed, or the element's look (its icon).
-    virtual void nodeChanged(TreeNode* node) = 0;
+    virtual void nodeChanged(TreeNode* /*node*/) { }
 };
 
 class TreeNode {

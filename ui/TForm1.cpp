@@ -53,6 +53,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -184,6 +185,7 @@ void TForm1::buildCentralArea()
     m_tree->header()->setStretchLastSection(false);
     m_tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_tree->setMouseTracking(true);
     // Names are edited through "&Renommer" (F2) and a new folder only.
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_mdi = new QMdiArea(m_split);
@@ -638,6 +640,15 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         return dispatchKey(watched, static_cast<QKeyEvent*>(event), true);
     case QEvent::KeyPress:
         return dispatchKey(watched, static_cast<QKeyEvent*>(event), false);
+    case QEvent::MouseMove:
+        // The node under the mouse is described; over empty space, the current element.
+        if (m_tree && watched == m_tree->viewport() && m_controller && !m_longOperation) {
+            const QModelIndex index = m_tree->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+            TElement* e = index.isValid() ? m_model->elementOf(index) : m_controller->currentElement();
+            if (e || m_model->rowCount() > 0)
+                showElementStatus(e, false);
+        }
+        break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseButtonRelease:

@@ -130,19 +130,7 @@ private:
     void writeIndex(ExportResult& result);
     QString destinationFile(const QString& path) const;
 
-    void nodesAboutToBeInserted(TreeNode*, int, int) override { }
-
-    void nodesInserted(TreeNode*, int, int) override { }
-
     void nodesAboutToBeRemoved(TreeNode* parent, int first, int last) override;
-
-    void nodesRemoved(TreeNode*, int, int) override { }
-
-    void nodeAboutToBeMoved(TreeNode*, int, TreeNode*, int) override { }
-
-    void nodeMoved(TreeNode*, int, TreeNode*, int) override { }
-
-    void nodeChanged(TreeNode*) override { }
 
     TElement* m_selected; // null once removed from the tree
     TreeNode* m_selectedNode;

@@ -133,19 +133,7 @@ private:
     void flushPending();
     void removeWhere(const std::function<bool(const Row&)>& doomed);
 
-    void nodesAboutToBeInserted(TreeNode*, int, int) override { }
-
-    void nodesInserted(TreeNode*, int, int) override { }
-
     void nodesAboutToBeRemoved(TreeNode* parent, int first, int last) override;
-
-    void nodesRemoved(TreeNode*, int, int) override { }
-
-    void nodeAboutToBeMoved(TreeNode*, int, TreeNode*, int) override { }
-
-    void nodeMoved(TreeNode*, int, TreeNode*, int) override { }
-
-    void nodeChanged(TreeNode*) override { }
 
     ElementStore& m_store;
     Mode m_mode;

@@ -55,19 +55,7 @@ public:
     // The walk is over for good and no longer follows the tree (its owner may outlive it).
     void detach();
 
-    void nodesAboutToBeInserted(TreeNode*, int, int) override { }
-
-    void nodesInserted(TreeNode*, int, int) override { }
-
     void nodesAboutToBeRemoved(TreeNode* parent, int first, int last) override;
-
-    void nodesRemoved(TreeNode*, int, int) override { }
-
-    void nodeAboutToBeMoved(TreeNode*, int, TreeNode*, int) override { }
-
-    void nodeMoved(TreeNode*, int, TreeNode*, int) override { }
-
-    void nodeChanged(TreeNode*) override { }
 
 private:
     TreeNode* following(TreeNode* node) const;

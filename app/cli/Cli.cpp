@@ -7,6 +7,7 @@
 #include "app/cli/ExportCommand.h"
 #include "app/cli/GetCommand.h"
 #include "app/cli/InfoCommand.h"
+#include "app/cli/ListCommand.h"
 #include "app/cli/MarkCommands.h"
 #include "app/cli/PageCommands.h"
 #include "app/cli/SearchCommand.h"
@@ -60,6 +61,10 @@ const std::vector<CommandInfo>& commands()
          "info AGENT CHEMIN [--state] [--properties] [--links] [--communication]   la page "
          "d'informations d'un élément (HTML ; par défaut : état et propriétés)",
          runInfo, true},
+        {"list",
+         "list AGENT [CHEMIN] [--all] [--no-folders] [--images] [--sort COLONNE] [--desc]   les lignes "
+         "de la vue liste d'un élément (neuf colonnes séparées par des tabulations)",
+         runList, true},
         // Opening an agent and reading its tree may mend element files.
         {"export",
          "export AGENT [CHEMIN] --to DOSSIER [--depth N] [--same-server] [--keep-struct] [--dont-change] "

@@ -234,3 +234,27 @@ TEST(CliHome, ALockLeftByAProcessThatDiedIsTakenOver)
     EXPECT_TRUE(home.exists("Veille.gnx"));
     EXPECT_FALSE(home.exists(".glanix.lock"));
 }
+
+TEST(Cli, ListPrintsTheRowsOfTheListView)
+{
+    TempHome home;
+    glanix::test::AgentBuilder::sample(home.path());
+    // By name: the folder first whatever the order, nine tab-separated columns.
+    const CliResult byName = runCli({"--home", home.path(), "list", "Veille", "Presse", "--sort", "0", "--desc"});
+    ASSERT_EQ(byName.code, 0) << byName.err.toStdString();
+    const QStringList lines = byName.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].startsWith("Régions\t"));
+    EXPECT_TRUE(lines[1].startsWith("Le Journal\ttext/html\t*"));
+    EXPECT_EQ(lines[1].count(u'\t'), 8);
+    EXPECT_TRUE(lines[1].contains("\thttp://journal.example/index.htm\t"));
+
+    // Everything below the agent, folders left out.
+    const CliResult all = runCli({"--home", home.path(), "list", "Veille", "--all", "--no-folders"});
+    ASSERT_EQ(all.code, 0);
+    EXPECT_TRUE(all.out.contains("Suite\t") && all.out.contains(QString::fromUtf8("Météo locale\t")));
+    EXPECT_FALSE(all.out.contains("Régions\t"));
+
+    EXPECT_EQ(runCli({"--home", home.path(), "list", "Veille", "Nulle part"}).code, 2);
+    EXPECT_EQ(runCli({"--home", home.path(), "list", "Veille", "--sort", "12"}).code, 2);
+}

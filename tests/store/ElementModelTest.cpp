@@ -167,17 +167,7 @@ TEST_F(ElementModelTest, SettingAnAddressNormalisesItAndForgetsTheLastCheck)
 struct ChangeCounter : TreeObserver {
     int changes = 0;
 
-    void nodesAboutToBeInserted(TreeNode*, int, int) override { }
-
-    void nodesInserted(TreeNode*, int, int) override { }
-
     void nodesAboutToBeRemoved(TreeNode*, int, int) override { }
-
-    void nodesRemoved(TreeNode*, int, int) override { }
-
-    void nodeAboutToBeMoved(TreeNode*, int, TreeNode*, int) override { }
-
-    void nodeMoved(TreeNode*, int, TreeNode*, int) override { }
 
     void nodeChanged(TreeNode*) override { ++changes; }
 };
