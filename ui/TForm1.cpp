@@ -348,6 +348,11 @@ void TForm1::connectActions()
         m_tree->edit(m_tree->currentIndex());
     });
     connect(a.renommer, &QAction::triggered, this, [this, &c] {
+        // In the active list view, the selected row's name.
+        if (auto* list = dynamic_cast<TFormVueListe*>(activeView()); list && !m_tree->hasFocus()) {
+            list->editSelectedName();
+            return;
+        }
         TElement* e = c.currentElement();
         if (e && TreeCommands::canRename(*e) && !editingNode())
             m_tree->edit(m_tree->currentIndex());
@@ -1278,7 +1283,9 @@ void TForm1::updateCommands()
         mark->setEnabled(e && e->Kind != kindRoot);
     a.nouvelleAdresse->setEnabled(e && e->HasExt() && e->Kind != kindRoot);
     a.nouveauDossier->setEnabled(e && (e->Kind == kindAgent || e->Kind == kindFolder));
-    a.renommer->setEnabled(e && TreeCommands::canRename(*e));
+    const auto* list = dynamic_cast<TFormVueListe*>(activeView());
+    TElement* row = list && !m_tree->hasFocus() ? list->selectedElement() : nullptr;
+    a.renommer->setEnabled(row ? TreeCommands::canRename(*row) : e && TreeCommands::canRename(*e));
     a.supprimer->setEnabled(e != nullptr);
     a.activer->setEnabled(e != nullptr);
     a.activer->setText(e ? TreeCommands::activateCaption(*e) : tr("&Activer"));

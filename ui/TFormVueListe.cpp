@@ -1,6 +1,7 @@
 #include "ui/TFormVueListe.h"
 
 #include "agents/MainController.h"
+#include "agents/TreeCommands.h"
 #include "config/ViewPlacement.h"
 #include "store/TElement.h"
 #include "ui/ElementIcons.h"
@@ -85,6 +86,10 @@ TFormVueListe::TFormVueListe(ViewWindows& list, ViewHost& host, ListViewModel::M
 
     m_table->setObjectName(QStringLiteral("ListView"));
     m_table->setModel(m_model);
+    MainController& controller = host.controller();
+    m_model->setRenamer(&TreeCommands::canRename, [&controller](TElement& e, const QString& name) {
+        return TreeCommands(controller.store(), controller.prompt()).rename(e, name);
+    });
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -362,7 +367,9 @@ bool TFormVueListe::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_table && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        // Enter in a name being edited ends the edit; it comes here when the editor lets it go.
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && QApplication::focusWidget() == m_table) {
             rowActivated(selectedElement());
             return true;
         }
@@ -385,6 +392,19 @@ bool TFormVueListe::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return TFormExt::eventFilter(watched, event);
+}
+
+bool TFormVueListe::editSelectedName()
+{
+    const QModelIndex current = m_table->currentIndex();
+    if (!current.isValid())
+        return false;
+    const QModelIndex name = m_model->index(current.row(), ListViewModel::Name);
+    if (!(m_model->flags(name) & Qt::ItemIsEditable))
+        return false;
+    m_table->setFocus();
+    m_table->edit(name);
+    return true;
 }
 
 } // namespace glanix

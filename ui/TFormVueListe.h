@@ -73,6 +73,9 @@ public:
     int rank() const { return m_rank; }
 
     TElement* selectedElement() const;
+    // "&Renommer" while the list is active: the selected row's name is edited in place;
+    // false when there is none or it keeps its name (agents, images).
+    bool editSelectedName();
 
 signals:
     // "Suspendre"/"Reprendre" pressed in search mode.

@@ -510,7 +510,23 @@ Qt::ItemFlags ListViewModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
+    Qt::ItemFlags flags
+        = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
+    const TElement* e = elementAt(index.row());
+    if (index.column() == Name && e && m_canRename && m_canRename(*e))
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool ListViewModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    TElement* e = index.isValid() ? elementAt(index.row()) : nullptr;
+    if (role != Qt::EditRole || index.column() != Name || !e || !m_rename || !m_rename(*e, value.toString()))
+        return false;
+    // The row shows the name the element took (normalised, made unique).
+    m_rows[static_cast<size_t>(index.row())].text[Name] = e->GetName();
+    emit dataChanged(index, index);
+    return true;
 }
 
 QStringList ListViewModel::mimeTypes() const

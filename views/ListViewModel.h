@@ -110,6 +110,16 @@ public:
     // The row icon from its icon number and state mark (set by the window; none headless).
     void setDecoration(std::function<QVariant(int, int)> decoration) { m_decoration = std::move(decoration); }
 
+    // A row's name edited in place renames its element; `canRename` says which may be.
+    void setRenamer(std::function<bool(const TElement&)> canRename,
+                    std::function<bool(TElement&, const QString&)> rename)
+    {
+        m_canRename = std::move(canRename);
+        m_rename = std::move(rename);
+    }
+
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
     // The three-step comparison of two rows: -1, 0 or 1.
     static int compare(const Row& a, const Row& b, int column, bool ascending);
 
@@ -135,6 +145,8 @@ private:
 
     void nodesAboutToBeRemoved(TreeNode* parent, int first, int last) override;
 
+    std::function<bool(const TElement&)> m_canRename;
+    std::function<bool(TElement&, const QString&)> m_rename;
     ElementStore& m_store;
     Mode m_mode;
     TElement* m_listed = nullptr;

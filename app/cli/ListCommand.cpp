@@ -8,14 +8,15 @@ namespace glanix::cli {
 int runList(Context& ctx)
 {
     const Parsed p = parseArgs(ctx.args, {QStringLiteral("--sort")},
-                               {QStringLiteral("--all"), QStringLiteral("--no-folders"), QStringLiteral("--images"),
-                                QStringLiteral("--desc")});
+                               {QStringLiteral("--all"), QStringLiteral("--no-folders"),
+                                QStringLiteral("--images"), QStringLiteral("--desc")});
     bool sortOk = true;
     const int column = p.has(QStringLiteral("--sort")) ? p.value(QStringLiteral("--sort")).toInt(&sortOk) : 2;
     if (!p.error.isEmpty() || p.positional.isEmpty() || p.positional.size() > 2 || !sortOk || column < 0
         || column >= ListViewModel::ColumnCount) {
         ctx.err << (p.error.isEmpty() ? QString() : p.error + u'\n')
-                << "Usage : glanix-cli list AGENT [CHEMIN] [--all] [--no-folders] [--images] [--sort COLONNE 0-8] "
+                << "Usage : glanix-cli list AGENT [CHEMIN] [--all] [--no-folders] [--images] [--sort COLONNE "
+                   "0-8] "
                    "[--desc]\n";
         return kExitUsage;
     }
@@ -25,7 +26,7 @@ int runList(Context& ctx)
     if (!e)
         return kExitUsage;
     ListViewModel model(home.store());
-    model.setEventPump([] { });
+    model.setEventPump([] {});
     ListViewModel::Filter filter;
     filter.allContent = p.has(QStringLiteral("--all"));
     filter.folders = !p.has(QStringLiteral("--no-folders"));

@@ -240,7 +240,8 @@ TEST(Cli, ListPrintsTheRowsOfTheListView)
     TempHome home;
     glanix::test::AgentBuilder::sample(home.path());
     // By name: the folder first whatever the order, nine tab-separated columns.
-    const CliResult byName = runCli({"--home", home.path(), "list", "Veille", "Presse", "--sort", "0", "--desc"});
+    const CliResult byName
+        = runCli({"--home", home.path(), "list", "Veille", "Presse", "--sort", "0", "--desc"});
     ASSERT_EQ(byName.code, 0) << byName.err.toStdString();
     const QStringList lines = byName.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2);

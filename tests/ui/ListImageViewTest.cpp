@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -399,4 +400,28 @@ TEST_F(ListImageViewTest, TheSelectedRowsAreMarkedMovedAndDeletedFromTheKeyboard
     EXPECT_EQ(element("Galerie\\Docs\\Récent"), nullptr);
     EXPECT_FALSE(QFileInfo::exists(recentFile));
     EXPECT_EQ(window->statusBarGlobal()->panelText(0), "2 URLs effacés");
+}
+
+TEST_F(ListImageViewTest, ARowIsRenamedInPlace)
+{
+    start();
+    TElement* docs = element("Galerie\\Docs");
+    TElement* ancien = element("Galerie\\Docs\\Ancien");
+    select(docs);
+    auto* view = first<TFormVueListe>(wtList);
+    ASSERT_TRUE(view);
+    const int row = view->model().rowOf(ancien);
+    ASSERT_GE(row, 0);
+    view->table()->setFocus();
+    view->table()->setCurrentIndex(view->model().index(row, 0));
+    type(Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_TRUE(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, "Vieux");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents(); // the editor hands its text over once back in the loop
+    EXPECT_EQ(ancien->GetName(), "Vieux");
+    EXPECT_EQ(view->model().data(view->model().index(view->model().rowOf(ancien), 0)).toString(), "Vieux");
+    EXPECT_EQ(docs->GetName(), "Docs"); // the tree's element kept its name
 }
