@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace glanix {
 
@@ -124,17 +125,46 @@ QString DocumentResolver::servableFile(TElement* e, int version)
 
 QByteArray DocumentResolver::mimeTypeOf(const TElement* e, const QString& file)
 {
-    // Only the type itself is passed on: what follows it never reaches a response header.
+    // Only the type itself and a plain charset name reach the engine.
     static const QRegularExpression plain(
         QStringLiteral("^\\s*([A-Za-z0-9.+-]+/[A-Za-z0-9.+-]+)(?:[\\s;]|$)"));
+    QByteArray type;
     if (e) {
         const QRegularExpressionMatch m = plain.match(e->ContentType);
         if (m.hasMatch())
-            return m.captured(1).toLower().toLatin1();
+            type = m.captured(1).toLower().toLatin1();
     }
-    const QMimeType t = QMimeDatabase().mimeTypeForFile(file, QMimeDatabase::MatchExtension);
-    return t.isValid() && !t.isDefault() ? t.name().toLatin1()
-                                         : QByteArrayLiteral("application/octet-stream");
+    if (type.isEmpty()) {
+        const QMimeType t = QMimeDatabase().mimeTypeForFile(file, QMimeDatabase::MatchExtension);
+        type = t.isValid() && !t.isDefault() ? t.name().toLatin1()
+                                             : QByteArrayLiteral("application/octet-stream");
+    }
+    if (type != "text/html" && type != "text/plain")
+        return type;
+    const QByteArray charset = textCharset(e ? e->ContentType : QString(), file);
+    return charset.isEmpty() ? type : type + ";charset=" + charset;
+}
+
+QByteArray DocumentResolver::textCharset(const QString& contentType, const QString& file)
+{
+    // The server's word first, as a plain name only.
+    static const QRegularExpression declared(QStringLiteral("charset\\s*=\\s*\"?([A-Za-z0-9._:-]{1,40})"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch m = declared.match(contentType); m.hasMatch())
+        return m.captured(1).toLower().toLatin1();
+    QFile in(file);
+    if (in.size() > (8 << 20) || !in.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = in.readAll();
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<uchar>(c) < 0x80; }))
+        return {}; // the same in every charset
+    // A byte-order mark or a charset the page names is the engine's to read.
+    if (bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")
+        || bytes.left(4096).toLower().contains("charset"))
+        return {};
+    // Otherwise as the program reads pages: UTF-8 when the bytes are, else Windows-1252.
+    const bool utf8 = QString::fromUtf8(bytes).toUtf8() == bytes;
+    return utf8 ? QByteArrayLiteral("utf-8") : QByteArrayLiteral("windows-1252");
 }
 
 TElement* DocumentResolver::findDocument(const QStringList& forms, const ShownDocuments& shown) const

@@ -60,8 +60,11 @@ public:
 
     // The element's file of that version when it exists and lies in its agent's folders.
     static QString servableFile(TElement* element, int version = 1);
-    // Content type to serve the element's file with.
+    // Content type to serve the element's file with; a page or a text with non-ASCII bytes gets
+    // the charset the program reads it in (the server's, else UTF-8 when the bytes are, else
+    // Windows-1252) unless the page names its own.
     static QByteArray mimeTypeOf(const TElement* element, const QString& file);
+    static QByteArray textCharset(const QString& contentType, const QString& file);
 
     QString missingFile() const;
     QString homeFile(const QString& name) const;

@@ -337,3 +337,22 @@ TEST_F(Resolver, OpeningOutsideNeverRunsAStoredProgram)
     EXPECT_TRUE(prompt.texts().last().startsWith("Ce fichier est copié dans "));
     QFile::remove(QUrl(launcher.opened[0]).toLocalFile());
 }
+
+TEST_F(Resolver, PagesAreServedInTheCharsetTheyAreReadIn)
+{
+    const auto served = [&](const char* name, const QByteArray& content, const QString& type = "text/html") {
+        TElement* e
+            = stored(agent, kindAddress, name, QStringLiteral("http://h/%1.htm").arg(name), content, type);
+        return DocumentResolver::mimeTypeOf(e, e->GetSavePath());
+    };
+    EXPECT_EQ(served("ascii", "<p>plain</p>"), "text/html");
+    EXPECT_EQ(served("utf8", "<p>\xC3\xA9t\xC3\xA9</p>"), "text/html;charset=utf-8");
+    EXPECT_EQ(served("latin", "<p>\xE9t\xE9</p>"), "text/html;charset=windows-1252");
+    EXPECT_EQ(served("meta", "<meta charset=iso-8859-15><p>\xE9t\xE9</p>"), "text/html");
+    EXPECT_EQ(served("header", "<p>\xE9t\xE9</p>", "text/html; charset=ISO-8859-1"),
+              "text/html;charset=iso-8859-1");
+    // Nothing but a plain name passes from the stored type.
+    EXPECT_EQ(served("hostile", "<p>\xE9</p>", "text/html; charset=\"x\r\nSet-Cookie: a\""),
+              "text/html;charset=x");
+    EXPECT_EQ(served("texte", "caf\xC3\xA9", "text/plain"), "text/plain;charset=utf-8");
+}
