@@ -1,6 +1,7 @@
 #include "store/PageScanner.h"
 
 #include "store/PageEncoding.h"
+#include "store/ScanText.h"
 #include "store/StyleScanner.h"
 
 #include <cstring>
@@ -38,20 +39,6 @@ QByteArray valueFrom(const char* v, const char* end)
     while (stop < end && !isBlank(*stop) && !ends(*stop) && *stop != '>')
         ++stop;
     return QByteArray(v, stop - v);
-}
-
-bool startsWithCi(const char* p, const char* end, std::string_view word)
-{
-    if (end - p < static_cast<std::ptrdiff_t>(word.size()))
-        return false;
-    for (size_t i = 0; i < word.size(); ++i) {
-        char c = p[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + 32);
-        if (c != word[i])
-            return false;
-    }
-    return true;
 }
 
 // A requisite's address as a browser takes it: blanks around it trimmed, tabs and line ends

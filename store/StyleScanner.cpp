@@ -1,5 +1,7 @@
 #include "store/StyleScanner.h"
 
+#include "store/ScanText.h"
+
 #include <QString>
 #include <algorithm>
 #include <string_view>
@@ -29,20 +31,6 @@ int hexValue(char c)
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
-}
-
-bool startsWithCi(const char* p, const char* end, std::string_view word)
-{
-    if (end - p < static_cast<std::ptrdiff_t>(word.size()))
-        return false;
-    for (size_t i = 0; i < word.size(); ++i) {
-        char c = p[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + 32);
-        if (c != word[i])
-            return false;
-    }
-    return true;
 }
 
 void appendUtf8(QByteArray& out, char32_t code)
