@@ -208,11 +208,6 @@ void DownloadEngine::elementDestroyed(TElement* element)
     m_scheduler->elementDestroyed(element);
 }
 
-void DownloadEngine::nodeAboutToBeRemoved(TreeNode* node)
-{
-    m_scheduler->nodeAboutToBeRemoved(node);
-}
-
 // --- Connection ------------------------------------------------------------------------------
 
 bool DownloadEngine::byModem() const

@@ -90,7 +90,6 @@ public:
     void stopTimers() override;
     void shutdown() override;
     void elementDestroyed(TElement* element) override;
-    void nodeAboutToBeRemoved(TreeNode* node) override;
 
     // --- Connection ---------------------------------------------------------------------------
     bool byModem() const override;

@@ -78,9 +78,6 @@ public:
 
     // The element is about to be freed: its download is interrupted and forgotten.
     virtual void elementDestroyed(TElement* /*element*/) { }
-
-    // The node (with its subtree) is about to leave the tree: the walk's cursor leaves it.
-    virtual void nodeAboutToBeRemoved(TreeNode* /*node*/) { }
 };
 
 } // namespace glanix

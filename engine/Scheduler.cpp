@@ -67,11 +67,13 @@ Scheduler::Scheduler(EngineContext context, QObject* parent)
     m_freeSpaceAtStart = m_status->freeBytes(env().home());
     m_timerCheckURL.setInterval(200);
     connect(&m_timerCheckURL, &QTimer::timeout, this, &Scheduler::TimerCheckURLTimer);
+    m_store.tree().addObserver(this);
 }
 
 Scheduler::~Scheduler()
 {
     shutdown();
+    m_store.tree().removeObserver(this);
 }
 
 Env& Scheduler::env() const
@@ -430,6 +432,12 @@ void Scheduler::elementDestroyed(TElement* element)
             ThreadTerminated(t);
         }
     }
+}
+
+void Scheduler::nodesAboutToBeRemoved(TreeNode* parent, int first, int last)
+{
+    for (int row = first; row <= last; ++row)
+        nodeAboutToBeRemoved(parent->child(row));
 }
 
 void Scheduler::nodeAboutToBeRemoved(TreeNode* node)

@@ -4,6 +4,7 @@
 #include "engine/CycleAnswers.h"
 #include "engine/EngineHost.h"
 #include "engine/SocketChannel.h"
+#include "store/TreeNode.h"
 
 #include <QObject>
 #include <QString>
@@ -27,7 +28,6 @@ class ElementStore;
 class Env;
 class TElement;
 class TThreadDownLoad;
-class TreeNode;
 class UserPrompt;
 struct TOptGene;
 
@@ -42,7 +42,7 @@ struct EngineContext {
     TlsOptions tls; // certificates trusted by the downloads
 };
 
-class Scheduler : public QObject {
+class Scheduler : public QObject, private TreeObserver {
     Q_OBJECT
 
 public:
@@ -94,10 +94,8 @@ public:
     // touches an element any more. Called by the destructor; safe to call twice.
     void shutdown();
 
-    // The element or node is about to be freed: its download is interrupted and forgotten,
-    // the cursor leaves it.
+    // The element is about to be freed: its download is interrupted and forgotten.
     void elementDestroyed(TElement* element);
-    void nodeAboutToBeRemoved(TreeNode* node);
 
     // --- The walk ---------------------------------------------------------------------------
     bool IsURLToVerify(TElement& e);
@@ -175,6 +173,10 @@ signals:
     void cycleEnded();
 
 private:
+    // The walk's cursor never rests on a node that leaves the tree (a closed agent, a deleted
+    // element, image nodes), whoever removes it.
+    void nodesAboutToBeRemoved(TreeNode* parent, int first, int last) override;
+    void nodeAboutToBeRemoved(TreeNode* node);
     bool walkTests(TElement* e, TreeNode* node);
     // During the first pass, an element verified before waits while more downloads than this
     // run: three places stay for addresses never fetched. With fewer than four places in

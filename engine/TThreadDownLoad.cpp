@@ -717,8 +717,13 @@ void TThreadDownLoad::storeFullDownload(TElement& e)
             Downloaded = false;
         }
     }
-    if (Downloaded)
+    if (Downloaded) {
         storeNewContent(e);
+    } else if (!cut && (h.StatusCode == 304 || (h.StatusCode >= 200 && h.StatusCode < 300))
+               && e.GetDownLoadImages() && CompleteRequisites(e)) {
+        // Unchanged, but stored by a version that did not keep what it needs to be shown.
+        m_childrenAdded = true;
+    }
 }
 
 void TThreadDownLoad::storeNewContent(TElement& e)

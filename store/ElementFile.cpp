@@ -561,14 +561,14 @@ void TElement::deleteStoredFiles()
         RemoveFile(SaveFileNameVersionPrec(path, n));
 }
 
-void TElement::Delete(bool withFiles)
+void TElement::Delete(bool withFiles, bool keepLinkDepth)
 {
     DeferredFileWriter::Immediate now(m_store->writer());
     m_store->writer().settleAll();
-    deleteRecursive(withFiles, false);
+    deleteRecursive(withFiles, false, keepLinkDepth);
 }
 
-void TElement::deleteRecursive(bool withFiles, bool parentGoing)
+void TElement::deleteRecursive(bool withFiles, bool parentGoing, bool keepLinkDepth)
 {
     m_deleting = true;
     StoreHost& host = m_store->host();
@@ -640,7 +640,8 @@ void TElement::deleteRecursive(bool withFiles, bool parentGoing)
         RemoveFile(iniPath);
         // A deleted linked page must not come back at its page's next download; folders and
         // agents keep their depth, which their other addresses inherit.
-        if (!parentGoing && m_parent && m_parent->isAddressOrPage() && !m_parent->m_deleting) {
+        if (!parentGoing && !keepLinkDepth && m_parent && m_parent->isAddressOrPage()
+            && !m_parent->m_deleting) {
             m_parent->SetDownLoadLinksDepth(0);
             m_parent->Save();
         }

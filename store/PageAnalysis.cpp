@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <utility>
 
 namespace glanix {
 
@@ -323,6 +324,105 @@ int addStoredSheetRequisites(TElement& page, int room)
     return made;
 }
 
+// The stored copy and old versions of `from` go to `to`'s place; false when the copy cannot
+// (then nothing moved). An old version that cannot move stays where it is.
+bool moveStoredCopies(const QString& from, const QString& to, Env& log)
+{
+    if (from == to || !PathExists(from))
+        return true;
+    if (PathExists(to) || !MoveFileOrDir(from, to))
+        return false;
+    for (int n = 2; PathExists(SaveFileNameVersionPrec(from, n)); ++n) {
+        if (!MoveFileOrDir(SaveFileNameVersionPrec(from, n), SaveFileNameVersionPrec(to, n)))
+            log.logError(QStringLiteral("Version non déplacée : ") + SaveFileNameVersionPrec(from, n));
+    }
+    return true;
+}
+
+// A linked page of `page` becomes its image `name`: dates, copies and messages kept, read.
+bool becomeImage(TElement& page, TElement& linked, const QString& name)
+{
+    TElement* image = page.FindImageByURL(linked.GetURL());
+    if (image && image->LastModified > 0 && PathExists(image->GetSavePath())) {
+        // Stored twice: the image's copy stays.
+        linked.Delete(linked.GetSavePath() != image->GetSavePath(), true);
+        return true;
+    }
+    std::unique_ptr<TElement> made;
+    if (!image) {
+        made = std::make_unique<TElement>(page.store());
+        made->SetHasExt(false);
+        made->Kind = kindImage;
+        made->SetParent(&page);
+        made->SetName(NoDuplicateImgName(name, page));
+        made->SetURL(linked.GetURL());
+        image = made.get();
+    }
+    const QString type = std::exchange(image->ContentType, linked.ContentType);
+    const QString from = linked.GetSavePath();
+    const QString to = image->GetSavePath();
+    if (to.isEmpty() || !page.MakeFolder(folderOf(to)) || !moveStoredCopies(from, to, page.store().env())) {
+        page.store().env().logError(QStringLiteral("Feuille de style non reprise : ") + from);
+        image->ContentType = type;
+        return false;
+    }
+    image->LastModified = linked.LastModified;
+    image->Size = linked.Size;
+    image->BeforeLastModified = linked.BeforeLastModified;
+    image->BeforeSize = linked.BeforeSize;
+    image->Etag = linked.Etag;
+    image->StatusNumber = linked.StatusNumber;
+    image->Messages = linked.Messages;
+    image->LastVerified = linked.LastVerified;
+    image->DateDownloaded = linked.DateDownloaded;
+    image->Complete = linked.Complete;
+    image->Location = linked.Location;
+    image->State = linked.State == stateError ? stateError : stateRead;
+    if (made)
+        page.addImage(std::move(made));
+    linked.Delete(false, true);
+    return true;
+}
+
+// Earlier versions filed a page's style sheets and icons as linked pages, unread and counted
+// as new: each becomes an image of its page, keeping its stored copy. A linked page being
+// fetched or holding children stays until a later check.
+int turnLinkedPagesIntoRequisites(TElement& page)
+{
+    const TreeNode* node = page.Node();
+    const TExt& ext = *page.Ext();
+    if (!node || ext.ImageLinks.isEmpty())
+        return 0;
+    QHash<QString, QString> requisites; // lowered address -> image name
+    for (const QString& line : ext.ImageLinks)
+        requisites.insert(asciiLower(FirstWord(line)), AfterFirstWord(line));
+    for (const QStringList* links : {&ext.PageLinks, &ext.FrameLinks}) {
+        for (const QString& line : *links)
+            requisites.remove(asciiLower(FirstWord(line)));
+    }
+    std::vector<TElement*> linked;
+    for (int i = 0; i < node->childCount(); ++i) {
+        const TreeNode* child = node->child(i);
+        TElement* e = child->element();
+        if (e && e->Kind == kindPage && !child->bold() && !child->hasChildren() && e->Ext()
+            && e->Ext()->ImgList.empty() && requisites.contains(asciiLower(e->GetURL())))
+            linked.push_back(e);
+    }
+    int turned = 0;
+    for (TElement* e : linked)
+        turned += becomeImage(page, *e, requisites.value(asciiLower(e->GetURL()))) ? 1 : 0;
+    return turned;
+}
+
+// The images and requisites the analysed page lacks, its old linked pages that are requisites
+// turned into images first; how many were added or turned.
+int addRequisites(TElement& page)
+{
+    const int turned = turnLinkedPagesIntoRequisites(page);
+    const int made = addImages(page, page.Ext()->ImageLinks, kMaxChildrenPerCall);
+    return turned + made + addStoredSheetRequisites(page, kMaxChildrenPerCall - made);
+}
+
 void showImages(TElement& page, bool added)
 {
     page.SaveImages();
@@ -337,10 +437,23 @@ void CreateImageChildren(TElement& page)
     if (!page.HasExt())
         return;
     AnalysePage(page);
-    const QStringList& images = page.Ext()->ImageLinks;
-    const int made = addImages(page, images, kMaxChildrenPerCall);
-    const int fromSheets = addStoredSheetRequisites(page, kMaxChildrenPerCall - made);
-    showImages(page, !images.isEmpty() || fromSheets > 0);
+    const int added = addRequisites(page);
+    showImages(page, !page.Ext()->ImageLinks.isEmpty() || added > 0);
+}
+
+bool CompleteRequisites(TElement& page)
+{
+    if (!page.HasExt() || !page.IsHtml() || page.LastModified == 0)
+        return false;
+    const bool wasAnalysed = page.Ext()->Analysed;
+    AnalysePage(page);
+    const bool changed = addRequisites(page) > 0;
+    // Every page of an agent may be checked: their lists are not kept.
+    if (!wasAnalysed)
+        page.FreeAnalysis();
+    if (changed)
+        showImages(page, true);
+    return changed;
 }
 
 bool CreateStyleSheetChildren(TElement& sheet, const QByteArray& content, QByteArrayView headerCharset)

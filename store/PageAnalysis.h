@@ -58,8 +58,14 @@ QString AnalysePage(TElement& page, const QByteArray* content = nullptr, QByteAr
 void CreateFramePages(TElement& page);
 
 // An image child for every image and requisite not already held near the page, then for what
-// the page's stored style sheets load (recursively), then SaveImages.
+// the page's stored style sheets load (recursively), then SaveImages. Linked pages of the page
+// that are its requisites (filed so by earlier versions) become images, keeping their copies.
 void CreateImageChildren(TElement& page);
+
+// A page checked and found unchanged: what its stored copy and sheets need and it lacks
+// becomes its images, and its old linked pages that are requisites become images too.
+// Writes nothing when nothing is missing. True when anything was added.
+bool CompleteRequisites(TElement& page);
 
 // Image children of the sheet's page for what the sheet, just fetched, loads. True when any
 // was made.

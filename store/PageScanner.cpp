@@ -373,7 +373,9 @@ private:
                 const qsizetype at = find(word);
                 return at >= 0 && at < src;
             };
-            if (before("img") || before("image"))
+            // An image button may name its type after its source.
+            if (before("img") || before("image")
+                || (name == "input" && lowered(attribute("type")) == "image"))
                 add(ScannedAddress::Kind::Image, find("=", src));
             else if (before("frame") && !has("iframe"))
                 add(ScannedAddress::Kind::Frame, find("=", src));

@@ -252,8 +252,9 @@ public:
     // Moves the element (and its files) under the element of `target`.
     bool MoveTo(TreeNode* target);
     // Removes the element and its subtree, with or without their files, and frees it:
-    // `this` is gone afterwards.
-    void Delete(bool withFiles);
+    // `this` is gone afterwards. A linked page deleted by the user must not come back, so its
+    // page stops following links, unless `keepLinkDepth` (the page is replaced, not refused).
+    void Delete(bool withFiles, bool keepLinkDepth = false);
     // Erases everything the program stored about the element.
     void Reinit();
 
@@ -275,7 +276,7 @@ private:
     // True when `folder`, links resolved, lies in the agent's own folders.
     bool insideAgent(const QString& folder);
     void loadFields(IniFile& ini);
-    void deleteRecursive(bool withFiles, bool parentGoing);
+    void deleteRecursive(bool withFiles, bool parentGoing, bool keepLinkDepth = false);
     void updateStateMark();
 
     ElementStore* m_store;

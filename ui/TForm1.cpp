@@ -583,12 +583,6 @@ void TForm1::connectEngine()
         if (index.isValid())
             d.nodePressed(m_model->nodeOf(index));
     });
-    // The walk's cursor must never rest on a node that goes (a closed agent, image nodes).
-    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-            [this, &d](const QModelIndex& parent, int first, int last) {
-                for (int row = first; row <= last; ++row)
-                    d.nodeAboutToBeRemoved(m_model->nodeOf(m_model->index(row, 0, parent)));
-            });
     connect(m_actions.connectionPopup, &QMenu::aboutToShow, this, &TForm1::connectionMenuAboutToShow);
     connect(m_actions.connectionMenu, &QMenu::aboutToShow, this, &TForm1::connectionMenuAboutToShow);
     if (QWidget* end = m_toolBars.connection->widgetForAction(m_actions.terminer))

@@ -683,3 +683,85 @@ TEST_F(DownloadCycle, RequisitesAreStoredOnceWithTheirPageAndAreNotCountedAsPage
     EXPECT_EQ(read(find(server.url("/app.js"))->GetSavePath()), "alert(1)");
     EXPECT_EQ(scheduler->NbModified, 1);
 }
+
+TEST_F(DownloadCycle, SheetsAndIconsStoredAsLinkedPagesBecomeRequisitesAtTheNextCheck)
+{
+    // What earlier versions left: the sheet and the icon a page names are linked pages of their
+    // own (the icon stored twice, also as an image), the sheet with an old version.
+    const QByteArray icon("\0\0\1\0icon", 8);
+    page("index.html",
+         "<html><a href=\"main.css\">s</a><a href=\"favicon.ico\">i</a><img src=\"favicon.ico\"></html>");
+    page("main.css", "@import \"theme.css\"; body { color: red }");
+    page("theme.css", "p { background: url(p.png) }");
+    page("p.png", QByteArray("\x89PNG\r\n\x1a\n", 8) + "p");
+    page("favicon.ico", icon);
+    agentWith({{QStringLiteral("Accueil"), server.url("/index.html")}}, 1);
+    ASSERT_TRUE(runCycle());
+    TElement* sheetPage = find(server.url("/main.css"));
+    ASSERT_NE(sheetPage, nullptr);
+    ASSERT_EQ(sheetPage->Kind, kindPage);
+    ASSERT_EQ(find(server.url("/favicon.ico"))->Kind, kindPage);
+    const QString sheetCopy = sheetPage->GetSavePath();
+    ASSERT_TRUE(writeFileAtomically(SaveFileNameVersionPrec(sheetCopy, 2), "old sheet").ok);
+
+    // The server's page is unchanged (same date); this version reads it as naming its sheet
+    // and its icon.
+    const QString index = site + "index.html";
+    const QDateTime date = QFileInfo(index).lastModified();
+    const QByteArray now = "<html><head><link rel=\"stylesheet\" href=\"main.css\"><link rel=\"icon\" "
+                           "href=\"favicon.ico\"></head><img src=\"favicon.ico\"></html>";
+    page("index.html", now);
+    QFile served(index);
+    ASSERT_TRUE(served.open(QIODevice::ReadWrite)
+                && served.setFileTime(date, QFileDevice::FileModificationTime));
+    served.close();
+    TElement* indexPage = find(server.url("/index.html"));
+    ASSERT_TRUE(writeFileAtomically(indexPage->GetSavePath(), now).ok);
+    indexPage->FreeAnalysis();
+    opt.NbMaxDownLoads = 1;
+    home.clock().advanceSeconds(60);
+    ASSERT_TRUE(runCycle());
+
+    const auto checkRequisites = [&] {
+        TElement* page = find(server.url("/index.html"));
+        for (const char* path : {"/main.css", "/favicon.ico", "/theme.css", "/p.png"}) {
+            TElement* e = find(server.url(QString::fromLatin1(path)));
+            ASSERT_NE(e, nullptr) << path;
+            EXPECT_EQ(e->Kind, kindImage) << path;
+            EXPECT_EQ(e->Parent(), page) << path;
+            EXPECT_EQ(e->State, stateRead) << path;
+        }
+        TElement* sheet = find(server.url("/main.css"));
+        EXPECT_EQ(read(sheet->GetSavePath()), read(site + "main.css"));
+        EXPECT_EQ(read(SaveFileNameVersionPrec(sheet->GetSavePath(), 2)), "old sheet");
+        EXPECT_EQ(read(find(server.url("/favicon.ico"))->GetSavePath()), icon);
+        for (int i = 0; i < page->Node()->childCount(); ++i)
+            EXPECT_EQ(page->Node()->child(i)->element()->Kind, kindImageGroup);
+        // Replaced, not refused: the page still follows its links.
+        EXPECT_EQ(page->GetDownLoadLinksDepth(), 1);
+    };
+    checkRequisites();
+    EXPECT_EQ(server.count("GET", "/main.css"), 1); // its copy was kept
+    EXPECT_EQ(scheduler->NbNew, 1); // p.png; the sheets are not pages
+    EXPECT_EQ(scheduler->NbModified, 0);
+
+    // As the files say after a restart.
+    scheduler.reset();
+    store.reset();
+    store = std::make_unique<ElementStore>(env());
+    ASSERT_NE(openAgent(*store, agentFilePath(home.path(), QStringLiteral("Veille"))), nullptr);
+    checkRequisites();
+}
+
+TEST_F(DownloadCycle, TheWalksCursorLeavesANodeRemovedWithoutAWindow)
+{
+    agentWith({{QStringLiteral("A"), server.url("/a.html")}, {QStringLiteral("B"), server.url("/b.html")}});
+    Scheduler& s = engine();
+    TreeNode* a = find(server.url("/a.html"))->Node();
+    TreeNode* b = find(server.url("/b.html"))->Node();
+    s.NodeEnCours = b;
+    s.NodeDepart = b;
+    b->element()->Delete(false);
+    EXPECT_EQ(s.NodeEnCours, a);
+    EXPECT_EQ(s.NodeDepart, nullptr);
+}

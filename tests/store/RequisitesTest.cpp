@@ -77,6 +77,10 @@ TEST(Requisites, TheSourceOfAnImageIsFoundAfterItsSrcset)
     const PageScan lazy = scanPage("<img data-src=lazy.png src=real.png>");
     ASSERT_EQ(lazy.addresses.size(), 1u);
     EXPECT_EQ(lazy.addresses[0].value, "real.png");
+    // An image button whose type comes after its source.
+    const PageScan button = scanPage("<input src=go.png type=\"IMAGE\"><input type=text src=no.png>");
+    ASSERT_EQ(button.addresses.size(), 1u);
+    EXPECT_EQ(button.addresses[0].value, "go.png");
 }
 
 TEST(Requisites, StyleBlocksEndAtTheirClosingTagAndHideNoLaterTag)
