@@ -192,6 +192,7 @@ void TElement::loadFields(IniFile& ini)
         m_ext->IncludeMask = ini.readString(kGlanix, u"IncludeMask");
         m_ext->ExcludeMask = ini.readString(kGlanix, u"ExcludeMask");
         m_ext->Position = ini.readInteger(kGlanix, u"Position", 0);
+        m_ext->RequisitesSought = static_cast<quint8>(ini.readInteger(kGlanix, u"Requisites", 0));
     }
 }
 
@@ -341,6 +342,8 @@ bool TElement::Save()
         ini.writeString(kGlanix, u"ExcludeMask", GetExcludeMask());
         m_ext->MasksDefined = true;
         ini.writeInteger(kGlanix, u"Position", m_ext->Position);
+        if (isAddressOrPage())
+            ini.writeInteger(kGlanix, u"Requisites", m_ext->RequisitesSought);
     }
     if (!Messages.isEmpty()) {
         // Only a recent exchange is worth keeping on disk.
@@ -708,6 +711,7 @@ void TElement::Reinit()
         m_ext->IncludeMask.clear();
         m_ext->ExcludeMask.clear();
         m_ext->Position = 0;
+        m_ext->RequisitesSought = 0;
     }
 }
 

@@ -414,6 +414,11 @@ int turnLinkedPagesIntoRequisites(TElement& page)
     return turned;
 }
 
+quint8 requisitesWanted(const TElement& page)
+{
+    return page.store().storeScripts() ? 2 : 1;
+}
+
 // The images and requisites the analysed page lacks, its old linked pages that are requisites
 // turned into images first; how many were added or turned.
 int addRequisites(TElement& page)
@@ -438,16 +443,20 @@ void CreateImageChildren(TElement& page)
         return;
     AnalysePage(page);
     const int added = addRequisites(page);
+    page.Ext()->RequisitesSought = requisitesWanted(page);
     showImages(page, !page.Ext()->ImageLinks.isEmpty() || added > 0);
 }
 
 bool CompleteRequisites(TElement& page)
 {
-    if (!page.HasExt() || !page.IsHtml() || page.LastModified == 0)
+    // Each stored copy is read once for this: a check of an unchanged page stays cheap.
+    if (!page.HasExt() || !page.IsHtml() || page.LastModified == 0
+        || page.Ext()->RequisitesSought >= requisitesWanted(page))
         return false;
     const bool wasAnalysed = page.Ext()->Analysed;
     AnalysePage(page);
     const bool changed = addRequisites(page) > 0;
+    page.Ext()->RequisitesSought = requisitesWanted(page);
     // Every page of an agent may be checked: their lists are not kept.
     if (!wasAnalysed)
         page.FreeAnalysis();

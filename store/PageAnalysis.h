@@ -63,8 +63,9 @@ void CreateFramePages(TElement& page);
 void CreateImageChildren(TElement& page);
 
 // A page checked and found unchanged: what its stored copy and sheets need and it lacks
-// becomes its images, and its old linked pages that are requisites become images too.
-// Writes nothing when nothing is missing. True when anything was added.
+// becomes its images, and its old linked pages that are requisites become images too. Done
+// once per stored copy (and again when scripts come to be stored): RequisitesSought, which
+// the caller saves with the element. True when anything was added (and the images saved).
 bool CompleteRequisites(TElement& page);
 
 // Image children of the sheet's page for what the sheet, just fetched, loads. True when any

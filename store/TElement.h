@@ -68,6 +68,9 @@ struct TExt {
     bool LinksStartDefined = false;
     bool MasksDefined = false;
     bool Analysed = false;
+    // What the stored copy needs to be shown was looked for: 1, scripts included 2. Versions
+    // that did not look leave 0.
+    quint8 RequisitesSought = 0;
 };
 
 class TElement {

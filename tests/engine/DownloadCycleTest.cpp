@@ -709,7 +709,8 @@ TEST_F(DownloadCycle, SheetsAndIconsStoredAsLinkedPagesBecomeRequisitesAtTheNext
     const QString index = site + "index.html";
     const QDateTime date = QFileInfo(index).lastModified();
     const QByteArray now = "<html><head><link rel=\"stylesheet\" href=\"main.css\"><link rel=\"icon\" "
-                           "href=\"favicon.ico\"></head><img src=\"favicon.ico\"></html>";
+                           "href=\"favicon.ico\"><script src=\"app.js\"></script></head><img "
+                           "src=\"favicon.ico\"></html>";
     page("index.html", now);
     QFile served(index);
     ASSERT_TRUE(served.open(QIODevice::ReadWrite)
@@ -718,6 +719,7 @@ TEST_F(DownloadCycle, SheetsAndIconsStoredAsLinkedPagesBecomeRequisitesAtTheNext
     TElement* indexPage = find(server.url("/index.html"));
     ASSERT_TRUE(writeFileAtomically(indexPage->GetSavePath(), now).ok);
     indexPage->FreeAnalysis();
+    indexPage->Ext()->RequisitesSought = 0;
     opt.NbMaxDownLoads = 1;
     home.clock().advanceSeconds(60);
     ASSERT_TRUE(runCycle());
@@ -739,6 +741,7 @@ TEST_F(DownloadCycle, SheetsAndIconsStoredAsLinkedPagesBecomeRequisitesAtTheNext
             EXPECT_EQ(page->Node()->child(i)->element()->Kind, kindImageGroup);
         // Replaced, not refused: the page still follows its links.
         EXPECT_EQ(page->GetDownLoadLinksDepth(), 1);
+        EXPECT_EQ(page->Ext()->RequisitesSought, 1);
     };
     checkRequisites();
     EXPECT_EQ(server.count("GET", "/main.css"), 1); // its copy was kept
@@ -751,6 +754,14 @@ TEST_F(DownloadCycle, SheetsAndIconsStoredAsLinkedPagesBecomeRequisitesAtTheNext
     store = std::make_unique<ElementStore>(env());
     ASSERT_NE(openAgent(*store, agentFilePath(home.path(), QStringLiteral("Veille"))), nullptr);
     checkRequisites();
+
+    // Once scripts are run, the unchanged page is read again for them.
+    page("app.js", "alert(1)");
+    opt.RunScripts = true;
+    home.clock().advanceSeconds(60);
+    ASSERT_TRUE(runCycle());
+    ASSERT_NE(find(server.url("/app.js")), nullptr);
+    EXPECT_EQ(find(server.url("/app.js"))->Parent(), find(server.url("/index.html")));
 }
 
 TEST_F(DownloadCycle, TheWalksCursorLeavesANodeRemovedWithoutAWindow)
