@@ -74,12 +74,13 @@ measure() {
     "$cli" --home "$dir/glanix" new-agent Site >/dev/null
     "$cli" --home "$dir/glanix" add Site "$url" --name Site --depth "$depth" --images 1 --same-server >/dev/null
     "$cli" --home "$dir/glanix" update Site >"$dir/glanix-update.log" 2>&1 || true
-    echo "   glanix-cli update: $((SECONDS - t0)) s ($(tail -3 "$dir/glanix-update.log" | head -1))"
+    echo "   glanix-cli update: $((SECONDS - t0)) s ($(grep -a '^Vérifiés' "$dir/glanix-update.log" | tail -1))"
     t0=$SECONDS
     QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu \
         "$viewbench" "$dir/glanix" Site --views "${FIDELITY_VIEWS:-4}" --requests "$dir/requests.tsv" \
         --misses 40 >"$dir/view.txt" 2>"$dir/view.log"
-    echo "   document view: $((SECONDS - t0)) s"
+    echo "   document view: $((SECONDS - t0)) s; requests, each page in a fresh view:"
+    sed -n '1,/^total/p' "$dir/view.txt" | sed 's/^/      /'
 
     t0=$SECONDS
     (cd "$dir/wget" && wget -p -k -r -l "$depth" -np -nv -o ../wget.log "$url") || true

@@ -91,8 +91,8 @@ public:
     QSet<QString> documents;
     QStringList refused;
     // The handler is not told the kind of request: the interceptor's, by address, while
-    // someone watches.
-    QHash<QString, QWebEngineUrlRequestInfo::ResourceType> types;
+    // someone watches (one entry per request: a frameset and its frames ask for the same sheet).
+    QMultiHash<QString, QWebEngineUrlRequestInfo::ResourceType> types;
     RequestObserver observer;
 };
 

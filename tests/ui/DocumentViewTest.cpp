@@ -327,14 +327,15 @@ TEST_F(DocumentViewTest, EveryRequestIsReportedWithItsKindAndWhatBecameOfIt)
               qMakePair(Type::ResourceTypeImage, RequestOutcome::Stored));
     js(view,
        "var l = document.createElement('link'); l.rel = 'stylesheet'; l.href = 'absent.css';"
-       "document.head.appendChild(l); var i = document.createElement('img'); i.src = 'file:///etc/hosts';"
-       "document.body.appendChild(i); true");
+       "document.head.appendChild(l); try { new WebSocket('ws://site.test/ws'); } catch (e) {} true");
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return seen.contains("http://site.test/absent.css") && seen.contains("file:///etc/hosts"); },
-        10000));
+        [&] { return seen.contains("http://site.test/absent.css") && seen.contains("ws://site.test/ws"); },
+        10000))
+        << seen.keys().join(" ").toStdString();
     EXPECT_EQ(seen.value("http://site.test/absent.css"),
               qMakePair(Type::ResourceTypeStylesheet, RequestOutcome::Missing));
-    EXPECT_EQ(seen.value("file:///etc/hosts"), qMakePair(Type::ResourceTypeImage, RequestOutcome::Refused));
+    EXPECT_EQ(seen.value("ws://site.test/ws"),
+              qMakePair(Type::ResourceTypeWebSocket, RequestOutcome::Refused));
     view->profile()->setRequestObserver({});
 }
 
