@@ -11,7 +11,7 @@
 # Settings (environment): FIDELITY_WORK (/tmp/glanix-fidelity), SITE_BENCH_DIR (the harness
 # holding gen_site.py: /work/shared/bench, else bench/site), FIDELITY_SITE_PAGES (2000),
 # FIDELITY_SITE_DEPTH (10), FIDELITY_PYDOC_DEPTH (6), FIDELITY_SITES ("site pydoc"),
-# FIDELITY_VIEWS (4, views shown at once).
+# FIDELITY_VIEWS (4, views shown at once), FIDELITY_SCRIPTS (1: Html/RunScripts on in the home).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -72,6 +72,8 @@ measure() {
 
     t0=$SECONDS
     "$cli" --home "$dir/glanix" new-agent Site >/dev/null
+    # Scripts are stored, and run in the view, only when the user turns them on.
+    [[ ${FIDELITY_SCRIPTS:-0} == 1 ]] && printf '\n[Html]\nRunScripts=1\n' >>"$dir/glanix/Glanix.ini"
     "$cli" --home "$dir/glanix" add Site "$url" --name Site --depth "$depth" --images 1 --same-server >/dev/null
     "$cli" --home "$dir/glanix" update Site >"$dir/glanix-update.log" 2>&1 || true
     echo "   glanix-cli update: $((SECONDS - t0)) s ($(grep -a '^Vérifiés' "$dir/glanix-update.log" | tail -1))"
