@@ -142,17 +142,18 @@ void TFormVueInfos::rebuild()
     host().showElementStatus(Element, false);
 }
 
-void TFormVueInfos::answer(QWebEngineUrlRequestJob* job, bool)
+RequestOutcome TFormVueInfos::answer(QWebEngineUrlRequestJob* job, bool)
 {
     if (job->requestUrl() == m_mainUrl) {
         auto* buffer = new QBuffer(job);
         buffer->setData(m_html);
         buffer->open(QIODevice::ReadOnly);
         job->reply("text/html;charset=utf-8", buffer);
-        return;
+        return RequestOutcome::Stored;
     }
     if (!replyWithFile(job, m_resolver.missingFile(), "text/html"))
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+    return RequestOutcome::Missing;
 }
 
 bool TFormVueInfos::followLink(const QUrl& url, bool)

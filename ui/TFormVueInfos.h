@@ -38,7 +38,7 @@ protected:
     void aboutToClose() override;
 
 private:
-    void answer(QWebEngineUrlRequestJob* job, bool document) override;
+    RequestOutcome answer(QWebEngineUrlRequestJob* job, bool document) override;
     bool followLink(const QUrl& url, bool mainFrame);
     void linkHovered(const QString& link);
     void rebuild();

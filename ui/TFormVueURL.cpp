@@ -279,11 +279,12 @@ void TFormVueURL::loadFinished(bool ok)
     emit loaded(ok);
 }
 
-void TFormVueURL::answer(QWebEngineUrlRequestJob* job, bool document)
+RequestOutcome TFormVueURL::answer(QWebEngineUrlRequestJob* job, bool document)
 {
     const QUrl url = job->requestUrl();
     QString file;
     QByteArray mime;
+    bool missing = false;
     if (Element && url.adjusted(QUrl::RemoveFragment) == m_mainUrl) {
         const int version = m_shown.versionElement == Element ? CurrentVersion : 1;
         file = DocumentResolver::servableFile(Element, version);
@@ -308,6 +309,7 @@ void TFormVueURL::answer(QWebEngineUrlRequestJob* job, bool document)
             updateCompareButton();
         }
         mime = file.isEmpty() ? QByteArray("text/html") : DocumentResolver::mimeTypeOf(Element, file);
+        missing = file.isEmpty();
     } else {
         if (document) {
             // The page resolves its links as its images were stored: under the folder form.
@@ -315,7 +317,7 @@ void TFormVueURL::answer(QWebEngineUrlRequestJob* job, bool document)
                 TElement* found = m_resolver.findDocument(storedAddressForms(url), m_shown);
                 if (found && found->IsHtml()) {
                     job->redirect(folder);
-                    return;
+                    return RequestOutcome::Redirected;
                 }
             }
         }
@@ -327,11 +329,14 @@ void TFormVueURL::answer(QWebEngineUrlRequestJob* job, bool document)
             m_shown.ShownElements.push_back(r.element);
         file = r.file;
         mime = r.mimeType;
+        missing = r.missing;
     }
     if (file.isEmpty() || !replyWithFile(job, file, mime)) {
         if (!replyWithFile(job, m_resolver.missingFile(), "text/html"))
             job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+        return RequestOutcome::Missing;
     }
+    return missing ? RequestOutcome::Missing : RequestOutcome::Stored;
 }
 
 // --- Read state and positions ---------------------------------------------------------------

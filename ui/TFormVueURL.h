@@ -103,7 +103,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void answer(QWebEngineUrlRequestJob* job, bool document) override;
+    RequestOutcome answer(QWebEngineUrlRequestJob* job, bool document) override;
     bool followLink(const QUrl& url, bool mainFrame);
     void linkClick(const QUrl& url);
     void linkHovered(const QString& url);

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
@@ -68,21 +69,31 @@ public:
         case RequestVerdict::Allow:
             if (document)
                 documents.insert(info.requestUrl().toString());
+            if (observer)
+                types.insert(info.requestUrl().toString(), type);
             break;
         case RequestVerdict::Redirect:
             info.redirect(verdict.redirect);
             if (document)
                 documents.insert(verdict.redirect.toString());
+            if (observer)
+                types.insert(verdict.redirect.toString(), type);
             break;
         case RequestVerdict::Block:
             info.block(true);
             refused << info.requestUrl().toString();
+            if (observer)
+                observer(info.requestUrl(), type, RequestOutcome::Refused);
             break;
         }
     }
 
     QSet<QString> documents;
     QStringList refused;
+    // The handler is not told the kind of request: the interceptor's, by address, while
+    // someone watches (one entry per request: a frameset and its frames ask for the same sheet).
+    QMultiHash<QString, QWebEngineUrlRequestInfo::ResourceType> types;
+    RequestObserver observer;
 };
 
 class SealedProfile::Handler final : public QWebEngineUrlSchemeHandler {
@@ -96,12 +107,20 @@ public:
 
     void requestStarted(QWebEngineUrlRequestJob* job) override
     {
-        const bool document = m_interceptor.documents.remove(job->requestUrl().toString());
-        if (!m_requests) {
+        const QUrl url = job->requestUrl();
+        const QString key = url.toString();
+        const bool document = m_interceptor.documents.remove(key);
+        RequestOutcome outcome = RequestOutcome::Missing;
+        if (m_requests)
+            outcome = m_requests->answer(job, document);
+        else
             job->fail(QWebEngineUrlRequestJob::RequestAborted);
-            return;
+        if (m_interceptor.observer) {
+            const auto type = m_interceptor.types.contains(key)
+                ? m_interceptor.types.take(key)
+                : QWebEngineUrlRequestInfo::ResourceTypeUnknown;
+            m_interceptor.observer(url, type, outcome);
         }
-        m_requests->answer(job, document);
     }
 
     ViewRequests* m_requests;
@@ -149,6 +168,12 @@ void SealedProfile::detach()
 const QStringList& SealedProfile::refused() const
 {
     return m_interceptor->refused;
+}
+
+void SealedProfile::setRequestObserver(RequestObserver observer)
+{
+    m_interceptor->observer = std::move(observer);
+    m_interceptor->types.clear();
 }
 
 // --- Page ------------------------------------------------------------------------------------

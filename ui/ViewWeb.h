@@ -5,6 +5,7 @@
 #include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineUrlRequestInfo>
 #include <functional>
 
 class QWebEngineUrlRequestJob;
@@ -24,12 +25,25 @@ namespace glanix {
 // Before the application object exists: the schemes registered, the engine's switches set.
 void prepareWebEngine();
 
+// What became of a request of a view's page.
+enum class RequestOutcome {
+    Stored, // answered with a stored copy (or the view's own page)
+    Missing, // answered with "Frame Missing.html" or failed
+    Redirected, // sent on to another address of the views' schemes, asked for again there
+    Refused, // blocked before it reached the view
+};
+
 class ViewRequests {
 public:
     virtual ~ViewRequests() = default;
     // A request of the views' schemes. `document`: the page or one of its frames.
-    virtual void answer(QWebEngineUrlRequestJob* job, bool document) = 0;
+    virtual RequestOutcome answer(QWebEngineUrlRequestJob* job, bool document) = 0;
 };
+
+// Sees every request a view's page makes, with the kind the engine gave it, once it is
+// answered or refused (benches measure offline fidelity with it).
+using RequestObserver = std::function<void(const QUrl& url, QWebEngineUrlRequestInfo::ResourceType type,
+                                           RequestOutcome outcome)>;
 
 // Replies to the job with the file's bytes; false when it cannot be read.
 bool replyWithFile(QWebEngineUrlRequestJob* job, const QString& file, const QByteArray& mimeType);
@@ -46,6 +60,8 @@ public:
 
     // Requests refused so far (tests and the debug log read them).
     const QStringList& refused() const;
+
+    void setRequestObserver(RequestObserver observer);
 
 private:
     class Interceptor;

@@ -7,6 +7,7 @@
 #include "ui/TFormVueInfos.h"
 #include "ui/TFormVueURL.h"
 #include "views/InfoPage.h"
+#include "views/ViewUrls.h"
 
 #include <QCheckBox>
 #include <QPdfDocument>
@@ -300,6 +301,42 @@ TEST_F(DocumentViewTest, TheInformationViewShowsThePageAndOpensOldVersions)
     ASSERT_TRUE(QTest::qWaitFor([&] { return document && document->CurrentVersion == 2; }, 10000));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return js(document, "document.body.innerText").toString().contains("Bonsoir"); }, 10000));
+}
+
+// What a bench counts: each request with the kind the engine gave it, and what became of it.
+TEST_F(DocumentViewTest, EveryRequestIsReportedWithItsKindAndWhatBecameOfIt)
+{
+    start();
+    TFormVueURL* view = show(element("Lecture\\Longue"));
+    ASSERT_TRUE(view);
+    using Type = QWebEngineUrlRequestInfo::ResourceType;
+    QMap<QString, QPair<Type, RequestOutcome>> seen;
+    view->profile()->setRequestObserver([&](const QUrl& url, Type type, RequestOutcome outcome) {
+        const QString address = addressOfViewUrl(url);
+        seen.insert(address.isEmpty() ? url.toString() : address, {type, outcome});
+    });
+    show(element("Lecture\\Cadres"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.contains("http://site.test/cadres/a.html"); }, 10000));
+    EXPECT_EQ(seen.value("http://site.test/cadres/index.html"),
+              qMakePair(Type::ResourceTypeMainFrame, RequestOutcome::Stored));
+    EXPECT_EQ(seen.value("http://site.test/cadres/menu.html"),
+              qMakePair(Type::ResourceTypeSubFrame, RequestOutcome::Stored));
+
+    show(element("Lecture\\Accueil"));
+    EXPECT_EQ(seen.value("http://site.test/logo.gif"),
+              qMakePair(Type::ResourceTypeImage, RequestOutcome::Stored));
+    js(view,
+       "var l = document.createElement('link'); l.rel = 'stylesheet'; l.href = 'absent.css';"
+       "document.head.appendChild(l); try { new WebSocket('ws://site.test/ws'); } catch (e) {} true");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return seen.contains("http://site.test/absent.css") && seen.contains("ws://site.test/ws"); },
+        10000))
+        << seen.keys().join(" ").toStdString();
+    EXPECT_EQ(seen.value("http://site.test/absent.css"),
+              qMakePair(Type::ResourceTypeStylesheet, RequestOutcome::Missing));
+    EXPECT_EQ(seen.value("ws://site.test/ws"),
+              qMakePair(Type::ResourceTypeWebSocket, RequestOutcome::Refused));
+    view->profile()->setRequestObserver({});
 }
 
 // Nothing a stored page asks for reaches the network or a file outside the store, scripts on.
