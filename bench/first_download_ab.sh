@@ -6,7 +6,7 @@
 # REPS times for each build, A and B alternating (ABAB..., then BABA... on the next rep), so
 # that a slow spell of a shared machine falls on both. Prints medians per build and mode (wall
 # and CPU seconds, requests, connections, pages listed as stored, files and bytes left in the
-# home) and the ratio B/A of the wall times.
+# home) and the ratios B/A of the median wall and CPU times.
 # Settings: BENCH_WORK (default /tmp/glanix-firstdl-ab) and the harness's other variables.
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
@@ -71,10 +71,11 @@ for l in open(sys.argv[2]):
     disk[(mode, tool)].append((int(files), int(size)))
 med = statistics.median
 print("mode           build  n  wall s (min-max)       CPU s  requests  conn  listed/expected  files  MB")
-walls = {}
+walls, cpus = {}, {}
 for (mode, tool), rs in sorted(runs.items()):
     w = [r["wall_s"] for r in rs]
     walls[(mode, tool)] = med(w)
+    cpus[(mode, tool)] = med(r["cpu_s"] for r in rs)
     d = disk.get((mode, tool), [(0, 0)])
     print(f"{mode:14} {tool[-1].upper():5} {len(rs):2} {med(w):7.2f} ({min(w):.2f}-{max(w):.2f})"
           f" {med(r['cpu_s'] for r in rs):9.2f} {med(r['http']['requests'] for r in rs):9.0f}"
@@ -84,5 +85,6 @@ for (mode, tool), rs in sorted(runs.items()):
 for mode in sorted({m for m, _ in walls}):
     a, b = walls.get((mode, "glanix-a")), walls.get((mode, "glanix-b"))
     if a and b:
-        print(f"{mode}: B/A wall = {b / a:.3f}")
+        ca, cb = cpus[(mode, "glanix-a")], cpus[(mode, "glanix-b")]
+        print(f"{mode}: B/A wall = {b / a:.3f}, CPU = {cb / ca:.3f}")
 EOF
