@@ -4,9 +4,14 @@
 //   - the 1 MB page in compare mode against a version that differs in places;
 //   - the memory of the whole program (this process and the web engine's) with one and with
 //     ten document views open.
+// With --home, nothing is timed: the window opens that home and all its agents, and each stored
+// page named by its address is shown in the document view and grabbed to a PNG file, to see
+// how it looks offline.
 //
 //   glanix-document-bench [--runs N]
+//   glanix-document-bench --home HOME [--size WxH] --show URL --grab FILE [--show URL --grab FILE...]
 #include "agents/MainController.h"
+#include "store/ElementStore.h"
 #include "store/TElement.h"
 #include "tests/support/AgentBuilder.h"
 #include "ui/ElementTreeModel.h"
@@ -28,6 +33,7 @@
 #include <QWebEngineView>
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -136,6 +142,117 @@ double treeMemoryMb()
     return total;
 }
 
+// A message the start shows (no connection service on a bench machine...) is said and closed.
+void dismissMessages(QTimer& timer)
+{
+    QObject::connect(&timer, &QTimer::timeout, [] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            std::fprintf(stderr, "message fermé : %s\n", qPrintable(modal->windowTitle()));
+            modal->close();
+        }
+    });
+    timer.start(500);
+}
+
+// Polls a script of the page until it gives true (or a minute has passed).
+bool waitUntil(glanix::TFormVueURL* view, const QString& script)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 60000) {
+        bool done = false;
+        QVariant value;
+        view->page()->runHelper(script, [&](const QVariant& v) {
+            value = v;
+            done = true;
+        });
+        if (!QTest::qWaitFor([&] { return done; }, 10000))
+            return false;
+        if (value.toBool())
+            return true;
+        QTest::qWait(100);
+    }
+    return false;
+}
+
+int grabPages(const QStringList& args)
+{
+    QString home = args[args.indexOf("--home") + 1];
+    if (!home.endsWith(u'/'))
+        home += u'/';
+    QSize size(1600, 1000);
+    if (const qsizetype i = args.indexOf("--size"); i > 0 && i + 1 < args.size()) {
+        const QStringList wh = args[i + 1].split(u'x');
+        size = QSize(wh.value(0).toInt(), wh.value(1).toInt()).expandedTo(QSize(320, 240));
+    }
+    QList<std::pair<QString, QString>> shots;
+    for (qsizetype i = 1; i + 3 < args.size(); ++i) {
+        if (args[i] == "--show" && args[i + 2] == "--grab")
+            shots.append({args[i + 1], args[i + 3]});
+    }
+    if (shots.isEmpty()) {
+        std::fprintf(stderr,
+                     "usage: glanix-document-bench --home HOME [--size WxH] --show URL --grab FILE...\n");
+        return 2;
+    }
+    QTemporaryDir applications;
+    glanix::MainServices s;
+    s.home = home;
+    s.applicationsDir = applications.path();
+    QTimer dismiss;
+    dismissMessages(dismiss);
+    glanix::TForm1 window(s);
+    window.show();
+    if (!QTest::qWaitFor([&] { return !window.controller().starting(); }, 60000)) {
+        std::fprintf(stderr, "la fenêtre n'a pas fini de démarrer\n");
+        return 1;
+    }
+    window.resize(size); // after the start, which puts back the size the home saved
+    glanix::MainController& c = window.controller();
+    // A home made by glanix-cli opens no agent of its own.
+    if (const QStringList closed = c.agents().closedAgents(); !closed.isEmpty())
+        c.agents().openSeveral(closed);
+    c.store().loadEveryAgent();
+    int failed = 0;
+    for (const auto& [url, file] : shots) {
+        glanix::TreeNode* node = c.store().FindElementByURL(url);
+        if (!node) {
+            std::fprintf(stderr, "%s : aucune page stockée à cette adresse\n", qPrintable(url));
+            ++failed;
+            continue;
+        }
+        glanix::TFormVueURL* view = window.activeDocumentView();
+        std::unique_ptr<QSignalSpy> spy;
+        if (view)
+            spy = std::make_unique<QSignalSpy>(view, &glanix::TFormVueURL::loaded);
+        window.treeView()->setCurrentIndex(window.treeModel().indexOf(node));
+        if (!view && (view = window.activeDocumentView()))
+            spy = std::make_unique<QSignalSpy>(view, &glanix::TFormVueURL::loaded);
+        if (!view || (spy->isEmpty() && !spy->wait(60000))) {
+            std::fprintf(stderr, "%s jamais affichée\n", qPrintable(url));
+            ++failed;
+            continue;
+        }
+        view->showMaximized(true);
+        // Fonts and images load after the page itself: wait for them before painting.
+        if (!waitUntil(view,
+                       QStringLiteral("document.readyState == 'complete' && document.fonts.status == 'loaded'"
+                                      " && Array.from(document.images).every(i => i.complete)")))
+            std::fprintf(stderr, "%s : polices ou images encore en chargement\n", qPrintable(url));
+        QTest::qWait(1500);
+        const QPixmap picture = view->grab();
+        if (!picture.save(file)) {
+            std::fprintf(stderr, "%s : image non écrite\n", qPrintable(file));
+            ++failed;
+            continue;
+        }
+        std::printf("%s -> %s (%dx%d)\n", qPrintable(url), qPrintable(file), picture.width(),
+                    picture.height());
+    }
+    window.close();
+    return failed ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -147,6 +264,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     int runs = 15;
     const QStringList args = QApplication::arguments();
+    if (const qsizetype i = args.indexOf("--home"); i > 0 && i + 1 < args.size())
+        return grabPages(args);
     if (const qsizetype i = args.indexOf("--runs"); i > 0 && i + 1 < args.size())
         runs = std::max(3, args[i + 1].toInt());
 
@@ -156,15 +275,8 @@ int main(int argc, char** argv)
     glanix::MainServices s;
     s.home = home;
     s.applicationsDir = applications.path();
-    // A message the start shows (no connection service on a bench machine...) is said and closed.
     QTimer dismiss;
-    QObject::connect(&dismiss, &QTimer::timeout, [] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            std::fprintf(stderr, "message fermé : %s\n", qPrintable(modal->windowTitle()));
-            modal->close();
-        }
-    });
-    dismiss.start(500);
+    dismissMessages(dismiss);
     glanix::TForm1 window(s);
     window.resize(1280, 900);
     window.show();
