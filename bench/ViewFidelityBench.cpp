@@ -16,6 +16,7 @@
 #include "store/TreeNode.h"
 #include "tests/support/FakeRemoteAccess.h"
 #include "tests/support/MainFakes.h"
+#include "tests/support/QuietViewHost.h"
 #include "tests/support/ScriptedPrompt.h"
 #include "ui/TFormExt.h"
 #include "ui/TFormVueURL.h"
@@ -36,32 +37,6 @@
 using namespace glanix;
 
 namespace {
-
-// The view needs little of a main window: nothing it reports goes anywhere.
-class QuietHost final : public ViewHost {
-public:
-    explicit QuietHost(MainController& c)
-        : m_controller(c)
-    {
-    }
-
-    MainController& controller() override { return m_controller; }
-
-    void selectElement(TElement*) override { }
-
-    void showElementStatus(TElement*, bool) override { }
-
-    void setStatusPanel(int, const QString&) override { }
-
-    void refreshElement(TElement*, bool) override { }
-
-    void editNotes(TElement*) override { }
-
-    void showVersion(TElement*, int) override { }
-
-private:
-    MainController& m_controller;
-};
 
 QString kindOf(QWebEngineUrlRequestInfo::ResourceType type)
 {
@@ -171,7 +146,7 @@ int main(int argc, char** argv)
             pages.push_back(page);
     }
 
-    QuietHost host(controller);
+    test::QuietViewHost host(controller);
     QMap<QString, Counts> byKind;
     QSet<QString> distinct;
     QStringList misses;

@@ -3,6 +3,7 @@
 #include "store/FileNames.h"
 #include "store/TElement.h"
 #include "tests/support/AgentBuilder.h"
+#include "tests/support/QuietViewHost.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/StatusBars.h"
 #include "ui/TFormVueImage.h"
@@ -186,28 +187,7 @@ TEST_F(ListImageViewTest, ListedFolderDeletedOrRowElementDeletedLeavesNoDangling
         << window->statusBarGlobal()->panelText(0).toStdString();
 
     // A search list: its panel instead of the boxes, rows handed in, placed from the agent down.
-    struct Host final : ViewHost {
-        MainController& c;
-
-        explicit Host(MainController& controller)
-            : c(controller)
-        {
-        }
-
-        MainController& controller() override { return c; }
-
-        void selectElement(TElement*) override { }
-
-        void showElementStatus(TElement*, bool) override { }
-
-        void setStatusPanel(int, const QString&) override { }
-
-        void refreshElement(TElement*, bool) override { }
-
-        void editNotes(TElement*) override { }
-
-        void showVersion(TElement*, int) override { }
-    } host(window->controller());
+    test::QuietViewHost host(window->controller());
 
     TFormVueListe search(window->controller().views(), host, ListViewModel::Search);
     search.show();
