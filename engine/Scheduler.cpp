@@ -7,6 +7,7 @@
 #include "engine/CycleStatus.h"
 #include "engine/EngineTexts.h"
 #include "engine/TThreadDownLoad.h"
+#include "store/Addresses.h"
 #include "store/ElementStore.h"
 #include "store/StatusTexts.h"
 #include "store/TElement.h"
@@ -568,12 +569,24 @@ bool Scheduler::walkTests(TElement* e, TreeNode* node)
         return false;
     const bool due = IsURLToVerify(*e);
     // A due element waiting for a place means the walk is not over: the cycle must not end
-    // before it had its turn.
-    if (heldBack) {
+    // before it had its turn. So does an image whose bytes are on their way for another page:
+    // that download's answer serves it once it is over.
+    if (heldBack || (due && e->Kind == kindImage && sameImageUnderWay(*e))) {
         m_sawHeldBack = m_sawHeldBack || due;
         return false;
     }
     return due;
+}
+
+bool Scheduler::sameImageUnderWay(const TElement& image) const
+{
+    for (const TThreadDownLoad* t : m_threads) {
+        const TElement* other = t->Element();
+        if (other && other != &image && other->Kind == kindImage
+            && sameAddress(other->GetURL(), image.GetURL()))
+            return true;
+    }
+    return false;
 }
 
 void Scheduler::advance()

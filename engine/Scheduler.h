@@ -178,6 +178,8 @@ private:
     void nodesAboutToBeRemoved(TreeNode* parent, int first, int last) override;
     void nodeAboutToBeRemoved(TreeNode* node);
     bool walkTests(TElement* e, TreeNode* node);
+    // Another element of the image's address is being fetched.
+    bool sameImageUnderWay(const TElement& image) const;
     // During the first pass, an element verified before waits while more downloads than this
     // run: three places stay for addresses never fetched. With fewer than four places in
     // all, one verified element may still run, or none would ever be checked.

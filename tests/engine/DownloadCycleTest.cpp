@@ -776,3 +776,34 @@ TEST_F(DownloadCycle, TheWalksCursorLeavesANodeRemovedWithoutAWindow)
     EXPECT_EQ(s.NodeEnCours, a);
     EXPECT_EQ(s.NodeDepart, nullptr);
 }
+
+TEST_F(DownloadCycle, AnImageOfTwoPagesFetchedAtOnceCostsOneTransfer)
+{
+    const QByteArray gif = QByteArray("GIF89a", 6) + QByteArray(600, 'g');
+    // The store finds an image only near a page: these two pages each get an element for it.
+    page("index.html", "<a href=\"a/a.html\">a</a><a href=\"b/b.html\">b</a>");
+    page("a/a.html", "<a href=\"a1.html\">a1</a>");
+    page("a/a1.html", "<img src=\"/x.gif\">");
+    page("b/b.html", "<a href=\"b1.html\">b1</a>");
+    page("b/b1.html", "<img src=\"/x.gif\">");
+    // Slow enough for the second element to be due while the first is fetched.
+    server.on("/x.gif", [&](const RecordedRequest& r) {
+        Reply reply = Reply::text(200, r.method == "HEAD" ? QByteArray() : gif, "image/gif");
+        if (r.method == "HEAD")
+            reply.header("Content-Length", QByteArray::number(gif.size())).addContentLength = false;
+        reply.chunkSize = 100;
+        reply.chunkDelayMs = 100;
+        return reply;
+    });
+    agentWith({{QStringLiteral("Accueil"), server.url("/index.html")}}, 3);
+    ASSERT_TRUE(runCycle());
+    int images = 0;
+    for (TElement* e = store->ElementsWithExt().first(); e; e = ElementList::next(e)) {
+        if (TElement* image = e->FindImageByURL(server.url("/x.gif"))) {
+            ++images;
+            EXPECT_EQ(read(image->GetSavePath()), gif);
+        }
+    }
+    EXPECT_EQ(images, 2);
+    EXPECT_EQ(server.count("GET", "/x.gif"), 1);
+}
