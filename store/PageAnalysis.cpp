@@ -393,6 +393,17 @@ int turnLinkedPagesIntoRequisites(TElement& page)
     const TExt& ext = *page.Ext();
     if (!node || ext.ImageLinks.isEmpty())
         return 0;
+    std::vector<TElement*> leaves; // linked pages holding nothing, not being fetched
+    for (int i = 0; i < node->childCount(); ++i) {
+        const TreeNode* child = node->child(i);
+        TElement* e = child->element();
+        if (e && e->Kind == kindPage && !child->bold() && !child->hasChildren() && e->Ext()
+            && e->Ext()->ImgList.empty())
+            leaves.push_back(e);
+    }
+    // Pages that link nowhere (most pages of a deep site at its depth limit) build no table.
+    if (leaves.empty())
+        return 0;
     QHash<QString, QString> requisites; // lowered address -> image name
     for (const QString& line : ext.ImageLinks)
         requisites.insert(asciiLower(FirstWord(line)), AfterFirstWord(line));
@@ -400,17 +411,12 @@ int turnLinkedPagesIntoRequisites(TElement& page)
         for (const QString& line : *links)
             requisites.remove(asciiLower(FirstWord(line)));
     }
-    std::vector<TElement*> linked;
-    for (int i = 0; i < node->childCount(); ++i) {
-        const TreeNode* child = node->child(i);
-        TElement* e = child->element();
-        if (e && e->Kind == kindPage && !child->bold() && !child->hasChildren() && e->Ext()
-            && e->Ext()->ImgList.empty() && requisites.contains(asciiLower(e->GetURL())))
-            linked.push_back(e);
-    }
     int turned = 0;
-    for (TElement* e : linked)
-        turned += becomeImage(page, *e, requisites.value(asciiLower(e->GetURL()))) ? 1 : 0;
+    for (TElement* e : leaves) {
+        const auto it = requisites.constFind(asciiLower(e->GetURL()));
+        if (it != requisites.constEnd() && becomeImage(page, *e, it.value()))
+            ++turned;
+    }
     return turned;
 }
 

@@ -87,15 +87,8 @@ TFormVueListe* TForm1::activeListView() const
 
 QList<TElement*> TForm1::selectedListRows() const
 {
-    QList<TElement*> rows;
     TFormVueListe* list = activeListView();
-    if (!list)
-        return rows;
-    for (const QModelIndex& index : list->table()->selectionModel()->selectedRows()) {
-        if (TElement* e = list->model().elementAt(index.row()))
-            rows << e;
-    }
-    return rows;
+    return list ? list->selectedElements() : QList<TElement*> {};
 }
 
 QList<TElement*> TForm1::draggedElements(const QByteArray& source) const
@@ -104,14 +97,7 @@ QList<TElement*> TForm1::draggedElements(const QByteArray& source) const
         // The rows of the first view, when it is a list.
         const ViewWindows& views = m_controller->views();
         auto* list = views.count() > 0 ? dynamic_cast<TFormVueListe*>(views.at(0)) : nullptr;
-        QList<TElement*> rows;
-        if (!list)
-            return rows;
-        for (const QModelIndex& index : list->table()->selectionModel()->selectedRows()) {
-            if (TElement* e = list->model().elementAt(index.row()))
-                rows << e;
-        }
-        return rows;
+        return list ? list->selectedElements() : QList<TElement*> {};
     }
     TElement* e = m_controller->currentElement();
     return e ? QList<TElement*> {e} : QList<TElement*> {};

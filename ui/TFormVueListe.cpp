@@ -345,6 +345,16 @@ TElement* TFormVueListe::selectedElement() const
     return m_model->elementAt(m_table->currentIndex().row());
 }
 
+QList<TElement*> TFormVueListe::selectedElements() const
+{
+    QList<TElement*> rows;
+    for (const QModelIndex& index : m_table->selectionModel()->selectedRows()) {
+        if (TElement* e = m_model->elementAt(index.row()))
+            rows << e;
+    }
+    return rows;
+}
+
 void TFormVueListe::moveSelection(bool down)
 {
     const int count = m_model->rowCount();

@@ -73,6 +73,8 @@ public:
     int rank() const { return m_rank; }
 
     TElement* selectedElement() const;
+    // The elements of every selected row, in the selection's order.
+    QList<TElement*> selectedElements() const;
     // "&Renommer" while the list is active: the selected row's name is edited in place;
     // false when there is none or it keeps its name (agents, images).
     bool editSelectedName();
